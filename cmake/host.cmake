@@ -1,0 +1,43 @@
+# Host build: the library's sources on Linux, -m32, against the simulated
+# machine, with the GoogleTest suites under AddressSanitizer and UBSan.
+option(MORVALITH_SANITIZE "Build with AddressSanitizer and UBSan" ON)
+add_compile_options(-m32)
+add_link_options(-m32)
+if(MORVALITH_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
+find_package(nlohmann_json 3 REQUIRED)
+
+add_library(morvalith_sim STATIC sim/win32.cpp sim/scenario.cpp)
+target_include_directories(morvalith_sim PUBLIC sim/include)
+target_link_libraries(morvalith_sim PUBLIC nlohmann_json::nlohmann_json Threads::Threads)
+target_compile_options(morvalith_sim PRIVATE -Wall -Wextra)
+find_package(Threads REQUIRED)
+
+add_library(morvalith_core STATIC ${LIBRARY_SOURCES})
+target_compile_options(morvalith_core PRIVATE ${LIBRARY_FLAGS})
+target_include_directories(morvalith_core PUBLIC include src)
+target_link_libraries(morvalith_core PUBLIC morvalith_sim)
+
+add_executable(morvalith-probe tools/probe.cpp)
+target_link_libraries(morvalith-probe PRIVATE morvalith_core)
+
+enable_testing()
+set(GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources (Debian package googletest)")
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(${GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+file(GLOB HOST_TESTS CONFIGURE_DEPENDS tests/host/*.cpp)
+add_executable(morvalith-tests ${HOST_TESTS})
+target_include_directories(morvalith-tests PRIVATE tests/host)
+target_link_libraries(morvalith-tests PRIVATE morvalith_core GTest::gtest_main)
+target_compile_definitions(morvalith-tests PRIVATE MORVALITH_SCENARIOS="${CMAKE_SOURCE_DIR}/scenarios")
+include(GoogleTest)
+gtest_discover_tests(morvalith-tests DISCOVERY_MODE PRE_TEST)
+
+add_test(NAME probe-default COMMAND morvalith-probe)
+add_test(NAME probe-scenarios COMMAND ${CMAKE_SOURCE_DIR}/tests/probe_scenarios.sh $<TARGET_FILE:morvalith-probe>
+         ${CMAKE_SOURCE_DIR}/scenarios)

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages both builds and the Wine suite need. Idempotent.
+set -euo pipefail
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+need=()
+have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
+want_host=(cmake g++ g++-multilib googletest nlohmann-json3-dev)
+want_win=(g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686)
+want_wine=(wine wine32:i386 xauth)
+mode="${1:-all}"
+pkgs=("${want_host[@]}")
+if [ "$mode" = "all" ]; then
+  pkgs+=("${want_win[@]}" "${want_wine[@]}")
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+    updated=0
+  fi
+fi
+for p in "${pkgs[@]}"; do have "$p" || need+=("$p"); done
+if [ "${#need[@]}" -gt 0 ]; then
+  echo "installing: ${need[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+fi

@@ -1,0 +1,764 @@
+// The Win32 subset over the simulated machine. Each operation counts its
+// calls, can be made to fail at a chosen call, and books what it hands out
+// so that a test can prove every resource came back.
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+#include "machine.h"
+
+namespace sim {
+namespace {
+
+constexpr uint8_t SS_PENDING = 0x00, SS_ERR = 0x04, SS_INVALID_HA = 0x81, SS_INVALID_SRB = 0xE0,
+                  SS_NO_DEVICE = 0x82;
+constexpr uint8_t SRB_EVENT_NOTIFY = 0x40;
+
+enum class Kind { File, Event };
+
+struct Object {
+    Kind kind;
+    std::string device;  // File: the device it reaches
+    bool signalled = false;
+};
+
+struct DevInfoList {
+    int classIndex;  // 0 disks, 1 volumes, -1 other
+    size_t count;
+};
+
+struct Module {
+    std::string name;
+    int refs = 0;
+};
+
+struct Process {
+    Machine machine;
+    std::map<std::string, int> calls;
+    std::map<std::string, std::set<int>> faults;
+    std::vector<std::string> log;
+    std::map<uintptr_t, Object> objects;
+    std::map<uintptr_t, DevInfoList> lists;
+    std::map<void *, size_t> heap;
+    std::set<uintptr_t> keys;
+    std::map<uintptr_t, Module> modules;  // by handle
+    uintptr_t nextHandle = 0x1000;
+    int badReleases = 0;
+    HMODULE disabledThreadCalls = nullptr;
+    std::vector<MessageBoxRecord> boxes;
+    DWORD lastError = 0;
+};
+
+Process &P()
+{
+    static Process *process = new Process();
+    return *process;
+}
+
+std::mutex eventMutex;
+std::condition_variable eventSignalled;
+std::vector<std::thread> completions;
+
+const GUID kDiskClass = {0x53F56307, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
+const GUID kVolumeClass = {0x53F5630D, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
+const uintptr_t kProcessHeap = 0x00150000;
+// Device instances: disks from 1, volumes from 0x100, their parents from 0x200.
+const DEVINST kVolumeInstanceBase = 0x100, kParentInstanceBase = 0x200;
+
+std::string Lower(std::string s)
+{
+    for (char &c : s) c = (char)std::tolower((unsigned char)c);
+    return s;
+}
+
+// Counts the call and tells whether this one is to fail.
+bool Enter(const char *operation)
+{
+    Process &p = P();
+    p.log.push_back(operation);
+    int n = ++p.calls[operation];
+    auto it = p.faults.find(operation);
+    return it != p.faults.end() && it->second.count(n) != 0;
+}
+
+template <typename T> T Fail(DWORD error, T result)
+{
+    P().lastError = error;
+    return result;
+}
+
+uintptr_t NewHandle()
+{
+    uintptr_t h = P().nextHandle;
+    P().nextHandle += 4;
+    return h;
+}
+
+bool SameGuid(const GUID *a, const GUID &b) { return a && std::memcmp(a, &b, sizeof(GUID)) == 0; }
+
+std::string ModuleFileName(LPCSTR name)
+{
+    std::string s = Lower(name);
+    size_t slash = s.find_last_of("\\/");
+    std::string last = slash == std::string::npos ? s : s.substr(slash + 1);
+    if (last.find('.') == std::string::npos) s += ".dll";  // the loader's default extension
+    return s;
+}
+
+const std::string kVendorModule = "vendor\\vendorufdapi.dll";
+const std::string kAspiModule = "wnaspi32.dll";
+
+const VolumeInterface *VolumeByPath(const std::string &path)
+{
+    for (const VolumeInterface &v : P().machine.volumes)
+        if (Lower(v.path) == Lower(path)) return &v;
+    return nullptr;
+}
+
+void SignalEvent(void *handle)
+{
+    std::lock_guard<std::mutex> lock(eventMutex);
+    auto it = P().objects.find((uintptr_t)handle);
+    if (it != P().objects.end() && it->second.kind == Kind::Event) it->second.signalled = true;
+    eventSignalled.notify_all();
+}
+
+}  // namespace
+
+// ---- machine control -------------------------------------------------------
+
+void Settle()
+{
+    for (std::thread &t : completions) t.join();
+    completions.clear();
+}
+
+void Reset(const Machine &m)
+{
+    Settle();
+    Process &p = P();
+    for (auto &block : p.heap) std::free(block.first);
+    p = Process();
+    p.machine = m;
+    for (const auto &fault : m.faults) p.faults[fault.first].insert(fault.second);
+}
+
+Machine &Current() { return P().machine; }
+void FailCall(const std::string &operation, int nth) { P().faults[operation].insert(nth); }
+int CallCount(const std::string &operation)
+{
+    auto it = P().calls.find(operation);
+    return it == P().calls.end() ? 0 : it->second;
+}
+const std::vector<std::string> &CallLog() { return P().log; }
+HMODULE DisabledThreadCallsFor() { return P().disabledThreadCalls; }
+const std::vector<MessageBoxRecord> &MessageBoxes() { return P().boxes; }
+
+Resources Held()
+{
+    Process &p = P();
+    Resources r;
+    std::lock_guard<std::mutex> lock(eventMutex);
+    for (const auto &o : p.objects) {
+        ++r.handles;
+        if (o.second.kind == Kind::Event) ++r.events;
+    }
+    r.lists = (int)p.lists.size();
+    r.heapBlocks = (int)p.heap.size();
+    r.keys = (int)p.keys.size();
+    for (const auto &m : p.modules) r.modules += m.second.refs;
+    r.badReleases = p.badReleases;
+    return r;
+}
+
+int ModuleReferences(const std::string &fileName)
+{
+    for (const auto &m : P().modules)
+        if (m.second.name == Lower(fileName)) return m.second.refs;
+    return 0;
+}
+
+std::vector<uint8_t> Utf16(const std::string &text)
+{
+    std::vector<uint8_t> bytes;
+    for (unsigned char c : text) {
+        bytes.push_back(c);
+        bytes.push_back(0);
+    }
+    return bytes;
+}
+
+}  // namespace sim
+
+using namespace sim;
+
+// ---- the vendor product-information library and WNASPI32 ------------------
+
+namespace {
+
+int WINAPI VendorGetProductInfo(char letter, char *chipModel, BYTE *productInfo)
+{
+    VendorLibrary &v = P().machine.vendor;
+    VendorCall call;
+    call.letter = letter;
+    std::memcpy(call.chipModel.data(), chipModel, call.chipModel.size());
+    call.record = (uintptr_t)productInfo;
+    v.calls.push_back(call);
+    if (v.writesRecord) {
+        // The whole record is written, so a copy of more than the key shows.
+        std::memset(productInfo, 0xA5, 268);
+        std::memcpy(productInfo + 202, v.key.data(), v.key.size());
+    }
+    return v.result;
+}
+
+DWORD __cdecl AspiSupportInfo(void)
+{
+    const AspiManager &a = P().machine.aspi;
+    int count = a.adapterCount >= 0 ? a.adapterCount : (int)a.adapters.size();
+    return ((DWORD)a.supportStatus << 8) | (DWORD)(count & 0xFF);
+}
+
+const AspiUnit *FindUnit(uint8_t adapter, uint8_t target, uint8_t lun)
+{
+    const AspiManager &a = P().machine.aspi;
+    if (adapter >= a.adapters.size()) return nullptr;
+    for (const AspiUnit &u : a.adapters[adapter].units)
+        if (u.target == target && u.lun == lun) return &u;
+    return nullptr;
+}
+
+void FinishExec(uint8_t *srb, AspiAnswer answer)
+{
+    DWORD length;
+    std::memcpy(&length, srb + 12, 4);
+    uint8_t *buffer;
+    std::memcpy(&buffer, srb + 16, 4);
+    size_t n = std::min<size_t>(length, answer.data.size());
+    if (buffer && n) std::memcpy(buffer, answer.data.data(), n);
+    srb[1] = answer.status;
+    void *event;
+    std::memcpy(&event, srb + 24, 4);
+    if (srb[3] & SRB_EVENT_NOTIFY) SignalEvent(event);
+}
+
+DWORD __cdecl AspiSendCommand(void *request)
+{
+    uint8_t *srb = (uint8_t *)request;
+    AspiManager &a = P().machine.aspi;
+    size_t size = srb[0] == 0 ? 60 : srb[0] == 1 ? 12 : srb[0] == 2 ? 80 : 8;
+    a.srbs.emplace_back(srb, srb + size);
+    uint8_t adapter = srb[2];
+    if (adapter >= a.adapters.size() && srb[0] <= 2) {
+        srb[1] = SS_INVALID_HA;
+        return SS_INVALID_HA;
+    }
+    switch (srb[0]) {
+    case 0: {  // SC_HA_INQUIRY
+        srb[1] = a.adapters[adapter].inquiryStatus;
+        srb[8] = (uint8_t)a.adapters.size();
+        srb[9] = 7;
+        std::memcpy(srb + 10, "SIMASPI         ", 16);
+        return srb[1];
+    }
+    case 1: {  // SC_GET_DEV_TYPE
+        const AspiUnit *u = FindUnit(adapter, srb[8], srb[9]);
+        if (!u) {
+            srb[1] = SS_NO_DEVICE;
+            return SS_NO_DEVICE;
+        }
+        srb[1] = u->devTypeStatus;
+        srb[10] = u->deviceType;
+        return srb[1];
+    }
+    case 2: {  // SC_EXEC_SCSI_CMD
+        const AspiUnit *u = FindUnit(adapter, srb[8], srb[9]);
+        AspiAnswer answer;
+        if (!u) answer.status = SS_NO_DEVICE;
+        else if (srb[48] == 0x12) answer = u->inquiry;
+        else if (u->answers.count(srb[48])) answer = u->answers.at(srb[48]);
+        else answer.status = SS_ERR;
+        if (!a.completeLater) {
+            FinishExec(srb, answer);
+            return srb[1];
+        }
+        srb[1] = SS_PENDING;
+        unsigned delay = a.completionDelayMs;
+        completions.emplace_back([srb, answer, delay] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+            FinishExec(srb, answer);
+        });
+        return SS_PENDING;
+    }
+    default:
+        srb[1] = SS_INVALID_SRB;
+        return SS_INVALID_SRB;
+    }
+}
+
+struct Export {
+    const char *name;
+    FARPROC proc;
+};
+
+FARPROC AsFarproc(void *p) { return (FARPROC)p; }
+
+FARPROC LookUp(const std::string &module, LPCSTR name)
+{
+    if (((uintptr_t)name >> 16) == 0) return nullptr;  // by ordinal: none of these modules is asked that way
+    const Machine &m = P().machine;
+    auto missing = m.missingEntryPoints.find(module);
+    if (missing != m.missingEntryPoints.end() && missing->second.count(name)) return nullptr;
+    std::string n = name;
+    if (module == "kernel32.dll" && n == "GetVolumeNameForVolumeMountPointA")
+        return AsFarproc((void *)&GetVolumeNameForVolumeMountPointA);
+    if (module == "setupapi.dll" && n == "CM_Get_Parent") return AsFarproc((void *)&CM_Get_Parent);
+    if (module == "setupapi.dll" && n == "CM_Get_Device_IDA") return AsFarproc((void *)&CM_Get_Device_IDA);
+    if (module == kVendorModule && n == "VGetUFDProductInfo" && m.vendor.hasEntryPoint)
+        return AsFarproc((void *)&VendorGetProductInfo);
+    if (module == kAspiModule && !m.aspi.missing.count(n)) {
+        if (n == "GetASPI32SupportInfo") return AsFarproc((void *)&AspiSupportInfo);
+        if (n == "SendASPI32Command") return AsFarproc((void *)&AspiSendCommand);
+    }
+    return nullptr;
+}
+
+bool ModuleInstalled(const std::string &file)
+{
+    const Machine &m = P().machine;
+    if (m.absentModules.count(file)) return false;
+    if (file == "kernel32.dll" || file == "setupapi.dll") return true;
+    if (file == kVendorModule) return m.vendor.installed;
+    if (file == kAspiModule) return m.aspi.installed;
+    return false;
+}
+
+}  // namespace
+
+// ---- kernel32 ----------------------------------------------------------------
+
+extern "C" {
+
+DWORD WINAPI GetLastError(void) { return P().lastError; }
+void WINAPI SetLastError(DWORD error) { P().lastError = error; }
+
+BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info)
+{
+    if (Enter("GetVersionExA")) return Fail(ERROR_GEN_FAILURE, FALSE);
+    if (!info || (info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA) && info->dwOSVersionInfoSize != 156))
+        return Fail(ERROR_INSUFFICIENT_BUFFER, FALSE);
+    const Machine &m = P().machine;
+    info->dwMajorVersion = m.major;
+    info->dwMinorVersion = m.minor;
+    info->dwBuildNumber = m.build;
+    info->dwPlatformId = m.platform;
+    std::memset(info->szCSDVersion, 0, sizeof(info->szCSDVersion));
+    return TRUE;
+}
+
+HANDLE WINAPI GetProcessHeap(void) { return (HANDLE)kProcessHeap; }
+
+LPVOID WINAPI HeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes)
+{
+    if (Enter("HeapAlloc")) return Fail(ERROR_NOT_ENOUGH_MEMORY, (LPVOID) nullptr);
+    if ((uintptr_t)heap != kProcessHeap) return Fail(ERROR_INVALID_HANDLE, (LPVOID) nullptr);
+    void *block = std::malloc(bytes ? bytes : 1);
+    if (!block) return Fail(ERROR_NOT_ENOUGH_MEMORY, (LPVOID) nullptr);
+    // Without HEAP_ZERO_MEMORY the block holds garbage, as on Windows.
+    std::memset(block, (flags & HEAP_ZERO_MEMORY) ? 0 : 0xBD, bytes);
+    P().heap[block] = bytes;
+    return block;
+}
+
+BOOL WINAPI HeapFree(HANDLE heap, DWORD, LPVOID block)
+{
+    if (Enter("HeapFree")) return Fail(ERROR_GEN_FAILURE, FALSE);
+    auto it = P().heap.find(block);
+    if ((uintptr_t)heap != kProcessHeap || it == P().heap.end()) {
+        ++P().badReleases;
+        return Fail(ERROR_INVALID_PARAMETER, FALSE);
+    }
+    std::free(block);
+    P().heap.erase(it);
+    return TRUE;
+}
+
+HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES, DWORD disposition, DWORD,
+                          HANDLE)
+{
+    if (Enter("CreateFileA")) return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
+    if (!name) return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
+    if (disposition != OPEN_EXISTING) return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
+    (void)access;
+    (void)share;
+    const Machine &m = P().machine;
+    std::string path = Lower(name), device;
+    bool found = false;
+    for (const DiskInterface &d : m.disks) {
+        if (Lower(d.path) == path && !d.opens.empty()) {
+            device = d.opens;
+            found = true;
+            break;
+        }
+    }
+    if (!found && path.size() == 6 && path.compare(0, 4, "\\\\.\\") == 0 && path[5] == ':') {
+        auto drive = m.drives.find((char)std::toupper((unsigned char)path[4]));
+        if (drive != m.drives.end() && !drive->second.opens.empty()) {
+            device = drive->second.opens;
+            found = true;
+        }
+    }
+    if (!found) return Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
+    uintptr_t h = NewHandle();
+    std::lock_guard<std::mutex> lock(eventMutex);
+    P().objects[h] = Object{Kind::File, device};
+    return (HANDLE)h;
+}
+
+BOOL WINAPI CloseHandle(HANDLE handle)
+{
+    if (Enter("CloseHandle")) return Fail(ERROR_GEN_FAILURE, FALSE);
+    std::lock_guard<std::mutex> lock(eventMutex);
+    if (!P().objects.erase((uintptr_t)handle)) {
+        ++P().badReleases;
+        return Fail(ERROR_INVALID_HANDLE, FALSE);
+    }
+    return TRUE;
+}
+
+BOOL WINAPI DeviceIoControl(HANDLE handle, DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize,
+                            LPDWORD returned, LPOVERLAPPED overlapped)
+{
+    if (Enter("DeviceIoControl")) return Fail(ERROR_GEN_FAILURE, FALSE);
+    auto it = P().objects.find((uintptr_t)handle);
+    if (it == P().objects.end() || it->second.kind != Kind::File) return Fail(ERROR_INVALID_HANDLE, FALSE);
+    if (overlapped || !returned) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+    auto dev = P().machine.devices.find(it->second.device);
+    if (code != IOCTL_SCSI_PASS_THROUGH_DIRECT || dev == P().machine.devices.end() || !dev->second.scsiCapable)
+        return Fail(ERROR_INVALID_FUNCTION, FALSE);
+    ScsiDevice &device = dev->second;
+    if (!in || inSize < sizeof(SCSI_PASS_THROUGH_DIRECT)) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+    device.requests.emplace_back((uint8_t *)in, (uint8_t *)in + inSize);
+    SCSI_PASS_THROUGH_DIRECT header;
+    std::memcpy(&header, in, sizeof(header));
+    // The port driver's own checks on the block.
+    if (header.Length != sizeof(SCSI_PASS_THROUGH_DIRECT) || header.CdbLength > 16 || !out ||
+        outSize < sizeof(SCSI_PASS_THROUGH_DIRECT) ||
+        (header.SenseInfoLength && header.SenseInfoOffset + header.SenseInfoLength > outSize) ||
+        (header.DataTransferLength && !header.DataBuffer) || header.DataIn > SCSI_IOCTL_DATA_UNSPECIFIED)
+        return Fail(ERROR_INVALID_PARAMETER, FALSE);
+
+    auto answer = device.answers.find(header.Cdb[0]);
+    DWORD transferred = 0;
+    if (answer == device.answers.end()) {
+        header.ScsiStatus = kCheckCondition;
+    } else {
+        header.ScsiStatus = answer->second.status;
+        if (header.DataIn == SCSI_IOCTL_DATA_IN && answer->second.status == kGood) {
+            transferred = (DWORD)std::min<size_t>(header.DataTransferLength, answer->second.data.size());
+            std::memcpy(header.DataBuffer, answer->second.data.data(), transferred);
+        }
+    }
+    if (header.DataIn == SCSI_IOCTL_DATA_IN) header.DataTransferLength = transferred;
+    if (header.ScsiStatus == kCheckCondition && header.SenseInfoLength) {
+        // Fixed-format sense: ILLEGAL REQUEST, invalid command operation code.
+        uint8_t sense[18] = {0x70, 0, 0x05, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0x20, 0x00};
+        size_t n = std::min<size_t>(header.SenseInfoLength, sizeof(sense));
+        std::memcpy((uint8_t *)out + header.SenseInfoOffset, sense, n);
+        header.SenseInfoLength = (UCHAR)n;
+    } else {
+        header.SenseInfoLength = 0;
+    }
+    std::memcpy(out, &header, sizeof(header));
+    *returned = header.SenseInfoLength ? header.SenseInfoOffset + header.SenseInfoLength : sizeof(header);
+    return TRUE;
+}
+
+UINT WINAPI GetDriveTypeA(LPCSTR root)
+{
+    if (Enter("GetDriveTypeA")) return DRIVE_UNKNOWN;
+    if (!root || std::strlen(root) != 3 || root[1] != ':' || root[2] != '\\') return DRIVE_NO_ROOT_DIR;
+    auto it = P().machine.drives.find((char)std::toupper((unsigned char)root[0]));
+    return it == P().machine.drives.end() ? DRIVE_NO_ROOT_DIR : it->second.type;
+}
+
+DWORD WINAPI GetLogicalDrives(void)
+{
+    if (Enter("GetLogicalDrives")) return Fail(ERROR_GEN_FAILURE, 0UL);
+    DWORD bits = P().machine.extraDriveBits & 0xFC000000UL;
+    for (const auto &d : P().machine.drives)
+        if (d.first >= 'A' && d.first <= 'Z') bits |= 1UL << (d.first - 'A');
+    return bits;
+}
+
+BOOL WINAPI GetVolumeNameForVolumeMountPointA(LPCSTR mountPoint, LPSTR volumeName, DWORD length)
+{
+    if (Enter("GetVolumeNameForVolumeMountPointA")) return Fail(ERROR_GEN_FAILURE, FALSE);
+    if (!mountPoint || !volumeName) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+    std::string point = mountPoint;
+    if (point.empty() || point.back() != '\\') return Fail(ERROR_INVALID_NAME, FALSE);
+    std::string name;
+    if (point.size() == 3 && point[1] == ':') {
+        auto it = P().machine.drives.find((char)std::toupper((unsigned char)point[0]));
+        if (it != P().machine.drives.end()) name = it->second.volumeName;
+    } else if (const VolumeInterface *v = VolumeByPath(point.substr(0, point.size() - 1))) {
+        name = v->volumeName;
+    }
+    if (name.empty()) return Fail(ERROR_FILE_NOT_FOUND, FALSE);
+    if (name.size() + 1 > length) return Fail(ERROR_FILENAME_EXCED_RANGE, FALSE);
+    std::memcpy(volumeName, name.c_str(), name.size() + 1);
+    return TRUE;
+}
+
+HMODULE WINAPI LoadLibraryA(LPCSTR name)
+{
+    if (Enter("LoadLibraryA")) return Fail(ERROR_MOD_NOT_FOUND, (HMODULE) nullptr);
+    if (!name) return Fail(ERROR_INVALID_PARAMETER, (HMODULE) nullptr);
+    std::string file = ModuleFileName(name);
+    if (!ModuleInstalled(file)) return Fail(ERROR_MOD_NOT_FOUND, (HMODULE) nullptr);
+    for (auto &m : P().modules) {
+        if (m.second.name == file) {
+            ++m.second.refs;
+            return (HMODULE)m.first;
+        }
+    }
+    uintptr_t h = 0x10000000 + 0x10000 * P().modules.size();
+    P().modules[h] = Module{file, 1};
+    return (HMODULE)h;
+}
+
+FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name)
+{
+    if (Enter("GetProcAddress")) return Fail(ERROR_PROC_NOT_FOUND, (FARPROC) nullptr);
+    auto it = P().modules.find((uintptr_t)module);
+    if (it == P().modules.end() || it->second.refs == 0) return Fail(ERROR_MOD_NOT_FOUND, (FARPROC) nullptr);
+    FARPROC proc = name ? LookUp(it->second.name, name) : nullptr;
+    return proc ? proc : Fail(ERROR_PROC_NOT_FOUND, (FARPROC) nullptr);
+}
+
+BOOL WINAPI FreeLibrary(HMODULE module)
+{
+    if (Enter("FreeLibrary")) return Fail(ERROR_GEN_FAILURE, FALSE);
+    auto it = P().modules.find((uintptr_t)module);
+    if (it == P().modules.end() || it->second.refs == 0) {
+        ++P().badReleases;
+        return Fail(ERROR_MOD_NOT_FOUND, FALSE);
+    }
+    --it->second.refs;
+    return TRUE;
+}
+
+BOOL WINAPI DisableThreadLibraryCalls(HMODULE module)
+{
+    if (Enter("DisableThreadLibraryCalls")) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+    P().disabledThreadCalls = module;
+    return TRUE;
+}
+
+HANDLE WINAPI CreateEventA(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initialState, LPCSTR name)
+{
+    if (Enter("CreateEventA")) return Fail(ERROR_NOT_ENOUGH_MEMORY, (HANDLE) nullptr);
+    // Only what the library needs: unnamed manual-reset events.
+    if (!manualReset || name) return Fail(ERROR_NOT_SUPPORTED, (HANDLE) nullptr);
+    uintptr_t h = NewHandle();
+    std::lock_guard<std::mutex> lock(eventMutex);
+    P().objects[h] = Object{Kind::Event, "", initialState != FALSE};
+    return (HANDLE)h;
+}
+
+BOOL WINAPI SetEvent(HANDLE event)
+{
+    if (Enter("SetEvent")) return Fail(ERROR_GEN_FAILURE, FALSE);
+    SignalEvent(event);
+    return TRUE;
+}
+
+DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds)
+{
+    if (Enter("WaitForSingleObject")) return Fail(ERROR_GEN_FAILURE, WAIT_FAILED);
+    std::unique_lock<std::mutex> lock(eventMutex);
+    auto signalled = [&] {
+        auto it = P().objects.find((uintptr_t)handle);
+        return it == P().objects.end() || it->second.kind != Kind::Event || it->second.signalled;
+    };
+    auto it = P().objects.find((uintptr_t)handle);
+    if (it == P().objects.end() || it->second.kind != Kind::Event) return Fail(ERROR_INVALID_HANDLE, WAIT_FAILED);
+    // An infinite wait that nobody will end would hang the test run: give up loudly.
+    auto limit = std::chrono::milliseconds(milliseconds == INFINITE ? 30000 : milliseconds);
+    if (eventSignalled.wait_for(lock, limit, signalled)) return WAIT_OBJECT_0;
+    if (milliseconds == INFINITE) {
+        std::fprintf(stderr, "sim: an infinite wait on an event that is never signalled\n");
+        std::abort();
+    }
+    return WAIT_TIMEOUT;
+}
+
+// ---- advapi32 ----------------------------------------------------------------
+
+LONG WINAPI RegOpenKeyA(HKEY root, LPCSTR subKey, PHKEY result)
+{
+    if (Enter("RegOpenKeyA")) return ERROR_ACCESS_DENIED;
+    if (!result) return ERROR_INVALID_PARAMETER;
+    if (root != HKEY_LOCAL_MACHINE || !subKey || Lower(subKey) != "system\\mounteddevices")
+        return ERROR_FILE_NOT_FOUND;
+    uintptr_t h = NewHandle();
+    P().keys.insert(h);
+    *result = (HKEY)h;
+    return ERROR_SUCCESS;
+}
+
+LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                             LPDWORD length)
+{
+    if (Enter("RegQueryValueExA")) return ERROR_ACCESS_DENIED;
+    if (!P().keys.count((uintptr_t)key)) return ERROR_INVALID_HANDLE;
+    if (reserved || (data && !length)) return ERROR_INVALID_PARAMETER;
+    const auto &values = P().machine.mountedDevices;
+    auto it = values.end();
+    for (auto v = values.begin(); v != values.end(); ++v)
+        if (valueName && Lower(v->first) == Lower(valueName)) it = v;
+    if (it == values.end()) return ERROR_FILE_NOT_FOUND;
+    DWORD size = (DWORD)it->second.size();
+    if (type) *type = REG_BINARY;
+    if (data && *length < size) {
+        *length = size;
+        return ERROR_MORE_DATA;
+    }
+    if (data) std::memcpy(data, it->second.data(), size);
+    if (length) *length = size;
+    return ERROR_SUCCESS;
+}
+
+LONG WINAPI RegCloseKey(HKEY key)
+{
+    if (Enter("RegCloseKey")) return ERROR_ACCESS_DENIED;
+    if (!P().keys.erase((uintptr_t)key)) {
+        ++P().badReleases;
+        return ERROR_INVALID_HANDLE;
+    }
+    return ERROR_SUCCESS;
+}
+
+// ---- setupapi ----------------------------------------------------------------
+
+HDEVINFO WINAPI SetupDiGetClassDevsA(const GUID *classGuid, PCSTR enumerator, HWND, DWORD flags)
+{
+    if (Enter("SetupDiGetClassDevsA")) return Fail(ERROR_NOT_ENOUGH_MEMORY, INVALID_HANDLE_VALUE);
+    if (!classGuid || enumerator || !(flags & DIGCF_DEVICEINTERFACE)) return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
+    DevInfoList list{-1, 0};
+    if (SameGuid(classGuid, kDiskClass)) list = {0, P().machine.disks.size()};
+    if (SameGuid(classGuid, kVolumeClass)) list = {1, P().machine.volumes.size()};
+    uintptr_t h = NewHandle();
+    P().lists[h] = list;
+    return (HDEVINFO)h;
+}
+
+BOOL WINAPI SetupDiEnumDeviceInterfaces(HDEVINFO set, PSP_DEVINFO_DATA, const GUID *classGuid, DWORD index,
+                                        PSP_DEVICE_INTERFACE_DATA data)
+{
+    if (Enter("SetupDiEnumDeviceInterfaces")) return Fail(ERROR_GEN_FAILURE, FALSE);
+    auto it = P().lists.find((uintptr_t)set);
+    if (it == P().lists.end()) return Fail(ERROR_INVALID_HANDLE, FALSE);
+    if (!data || data->cbSize != sizeof(SP_DEVICE_INTERFACE_DATA)) return Fail(ERROR_INVALID_USER_BUFFER, FALSE);
+    const GUID &expected = it->second.classIndex == 1 ? kVolumeClass : kDiskClass;
+    if (it->second.classIndex < 0 || !SameGuid(classGuid, expected) || index >= it->second.count)
+        return Fail(ERROR_NO_MORE_ITEMS, FALSE);
+    data->InterfaceClassGuid = expected;
+    data->Flags = 1;  // SPINT_ACTIVE
+    data->Reserved = index + 1;
+    return TRUE;
+}
+
+BOOL WINAPI SetupDiGetDeviceInterfaceDetailA(HDEVINFO set, PSP_DEVICE_INTERFACE_DATA data,
+                                             PSP_DEVICE_INTERFACE_DETAIL_DATA_A detail, DWORD size, PDWORD required,
+                                             PSP_DEVINFO_DATA info)
+{
+    if (Enter("SetupDiGetDeviceInterfaceDetailA")) return Fail(ERROR_GEN_FAILURE, FALSE);
+    auto it = P().lists.find((uintptr_t)set);
+    if (it == P().lists.end()) return Fail(ERROR_INVALID_HANDLE, FALSE);
+    if (!data || data->cbSize != sizeof(SP_DEVICE_INTERFACE_DATA) || data->Reserved == 0 ||
+        data->Reserved > it->second.count)
+        return Fail(ERROR_INVALID_PARAMETER, FALSE);
+    size_t index = data->Reserved - 1;
+    bool volume = it->second.classIndex == 1;
+    const std::string &path = volume ? P().machine.volumes[index].path : P().machine.disks[index].path;
+    DWORD needed = (DWORD)(offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath) + path.size() + 1);
+    if (!detail) {
+        if (size != 0) return Fail(ERROR_INVALID_USER_BUFFER, FALSE);
+        if (required) *required = needed;
+        return Fail(ERROR_INSUFFICIENT_BUFFER, FALSE);
+    }
+    if (size < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A) || detail->cbSize != sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A))
+        return Fail(ERROR_INVALID_USER_BUFFER, FALSE);
+    if (info && info->cbSize != sizeof(SP_DEVINFO_DATA)) return Fail(ERROR_INVALID_USER_BUFFER, FALSE);
+    if (size < needed) {
+        if (required) *required = needed;
+        return Fail(ERROR_INSUFFICIENT_BUFFER, FALSE);
+    }
+    std::memcpy(detail->DevicePath, path.c_str(), path.size() + 1);
+    if (required) *required = needed;
+    if (info) {
+        std::memset(&info->ClassGuid, 0, sizeof(GUID));
+        info->DevInst = volume ? kVolumeInstanceBase + (DEVINST)index : 1 + (DEVINST)index;
+        info->Reserved = 0;
+    }
+    return TRUE;
+}
+
+BOOL WINAPI SetupDiDestroyDeviceInfoList(HDEVINFO set)
+{
+    if (Enter("SetupDiDestroyDeviceInfoList")) return Fail(ERROR_GEN_FAILURE, FALSE);
+    if (!P().lists.erase((uintptr_t)set)) {
+        ++P().badReleases;
+        return Fail(ERROR_INVALID_HANDLE, FALSE);
+    }
+    return TRUE;
+}
+
+CONFIGRET WINAPI CM_Get_Parent(PDEVINST parent, DEVINST instance, ULONG)
+{
+    if (Enter("CM_Get_Parent")) return CR_FAILURE;
+    if (!parent) return CR_FAILURE;
+    size_t count = P().machine.volumes.size();
+    if (instance < kVolumeInstanceBase || instance >= kVolumeInstanceBase + count) return CR_NO_SUCH_DEVNODE;
+    *parent = kParentInstanceBase + (instance - kVolumeInstanceBase);
+    return CR_SUCCESS;
+}
+
+CONFIGRET WINAPI CM_Get_Device_IDA(DEVINST instance, PSTR buffer, ULONG length, ULONG)
+{
+    if (Enter("CM_Get_Device_IDA")) return CR_FAILURE;
+    if (!buffer) return CR_FAILURE;
+    const Machine &m = P().machine;
+    std::string id;
+    if (instance >= kVolumeInstanceBase && instance < kVolumeInstanceBase + m.volumes.size())
+        id = m.volumes[instance - kVolumeInstanceBase].deviceId;
+    else if (instance >= kParentInstanceBase && instance < kParentInstanceBase + m.volumes.size())
+        id = m.volumes[instance - kParentInstanceBase].parentId;
+    else
+        return CR_NO_SUCH_DEVNODE;
+    // Like the real call, a buffer without room for the terminator gets the
+    // text unterminated and CR_BUFFER_SMALL.
+    size_t n = std::min<size_t>(id.size(), length);
+    std::memcpy(buffer, id.data(), n);
+    if (id.size() >= length) return CR_BUFFER_SMALL;
+    buffer[id.size()] = 0;
+    return CR_SUCCESS;
+}
+
+// ---- user32 ------------------------------------------------------------------
+
+int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT style)
+{
+    Enter("MessageBoxA");
+    P().boxes.push_back({owner, text ? text : "", caption ? caption : "", style});
+    return IDOK;
+}
+
+}  // extern "C"

@@ -1,0 +1,199 @@
+#include "resolver.h"
+
+#include <string.h>
+
+#include "locator.h"
+
+typedef BOOL(WINAPI *GetVolumeNameFn)(LPCSTR mountPoint, LPSTR volumeName, DWORD length);
+typedef CONFIGRET(WINAPI *GetParentFn)(PDEVINST parent, DEVINST instance, ULONG flags);
+typedef CONFIGRET(WINAPI *GetDeviceIdFn)(DEVINST instance, PSTR buffer, ULONG length, ULONG flags);
+
+struct RemovableVolume {
+    char letter;
+    char volumeName[MAX_PATH];
+};
+
+int CutInstanceToken(const char *devicePath, const char *revisionToken, char *token)
+{
+    memset(token, 0, kInstanceTokenSize);
+    const char *revision = strstr(devicePath, revisionToken);
+    const char *brace = strstr(devicePath, "#{");
+    if (!revision || !brace) return 0;
+    // The token starts one character past the revision token, the separator
+    // skipped; a brace before that start leaves no token to cut.
+    size_t start = (size_t)(revision - devicePath) + strlen(revisionToken) + 1;
+    size_t end = (size_t)(brace - devicePath);
+    if (end < start || end - start >= kInstanceTokenSize) return 0;
+    memcpy(token, devicePath + start, end - start);
+    return 1;
+}
+
+void NormaliseDeviceId(char *id)
+{
+    for (; *id; ++id) {
+        if (*id >= 'A' && *id <= 'Z') *id = (char)(*id - 'A' + 'a');
+        else if (*id == '\\') *id = '#';
+    }
+}
+
+static int BuildVolumeTable(DWORD drives, GetVolumeNameFn getVolumeName, RemovableVolume *table)
+{
+    int entries = 0;
+    char rootPath[] = "A:\\";
+    for (DWORD n = 0; n < 26 && (drives >> n) != 0; ++n) {
+        if (!(drives & (1UL << n))) continue;
+        rootPath[0] = (char)('A' + n);
+        if (GetDriveTypeA(rootPath) != DRIVE_REMOVABLE) continue;
+        RemovableVolume *entry = &table[entries];
+        memset(entry->volumeName, 0, sizeof(entry->volumeName));
+        if (!getVolumeName(rootPath, entry->volumeName, sizeof(entry->volumeName))) continue;
+        entry->volumeName[sizeof(entry->volumeName) - 1] = 0;
+        entry->letter = rootPath[0];
+        ++entries;
+    }
+    return entries;
+}
+
+// Marks the letters of one volume interface when its identifier holds the
+// token. Every buffer starts clean, and a step that fails passes the volume
+// over, so nothing is matched on what an earlier interface left behind.
+static DWORD MatchVolumeInterface(HDEVINFO list, PSP_DEVICE_INTERFACE_DATA record, DWORD majorVersion,
+                                  const char *instanceToken, const RemovableVolume *table, int entries,
+                                  GetVolumeNameFn getVolumeName, GetParentFn getParent,
+                                  GetDeviceIdFn getDeviceId)
+{
+    union {
+        SP_DEVICE_INTERFACE_DETAIL_DATA_A detail;
+        char bytes[MAX_PATH];
+    } detail;
+    memset(&detail, 0, sizeof(detail));
+    detail.detail.cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
+    SP_DEVINFO_DATA info;
+    memset(&info, 0, sizeof(info));
+    info.cbSize = sizeof(info);
+    if (!SetupDiGetDeviceInterfaceDetailA(list, record, &detail.detail, sizeof(detail), NULL, &info)) return 0;
+    detail.bytes[sizeof(detail) - 1] = 0;
+
+    DEVINST instance = info.DevInst;
+    if (majorVersion <= 5) {
+        DEVINST parent = 0;
+        if (getParent(&parent, instance, 0) != CR_SUCCESS) return 0;
+        instance = parent;
+    }
+    char id[MAX_PATH];
+    memset(id, 0, sizeof(id));
+    if (getDeviceId(instance, id, sizeof(id), 0) != CR_SUCCESS) return 0;
+    id[sizeof(id) - 1] = 0;
+    NormaliseDeviceId(id);
+    if (!strstr(id, instanceToken)) return 0;
+
+    // The mount point is the interface path plus a backslash; its own buffer
+    // has room for the longest path the detail record can hold.
+    char mountPoint[MAX_PATH + 2];
+    size_t length = strlen(detail.detail.DevicePath);
+    memcpy(mountPoint, detail.detail.DevicePath, length);
+    mountPoint[length] = '\\';
+    mountPoint[length + 1] = 0;
+    char volumeName[MAX_PATH];
+    memset(volumeName, 0, sizeof(volumeName));
+    if (!getVolumeName(mountPoint, volumeName, sizeof(volumeName))) return 0;
+    volumeName[sizeof(volumeName) - 1] = 0;
+
+    DWORD mask = 0;
+    for (int i = 0; i < entries; ++i) {
+        if (strcmp(table[i].volumeName, volumeName) == 0) mask |= 1UL << (table[i].letter - 'A');
+    }
+    return mask;
+}
+
+DWORD GetInstanceDriveMask(const char *instanceToken)
+{
+    OSVERSIONINFOA version;
+    memset(&version, 0, sizeof(version));
+    version.dwOSVersionInfoSize = sizeof(version);
+    GetVersionExA(&version);
+
+    DWORD drives = GetLogicalDrives();
+    if (drives == 0) return 0;
+    HMODULE kernel = LoadLibraryA("kernel32.dll");
+    if (!kernel) return 0;
+    HMODULE setupapi = LoadLibraryA("setupapi.dll");
+    if (!setupapi) {
+        FreeLibrary(kernel);
+        return 0;
+    }
+    GetVolumeNameFn getVolumeName =
+        (GetVolumeNameFn)(void *)GetProcAddress(kernel, "GetVolumeNameForVolumeMountPointA");
+    GetDeviceIdFn getDeviceId = (GetDeviceIdFn)(void *)GetProcAddress(setupapi, "CM_Get_Device_IDA");
+    GetParentFn getParent = (GetParentFn)(void *)GetProcAddress(setupapi, "CM_Get_Parent");
+
+    DWORD mask = 0;
+    // An entry point the system lacks is never called: no volume can be matched.
+    if (getVolumeName && getDeviceId && getParent) {
+        RemovableVolume table[26];
+        int entries = BuildVolumeTable(drives, getVolumeName, table);
+        HDEVINFO list = INVALID_HANDLE_VALUE;
+        if (entries > 0) {
+            list = SetupDiGetClassDevsA(&kVolumeInterfaceClass, NULL, NULL, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+        }
+        if (list != INVALID_HANDLE_VALUE) {
+            SP_DEVICE_INTERFACE_DATA record;
+            memset(&record, 0, sizeof(record));
+            record.cbSize = sizeof(record);
+            for (DWORD member = 0; SetupDiEnumDeviceInterfaces(list, NULL, &kVolumeInterfaceClass, member, &record);
+                 ++member) {
+                mask |= MatchVolumeInterface(list, &record, version.dwMajorVersion, instanceToken, table, entries,
+                                             getVolumeName, getParent, getDeviceId);
+            }
+            SetupDiDestroyDeviceInfoList(list);
+        }
+    }
+    FreeLibrary(setupapi);
+    FreeLibrary(kernel);
+    return mask;
+}
+
+int CollectDriveLetters(const char *busToken, const char *classToken, const char *revisionToken, char *letters,
+                        DWORD capacity)
+{
+    HDEVINFO list = SetupDiGetClassDevsA(&kDiskInterfaceClass, NULL, NULL, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+    if (list == INVALID_HANDLE_VALUE) return 0;
+    HANDLE heap = GetProcessHeap();
+    SP_DEVICE_INTERFACE_DATA record;
+    memset(&record, 0, sizeof(record));
+    record.cbSize = sizeof(record);
+    DWORD count = 0;
+    int failed = 0;
+    for (DWORD member = 0; SetupDiEnumDeviceInterfaces(list, NULL, &kDiskInterfaceClass, member, &record); ++member) {
+        DWORD required = 0;
+        SetupDiGetDeviceInterfaceDetailA(list, &record, NULL, 0, &required, NULL);
+        // A reported size below the fixed part cannot take even cbSize.
+        PSP_DEVICE_INTERFACE_DETAIL_DATA_A detail = NULL;
+        if (required >= sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A)) {
+            detail = (PSP_DEVICE_INTERFACE_DETAIL_DATA_A)HeapAlloc(heap, HEAP_ZERO_MEMORY, required);
+        }
+        if (!detail) {
+            failed = 1;
+            break;
+        }
+        detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
+        if (!SetupDiGetDeviceInterfaceDetailA(list, &record, detail, required, NULL, NULL)) {
+            HeapFree(heap, 0, detail);
+            failed = 1;
+            break;
+        }
+        const char *path = detail->DevicePath;
+        char token[kInstanceTokenSize];
+        DWORD room = required - offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath);
+        if (memchr(path, 0, room) && strstr(path, busToken) && strstr(path, classToken) &&
+            strstr(path, revisionToken) && CutInstanceToken(path, revisionToken, token)) {
+            DWORD mask = GetInstanceDriveMask(token);
+            for (DWORD n = 0; n < 26 && (mask >> n) != 0; ++n) {
+                if ((mask & (1UL << n)) && count < capacity) letters[count++] = (char)('A' + n);
+            }
+        }
+        HeapFree(heap, 0, detail);
+    }
+    SetupDiDestroyDeviceInfoList(list);
+    return failed ? 0 : (int)count;
+}

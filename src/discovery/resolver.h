@@ -1,0 +1,26 @@
+#pragma once
+#include "../platform.h"
+
+const DWORD kInstanceTokenSize = 64;
+
+// Copies the text between one character past the first revisionToken and
+// the first "#{" into token (kInstanceTokenSize bytes, zero-filled first).
+// Returns 0, token all zero, when the path has no such text or it would not
+// fit with its terminator.
+int CutInstanceToken(const char *devicePath, const char *revisionToken, char *token);
+
+// Lower-cases A-Z and turns every backslash into '#', in place.
+void NormaliseDeviceId(char *id);
+
+// Appends the letters of the removable volumes of every disk interface whose
+// path holds all three tokens, grouped by disk in enumeration order and from
+// A upward within a disk. Writes at most capacity letters: once the buffer is
+// full further letters are dropped and not counted. Returns the number of
+// letters appended, or 0 when the enumeration broke down (letters appended
+// before the breakdown stay in the buffer).
+int CollectDriveLetters(const char *busToken, const char *classToken, const char *revisionToken, char *letters,
+                        DWORD capacity);
+
+// The drive mask (bit n for 'A' + n) of the removable volumes whose device
+// identifier contains instanceToken.
+DWORD GetInstanceDriveMask(const char *instanceToken);

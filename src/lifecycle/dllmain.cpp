@@ -1,0 +1,63 @@
+#include <stdio.h>
+#include <string.h>
+
+#include "../discovery/locator.h"
+#include "../transport/passthrough.h"
+#include "state.h"
+
+LibraryState g_library;
+
+static int DeviceHandleHeld(void)
+{
+    return g_library.deviceHandle != NULL && g_library.deviceHandle != INVALID_HANDLE_VALUE;
+}
+
+static BOOL AttachProcess(HINSTANCE module)
+{
+    memset(g_library.vendorSector, 0, sizeof(g_library.vendorSector));
+    g_library.osVersion.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
+    GetVersionExA(&g_library.osVersion);
+
+    if (g_library.osVersion.dwMajorVersion >= 5) {
+        g_library.deviceHandle = OpenFlashDisk(1);
+        if (!DeviceHandleHeld()) {
+            g_library.deviceHandle = NULL;
+            printf("[LIB] Can not find Alcor flash disk\n");
+            return FALSE;
+        }
+        if (SendPassThroughCommand(g_library.deviceHandle, kVendorReadOpcode, SCSI_IOCTL_DATA_IN,
+                                   g_library.vendorSector, kVendorSectorSize)) {
+            return TRUE;
+        }
+        printf("[LIB] Get Vendor 512bytes sector FAILED\n");
+        CloseHandle(g_library.deviceHandle);
+        g_library.deviceHandle = NULL;
+        return FALSE;
+    }
+    if (g_library.osVersion.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) return AspiBind((HMODULE)module);
+    return FALSE;
+}
+
+static void DetachProcess(void)
+{
+    if (g_library.osVersion.dwMajorVersion >= 5) {
+        if (DeviceHandleHeld()) CloseHandle(g_library.deviceHandle);
+        g_library.deviceHandle = NULL;
+    } else {
+        AspiClose();
+    }
+}
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved)
+{
+    (void)reserved;
+    switch (reason) {
+    case DLL_PROCESS_ATTACH:
+        return AttachProcess(module);
+    case DLL_PROCESS_DETACH:
+        DetachProcess();
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}

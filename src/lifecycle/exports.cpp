@@ -1,0 +1,50 @@
+#define MORVALITH_BUILDING
+#include "../../include/morvalith.h"
+
+#include <string.h>
+
+#include "../discovery/resolver.h"
+#include "../platform.h"
+
+typedef int(WINAPI *VendorProductInfoFn)(char driveLetter, char *chipModel, BYTE *productInfo);
+
+const DWORD kLetterBufferSize = 260;
+const DWORD kProductInfoSize = 268;
+const DWORD kKeyOffset = 202;
+const DWORD kKeySize = 32;
+
+extern "C" char MORVALITH_CDECL GetUSBDriveLetter(void)
+{
+    char letters[kLetterBufferSize];
+    memset(letters, 0, sizeof(letters));
+    CollectDriveLetters("usbstor", "disk", "_8.01", letters, sizeof(letters));
+    return letters[0];
+}
+
+extern "C" int MORVALITH_STDCALL GetIDKey(unsigned char *key)
+{
+    // Writing a key through a null pointer would crash the host.
+    if (!key) return 0;
+    char driveLetter = GetUSBDriveLetter();
+    if (!driveLetter) return 0;
+
+    // The vendor library is handed the model text past its five-byte tag.
+    char chipModel[260] = "<tag>ChipsbankCBM2076";
+    HMODULE vendor = LoadLibraryA("Vendor\\VendorUFDAPI.dll");
+    if (!vendor) {
+        MessageBoxA(NULL, "Load VendorUFDAPI.dll failed!", "Error", MB_OK);
+        return 0;
+    }
+    VendorProductInfoFn getProductInfo = (VendorProductInfoFn)(void *)GetProcAddress(vendor, "VGetUFDProductInfo");
+    if (!getProductInfo) {
+        MessageBoxA(NULL, "Load Dll Error!", "Error", MB_OK);
+        return 0;
+    }
+    // Zeroed so that a vendor call that claims success without writing the
+    // record cannot hand the host stale stack bytes.
+    BYTE productInfo[kProductInfoSize];
+    memset(productInfo, 0, sizeof(productInfo));
+    if (getProductInfo(driveLetter, chipModel + 5, productInfo) != 0) return 0;
+    memcpy(key, productInfo + kKeyOffset, kKeySize);
+    return 1;
+}

@@ -1,0 +1,171 @@
+#include "aspi.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include "../lifecycle/state.h"
+
+static const char kFlashDiskIdentification[] = "Generic Flash Disk";
+const DWORD kInquiryLength = 36;
+
+// Sends an SC_EXEC_SCSI_CMD block and, when WNASPI32 takes it in the
+// background, waits on its event: the block, its buffer and the event must
+// outlive the request. A request is never abandoned, so the wait has no limit.
+static void SendAndWait(SRB_ExecSCSICmd *srb, HANDLE event)
+{
+    DWORD status = g_library.aspiSendCommand(srb);
+    if (status == SS_PENDING) WaitForSingleObject(event, INFINITE);
+}
+
+enum AspiOpenStatus { kAspiOpened, kAspiNotLoaded, kAspiEntryMissing };
+
+static AspiOpenStatus OpenAspiManager(void)
+{
+    g_library.aspiModule = LoadLibraryA("WNASPI32");
+    if (!g_library.aspiModule) return kAspiNotLoaded;
+    g_library.aspiSupportInfo = (AspiSupportInfoFn)(void *)GetProcAddress(g_library.aspiModule, "GetASPI32SupportInfo");
+    g_library.aspiSendCommand = (AspiSendCommandFn)(void *)GetProcAddress(g_library.aspiModule, "SendASPI32Command");
+    if (!g_library.aspiSupportInfo || !g_library.aspiSendCommand) {
+        AspiClose();
+        return kAspiEntryMissing;
+    }
+    return kAspiOpened;
+}
+
+int AspiOpen(void)
+{
+    return OpenAspiManager() == kAspiOpened;
+}
+
+void AspiClose(void)
+{
+    if (g_library.aspiModule) FreeLibrary(g_library.aspiModule);
+    g_library.aspiModule = NULL;
+    g_library.aspiSupportInfo = NULL;
+    g_library.aspiSendCommand = NULL;
+}
+
+static int InquiryMatches(BYTE hostAdapter, BYTE target, BYTE lun)
+{
+    BYTE inquiry[kInquiryLength];
+    memset(inquiry, 0, sizeof(inquiry));
+    HANDLE event = CreateEventA(NULL, TRUE, FALSE, NULL);
+    if (!event) return 0;
+    SRB_ExecSCSICmd srb;
+    memset(&srb, 0, sizeof(srb));
+    srb.SRB_Cmd = SC_EXEC_SCSI_CMD;
+    srb.SRB_HaId = hostAdapter;
+    srb.SRB_Flags = SRB_DIR_IN | SRB_EVENT_NOTIFY;
+    srb.SRB_Target = target;
+    srb.SRB_Lun = lun;
+    srb.SRB_BufLen = kInquiryLength;
+    srb.SRB_BufPointer = inquiry;
+    srb.SRB_SenseLen = SENSE_LEN;
+    srb.SRB_CDBLen = 6;
+    srb.SRB_PostProc = event;
+    srb.CDBByte[0] = 0x12;
+    srb.CDBByte[4] = (BYTE)kInquiryLength;
+    SendAndWait(&srb, event);
+    CloseHandle(event);
+    if (srb.SRB_Status != SS_COMP) {
+        printf("[LIB] Exec SCSIOP_INQUIRY Fail.\n");
+        return 0;
+    }
+    // Vendor "Generic " and the first ten bytes of the product identification.
+    return memcmp(inquiry + 8, kFlashDiskIdentification, sizeof(kFlashDiskIdentification) - 1) == 0;
+}
+
+int AspiFindFlashDisk(void)
+{
+    DWORD support = g_library.aspiSupportInfo();
+    BYTE status = (BYTE)(support >> 8);
+    BYTE adapters = (BYTE)support;
+    if (status != SS_COMP && status != SS_NO_ADAPTERS) {
+        printf("[LIB] Initial FAILED\n");
+        return 0;
+    }
+    for (g_library.aspiHostAdapter = 0; g_library.aspiHostAdapter < adapters; ++g_library.aspiHostAdapter) {
+        SRB_HAInquiry inquiry;
+        memset(&inquiry, 0, sizeof(inquiry));
+        inquiry.SRB_Cmd = SC_HA_INQUIRY;
+        inquiry.SRB_HaId = g_library.aspiHostAdapter;
+        g_library.aspiSendCommand(&inquiry);
+        if (inquiry.SRB_Status != SS_COMP) {
+            printf("[LIB] SC_HA_INQUIRY FAILED\n");
+            continue;
+        }
+        for (g_library.aspiTarget = 0; g_library.aspiTarget < 8; ++g_library.aspiTarget) {
+            for (g_library.aspiLun = 0; g_library.aspiLun < 8; ++g_library.aspiLun) {
+                SRB_GDEVBlock device;
+                memset(&device, 0, sizeof(device));
+                device.SRB_Cmd = SC_GET_DEV_TYPE;
+                device.SRB_HaId = g_library.aspiHostAdapter;
+                device.SRB_Target = g_library.aspiTarget;
+                device.SRB_Lun = g_library.aspiLun;
+                g_library.aspiSendCommand(&device);
+                if (device.SRB_Status != SS_COMP || device.SRB_DeviceType != DTYPE_DASD) continue;
+                if (InquiryMatches(g_library.aspiHostAdapter, g_library.aspiTarget, g_library.aspiLun)) return 1;
+            }
+        }
+    }
+    return 0;
+}
+
+int AspiExecCommand(BYTE hostAdapter, BYTE target, BYTE lun, BYTE opcode, BYTE flags, void *buffer,
+                    DWORD length)
+{
+    HANDLE heap = GetProcessHeap();
+    HANDLE event = CreateEventA(NULL, TRUE, FALSE, NULL);
+    SRB_ExecSCSICmd *srb = (SRB_ExecSCSICmd *)HeapAlloc(heap, HEAP_ZERO_MEMORY, sizeof(SRB_ExecSCSICmd));
+    if (!event || !srb) {
+        if (srb) HeapFree(heap, 0, srb);
+        if (event) CloseHandle(event);
+        return 0;
+    }
+    srb->SRB_Cmd = SC_EXEC_SCSI_CMD;
+    srb->SRB_HaId = hostAdapter;
+    srb->SRB_Flags = flags;
+    srb->SRB_Target = target;
+    srb->SRB_Lun = lun;
+    srb->SRB_BufLen = length;
+    srb->SRB_BufPointer = (BYTE *)buffer;
+    srb->SRB_SenseLen = SENSE_LEN;
+    srb->SRB_CDBLen = 10;
+    srb->SRB_PostProc = event;
+    srb->CDBByte[0] = opcode;
+    SendAndWait(srb, event);
+    int result = srb->SRB_Status == SS_COMP;
+    if (result) printf("[LIB] Exec Vendor SCSI command, 0x%02x, SUCCEED.\n", opcode);
+    else printf("[LIB] Exec Vendor SCSI command, 0x%02x, FAILED.\n", opcode);
+    HeapFree(heap, 0, srb);
+    CloseHandle(event);
+    return result;
+}
+
+int AspiBind(HMODULE module)
+{
+    DisableThreadLibraryCalls(module);
+    switch (OpenAspiManager()) {
+    case kAspiOpened:
+        break;
+    case kAspiNotLoaded:
+        printf("[LIB] Load WNASPI32 Fail\n");
+        return 0;
+    case kAspiEntryMissing:
+        // A manager without both entry points cannot be driven; say which failed.
+        printf("[LIB] WNASPI32 entry point missing\n");
+        return 0;
+    }
+    if (!AspiFindFlashDisk()) {
+        printf("[LIB] Can not find Alcor flash disk\n");
+        AspiClose();
+        return 0;
+    }
+    if (AspiExecCommand(g_library.aspiHostAdapter, g_library.aspiTarget, g_library.aspiLun, kVendorReadOpcode,
+                        SRB_DIR_IN | SRB_EVENT_NOTIFY, g_library.vendorSector, kVendorSectorSize)) {
+        return 1;
+    }
+    printf("[LIB] Get Vendor 512bytes sector FAILED\n");
+    AspiClose();
+    return 0;
+}

@@ -1,0 +1,3 @@
+#include <gtest/gtest.h>
+#include "machine.h"
+TEST(Smoke, Builds) { sim::Reset(sim::DefaultMachine()); }

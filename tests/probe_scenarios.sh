@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Runs the probe on every scenario file: each must parse, and its outcome must
+# match the "expect" word in its file name (...-loads.json / ...-refused.json).
+set -u
+probe=$1; dir=$2; failed=0; n=0
+for f in "$dir"/*.json; do
+  n=$((n + 1))
+  out=$("$probe" "$f" 2>&1); rc=$?
+  case "$f" in
+    *-loads.json) want=0 ;;
+    *-refused.json) want=1 ;;
+    *) want=$rc ;;
+  esac
+  if [ "$rc" != "$want" ]; then echo "FAIL $f: exit $rc, expected $want"; echo "$out"; failed=$((failed + 1)); fi
+done
+echo "$((n - failed)) passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,79 @@
+// morvalith-probe (host build): loads the library on a simulated machine,
+// the built-in default or a scenario file, and shows what a host would see.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "discovery/resolver.h"
+#include "lifecycle/state.h"
+#include "machine.h"
+#include "morvalith.h"
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved);
+
+static void ShowMessageBoxes(size_t from)
+{
+    const auto &boxes = sim::MessageBoxes();
+    for (size_t i = from; i < boxes.size(); ++i)
+        std::printf("message box \"%s\": %s [OK]\n", boxes[i].caption.c_str(), boxes[i].text.c_str());
+}
+
+int main(int argc, char **argv)
+{
+    if (argc > 2 || (argc == 2 && (!std::strcmp(argv[1], "-h") || !std::strcmp(argv[1], "--help")))) {
+        std::fprintf(stderr, "usage: morvalith-probe [scenario.json]\n");
+        return 2;
+    }
+    sim::Machine machine = sim::DefaultMachine();
+    std::string name = "built-in default machine";
+    if (argc == 2) {
+        std::string error;
+        if (!sim::LoadScenario(argv[1], machine, error)) {
+            std::fprintf(stderr, "morvalith-probe: %s\n", error.c_str());
+            return 2;
+        }
+        name = argv[1];
+    }
+    sim::Reset(machine);
+    std::printf("machine: %s (Windows %lu.%lu, platform %lu)\n", name.c_str(), machine.major, machine.minor,
+                machine.platform);
+    std::fflush(stdout);
+
+    HINSTANCE self = (HINSTANCE)0x10000000;
+    BOOL loaded = DllMain(self, DLL_PROCESS_ATTACH, nullptr);
+    std::fflush(stdout);
+    if (loaded) std::printf("load: Morvalith.dll loaded\n");
+    else std::printf("load: Morvalith.dll refused to load (error %lu, a DLL initialization routine failed)\n",
+                     (unsigned long)ERROR_DLL_INIT_FAILED);
+
+    char letters[260] = {};
+    int count = CollectDriveLetters("usbstor", "disk", "_8.01", letters, sizeof(letters));
+    std::printf("collected letters (%d):", count);
+    for (int i = 0; i < 260 && letters[i]; ++i) std::printf(" %c", letters[i]);
+    std::printf("\n");
+
+    if (loaded) {
+        char letter = GetUSBDriveLetter();
+        std::printf("GetUSBDriveLetter: %s\n", letter ? std::string(1, letter).c_str() : "0 (none)");
+        unsigned char key[32] = {};
+        size_t boxes = sim::MessageBoxes().size();
+        int ok = GetIDKey(key);
+        ShowMessageBoxes(boxes);
+        std::printf("GetIDKey: %d", ok);
+        if (ok) {
+            std::printf(" key ");
+            for (unsigned char b : key) std::printf("%02x", b);
+        }
+        std::printf("\n");
+    }
+    // The loader detaches a library whose attach failed as well.
+    DllMain(self, DLL_PROCESS_DETACH, nullptr);
+    sim::Settle();
+    sim::Resources held = sim::Held();
+    int vendorRefs = sim::ModuleReferences("vendor\\vendorufdapi.dll");
+    std::printf("after unload: %d handles, %d lists, %d heap blocks, %d keys, %d module references",
+                held.handles, held.lists, held.heapBlocks, held.keys, held.modules - vendorRefs);
+    if (vendorRefs) std::printf(" (the vendor library stays loaded)");
+    std::printf("\n");
+    return loaded ? 0 : 1;
+}
