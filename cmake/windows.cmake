@@ -1,0 +1,31 @@
+# Windows build: Morvalith.dll (PE32, i386) with its import library, and the
+# programs that load it under a real Win32 loader.
+enable_language(RC)
+
+add_library(Morvalith SHARED ${LIBRARY_SOURCES} src/lifecycle/version.rc)
+set_target_properties(Morvalith PROPERTIES PREFIX "" OUTPUT_NAME Morvalith IMPORT_PREFIX "lib"
+                                           IMPORT_SUFFIX ".dll.a")
+target_compile_options(Morvalith PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${LIBRARY_FLAGS}>)
+target_include_directories(Morvalith PRIVATE include src)
+# Exports come from the .def alone, undecorated; nothing that ships may need
+# the compiler's runtime DLLs.
+target_link_options(Morvalith PRIVATE ${CMAKE_SOURCE_DIR}/src/lifecycle/Morvalith.def -Wl,--kill-at
+                    -static-libgcc -static-libstdc++ -s)
+target_link_libraries(Morvalith PRIVATE setupapi advapi32 user32)
+# The linker's import library drops the @4 of GetIDKey along with the export
+# decoration; a caller compiled against the header references _GetIDKey@4,
+# so the import library is made from the .def instead, mapping it to the
+# undecorated export.
+find_program(MINGW_DLLTOOL NAMES i686-w64-mingw32-dlltool REQUIRED)
+add_custom_command(TARGET Morvalith POST_BUILD
+    COMMAND ${MINGW_DLLTOOL} -k -D Morvalith.dll -d ${CMAKE_SOURCE_DIR}/src/lifecycle/Morvalith.def
+            -l $<TARGET_LINKER_FILE:Morvalith>
+    VERBATIM)
+
+add_executable(morvalith-probe tools/probe_win.cpp)
+target_link_options(morvalith-probe PRIVATE -static-libgcc -static-libstdc++)
+
+install(TARGETS Morvalith RUNTIME DESTINATION bin ARCHIVE DESTINATION lib)
+install(FILES src/lifecycle/Morvalith.def DESTINATION lib)
+install(FILES include/morvalith.h DESTINATION include)
+install(TARGETS morvalith-probe RUNTIME DESTINATION bin)

@@ -1,0 +1,48 @@
+// morvalith-probe.exe: loads the real Morvalith.dll and shows what a host sees.
+#include <windows.h>
+
+#include <stdio.h>
+
+typedef char(__cdecl *GetUSBDriveLetterFn)(void);
+typedef int(__stdcall *GetIDKeyFn)(unsigned char *key);
+
+int main(void)
+{
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof(version);
+    GetVersionExA(&version);
+    printf("machine: Windows %lu.%lu, platform %lu\n", version.dwMajorVersion, version.dwMinorVersion,
+           version.dwPlatformId);
+    fflush(stdout);
+    HMODULE library = LoadLibraryA("Morvalith.dll");
+    if (!library) {
+        DWORD error = GetLastError();
+        fflush(stdout);
+        printf("load: Morvalith.dll refused to load (error %lu)\n", error);
+        fflush(stdout);
+        return 1;
+    }
+    fflush(stdout);
+    printf("load: Morvalith.dll loaded\n");
+    GetUSBDriveLetterFn getLetter = (GetUSBDriveLetterFn)(void *)GetProcAddress(library, "GetUSBDriveLetter");
+    GetIDKeyFn getKey = (GetIDKeyFn)(void *)GetProcAddress(library, "GetIDKey");
+    if (getLetter && getKey) {
+        char letter = getLetter();
+        if (letter) printf("GetUSBDriveLetter: %c\n", letter);
+        else printf("GetUSBDriveLetter: 0 (none)\n");
+        unsigned char key[32] = {};
+        int ok = getKey(key);
+        printf("GetIDKey: %d", ok);
+        if (ok) {
+            printf(" key ");
+            for (int i = 0; i < 32; ++i) printf("%02x", key[i]);
+        }
+        printf("\n");
+    } else {
+        printf("exports: missing\n");
+    }
+    FreeLibrary(library);
+    printf("unload: done\n");
+    fflush(stdout);
+    return 0;
+}
