@@ -1,6 +1,8 @@
 // morvalith-probe.exe: loads the real Morvalith.dll and shows what a host sees.
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
 #include <stdio.h>
 
 typedef char(__cdecl *GetUSBDriveLetterFn)(void);
@@ -8,6 +10,8 @@ typedef int(__stdcall *GetIDKeyFn)(unsigned char *key);
 
 int main(void)
 {
+    // Binary mode: the library's lines reach the pipe byte for byte, "\n" and all.
+    _setmode(_fileno(stdout), _O_BINARY);
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof(version);
     GetVersionExA(&version);

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds both builds and runs every test: the host
+# suites (sanitized, against the simulated machine), the checks on the built
+# DLL, and the end-to-end suite under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs=$(nproc)
+bash scripts/install-deps.sh all
+cmake -S . -B build/host -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build build/host -j"$jobs"
+cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release \
+      -DCMAKE_INSTALL_PREFIX="$PWD/build/sdk" >/dev/null
+cmake --build build/win -j"$jobs"
+(cd build/host && ctest --output-on-failure -j"$jobs")
+bash tests/windows/run.sh build/win
+bash tests/wine/run.sh build/win

@@ -1,0 +1,123 @@
+// What the tests share: machines to start from, the loader's part (attach
+// and detach through DllMain) and what a host sees on standard output.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "lifecycle/state.h"
+#include "machine.h"
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved);
+
+namespace harness {
+
+inline HINSTANCE Self() { return (HINSTANCE)0x6A000000; }
+const char kNotFound[] = "[LIB] Can not find Alcor flash disk\n";
+const char kSectorFailed[] = "[LIB] Get Vendor 512bytes sector FAILED\n";
+const char kDiskClassSuffix[] = "#{53f56307-b6bf-11d0-94f2-00a0c91efb8b}";
+const char kVolumeClassSuffix[] = "#{53f5630d-b6bf-11d0-94f2-00a0c91efb8b}";
+
+// A fresh process on machine m: the library state as the loader maps it.
+inline void Boot(const sim::Machine &m)
+{
+    sim::Reset(m);
+    std::memset(&g_library, 0, sizeof(g_library));
+}
+
+struct Attach {
+    BOOL result;
+    std::string output;
+};
+
+inline Attach AttachLibrary()
+{
+    testing::internal::CaptureStdout();
+    BOOL result = DllMain(Self(), DLL_PROCESS_ATTACH, nullptr);
+    return {result, testing::internal::GetCapturedStdout()};
+}
+
+inline std::string DetachLibrary()
+{
+    testing::internal::CaptureStdout();
+    DllMain(Self(), DLL_PROCESS_DETACH, nullptr);
+    sim::Settle();
+    return testing::internal::GetCapturedStdout();
+}
+
+inline std::string DiskPath(const std::string &device, const std::string &instance = "7&1a2b3c4d&0")
+{
+    return "\\\\?\\" + device + "#" + instance + kDiskClassSuffix;
+}
+
+inline std::string FlashDiskPath(const std::string &instance = "7&1a2b3c4d&0")
+{
+    return DiskPath("usbstor#disk&ven_generic&prod_flash_disk&rev_8.01", instance);
+}
+
+inline std::vector<uint8_t> Pattern(size_t n, uint8_t seed = 1)
+{
+    std::vector<uint8_t> bytes(n);
+    for (size_t i = 0; i < n; ++i) bytes[i] = (uint8_t)(seed + i * 13);
+    return bytes;
+}
+
+// A device that answers the vendor read command with good status.
+inline sim::ScsiDevice FlashDevice(size_t sectorBytes = 512)
+{
+    sim::ScsiDevice device;
+    device.answers[0x82] = sim::ScsiAnswer{sim::kGood, Pattern(sectorBytes)};
+    return device;
+}
+
+inline sim::Machine Windows(DWORD major, DWORD minor = 0, DWORD platform = VER_PLATFORM_WIN32_NT)
+{
+    sim::Machine m;
+    m.major = major;
+    m.minor = minor;
+    m.platform = platform;
+    return m;
+}
+
+inline sim::Machine XpWithFlashDisk()
+{
+    sim::Machine m = Windows(5, 1);
+    m.disks.push_back({FlashDiskPath(), "flash"});
+    m.devices["flash"] = FlashDevice();
+    return m;
+}
+
+// Vista and later open the autorun CD-ROM volume, not the disk interface.
+inline void AddAutorunCdrom(sim::Machine &m, char letter, const std::string &device,
+                            const std::string &mounted = "\\??\\SCSI#CdRom&Ven_Generic&Prod_Autorun_Disk#7&1&0#{53f56308}")
+{
+    m.drives[letter] = sim::Drive{DRIVE_CDROM, "", device};
+    m.mountedDevices[std::string("\\DosDevices\\") + letter + ":"] = sim::Utf16(mounted);
+    m.devices[device] = FlashDevice();
+}
+
+inline sim::Machine VistaWithFlashDisk(char autorunLetter = 'E')
+{
+    sim::Machine m = Windows(6, 0);
+    m.disks.push_back({FlashDiskPath(), "flash"});
+    m.devices["flash"] = FlashDevice();
+    if (autorunLetter) AddAutorunCdrom(m, autorunLetter, "cdrom");
+    return m;
+}
+
+inline bool NothingHeld()
+{
+    return sim::Held() == sim::Resources{};
+}
+
+// Operations that release what the library holds; failing them is not a
+// situation Windows produces on a valid handle, so sweeps leave them alone.
+inline bool IsRelease(const std::string &op)
+{
+    return op == "CloseHandle" || op == "HeapFree" || op == "RegCloseKey" || op == "SetupDiDestroyDeviceInfoList" ||
+           op == "FreeLibrary";
+}
+
+}  // namespace harness

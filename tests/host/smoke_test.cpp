@@ -1,3 +1,0 @@
-#include <gtest/gtest.h>
-#include "machine.h"
-TEST(Smoke, Builds) { sim::Reset(sim::DefaultMachine()); }

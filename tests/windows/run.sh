@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Checks on the built Windows files themselves: PE32 DLL, system imports only.
+# usage: tests/windows/run.sh <windows build directory>
+set -u
+build=$1
+passed=0; failed=0
+expect() {  # expect <name> <condition command...>
+  local name=$1; shift
+  if "$@"; then passed=$((passed + 1)); echo "ok   $name"; else failed=$((failed + 1)); echo "FAIL $name"; fi
+}
+dump=$(i686-w64-mingw32-objdump -p "$build/Morvalith.dll")
+imports=$(printf '%s\n' "$dump" | sed -n 's/^\s*DLL Name: //p' | tr 'a-z' 'A-Z' | sort | tr '\n' ' ')
+expect "PE32 i386 DLL" grep -q 'PE32 executable (DLL).*Intel 80386' <(file "$build/Morvalith.dll")
+expect "imports only system DLLs ($imports)" test "$imports" = "ADVAPI32.DLL KERNEL32.DLL MSVCRT.DLL SETUPAPI.DLL USER32.DLL "
+for suite in "$(dirname "$0")"/check-*.sh; do [ -e "$suite" ] && . "$suite"; done
+echo "windows: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

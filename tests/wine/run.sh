@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# End-to-end: the real Morvalith.dll loaded by real 32-bit hosts under Wine.
+# usage: tests/wine/run.sh <windows build directory>
+set -u
+build=$(cd "$1" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d /tmp/morvalith-wine.XXXXXX)
+trap 'WINEPREFIX=$work/base wineserver -k >/dev/null 2>&1; rm -rf "$work"' EXIT
+export WINEDEBUG=-all WINEARCH=win32 DISPLAY=
+base_overrides="mscoree,mshtml="
+export WINEDLLOVERRIDES=$base_overrides
+
+# One prefix made once, copied for every scenario.
+WINEPREFIX=$work/base wineboot -i >/dev/null 2>&1
+WINEPREFIX=$work/base wineserver -w
+
+passed=0; failed=0; n=0
+# prefix <version>: a fresh copy of the base prefix reporting that Windows version.
+prefix() {
+  n=$((n + 1))
+  export WINEPREFIX=$work/p$n
+  cp -a "$work/base" "$WINEPREFIX"
+  wine reg add 'HKCU\Software\Wine' /v Version /d "$1" /f >/dev/null 2>&1
+  wineserver -w
+  app=$work/app$n
+  mkdir -p "$app"
+  cp "$build"/*.exe "$build"/*.dll "$app"/
+}
+finish() { wineserver -k >/dev/null 2>&1; wineserver -w; export WINEDLLOVERRIDES=$base_overrides; }
+# check <name> <expected exit> <expected output> <command...>
+check() {
+  local name=$1 want_rc=$2 want=$3; shift 3
+  local out rc
+  out=$(cd "$app" && wine "$@" 2>/dev/null); rc=$?
+  if [ "$rc" = "$want_rc" ] && [ "$out" = "$want" ]; then
+    passed=$((passed + 1)); echo "ok   $name"
+  else
+    failed=$((failed + 1)); echo "FAIL $name (exit $rc, expected $want_rc)"
+    diff <(printf '%s\n' "$want") <(printf '%s\n' "$out") | sed 's/^/     /'
+  fi
+}
+
+for suite in "$here"/suite-*.sh; do . "$suite"; done
+
+echo "wine: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
