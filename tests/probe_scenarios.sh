@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Runs the probe on every scenario file: each must parse, and its outcome must
-# match the "expect" word in its file name (...-loads.json / ...-refused.json).
+# match the word in its file name (...-loads.json / ...-refused.json). Where
+# tests/probe/<scenario>.out exists, the probe's output must be exactly that.
 set -u
 probe=$1; dir=$2; failed=0; n=0
+expected_dir=$(cd "$(dirname "$0")" && pwd)/probe
 for f in "$dir"/*.json; do
   n=$((n + 1))
   out=$("$probe" "$f" 2>&1); rc=$?
@@ -11,7 +13,11 @@ for f in "$dir"/*.json; do
     *-refused.json) want=1 ;;
     *) want=$rc ;;
   esac
-  if [ "$rc" != "$want" ]; then echo "FAIL $f: exit $rc, expected $want"; echo "$out"; failed=$((failed + 1)); fi
+  if [ "$rc" != "$want" ]; then echo "FAIL $f: exit $rc, expected $want"; echo "$out"; failed=$((failed + 1)); continue; fi
+  exp="$expected_dir/$(basename "$f" .json).out"
+  if [ -f "$exp" ] && ! diff <(sed "s|^machine: .*/|machine: |" <<<"$out") "$exp"; then
+    echo "FAIL $f: output differs from $exp"; failed=$((failed + 1))
+  fi
 done
 echo "$((n - failed)) passed, $failed failed"
 [ "$failed" -eq 0 ]
