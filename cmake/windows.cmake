@@ -29,3 +29,11 @@ install(TARGETS Morvalith RUNTIME DESTINATION bin ARCHIVE DESTINATION lib)
 install(FILES src/lifecycle/Morvalith.def DESTINATION lib)
 install(FILES include/morvalith.h DESTINATION include)
 install(TARGETS morvalith-probe RUNTIME DESTINATION bin)
+
+# Test programs only: the end-to-end host and the stand-in ASPI manager.
+add_executable(e2e-host tests/wine/e2e_host.c)
+target_link_libraries(e2e-host PRIVATE version)
+target_link_options(e2e-host PRIVATE -static-libgcc)
+add_library(wnaspi32_double SHARED tests/wine/wnaspi32_double.c)
+set_target_properties(wnaspi32_double PROPERTIES PREFIX "" OUTPUT_NAME WNASPI32)
+target_link_options(wnaspi32_double PRIVATE -static-libgcc -Wl,--kill-at)
