@@ -359,11 +359,8 @@ void SweepAttach(const sim::Machine &m)
     Boot(m);
     ASSERT_TRUE(AttachLibrary().result);
     DetachLibrary();
-    std::map<std::string, int> calls;
-    for (const std::string &op : sim::CallLog()) calls[op]++;
     int runs = 0;
-    for (const auto &[op, count] : calls) {
-        if (IsRelease(op)) continue;
+    for (const auto &[op, count] : FaultPoints()) {
         for (int n = 1; n <= count; ++n, ++runs) {
             Boot(m);
             sim::FailCall(op, n);

@@ -193,10 +193,7 @@ TEST(ExportsFaults, EveryPlatformFailureGivesZeroOrTheKeyAndLeaksNothing)
     Boot(sim::DefaultMachine());
     unsigned char key[32];
     ASSERT_EQ(GetIDKey(key), 1);
-    std::map<std::string, int> calls;
-    for (const std::string &op : sim::CallLog()) calls[op]++;
-    for (const auto &[op, count] : calls) {
-        if (IsRelease(op) || op == "MessageBoxA") continue;
+    for (const auto &[op, count] : FaultPoints()) {
         for (int n = 1; n <= count; ++n) {
             Boot(sim::DefaultMachine());
             sim::FailCall(op, n);

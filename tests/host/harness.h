@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 #include <string>
 
 #include "lifecycle/state.h"
@@ -118,6 +119,16 @@ inline bool IsRelease(const std::string &op)
 {
     return op == "CloseHandle" || op == "HeapFree" || op == "RegCloseKey" || op == "SetupDiDestroyDeviceInfoList" ||
            op == "FreeLibrary";
+}
+
+// The platform operations of the run since Boot, with how often each was
+// called: the calls a fault sweep fails one at a time. Releases are left out.
+inline std::map<std::string, int> FaultPoints()
+{
+    std::map<std::string, int> calls;
+    for (const std::string &op : sim::CallLog())
+        if (!IsRelease(op)) calls[op]++;
+    return calls;
 }
 
 }  // namespace harness

@@ -341,11 +341,8 @@ TEST(ResolverFaults, SweepOverEveryCallOfATwoDiskMachine)
         r.Disk("7&aa&0").Disk("7&bb&0").Volume("7&aa&0", "HJ").Volume("7&bb&0", "F");
         r.m.drives['C'] = sim::Drive{DRIVE_FIXED, VolumeName(50), ""};
         ASSERT_EQ(Collect(r.m).letters, "HJF");
-        std::map<std::string, int> calls;
-        for (const std::string &op : sim::CallLog()) calls[op]++;
         int runs = 0;
-        for (const auto &[op, count] : calls) {
-            if (IsRelease(op)) continue;
+        for (const auto &[op, count] : FaultPoints()) {
             for (int n = 1; n <= count; ++n, ++runs) {
                 Boot(r.m);
                 sim::FailCall(op, n);
