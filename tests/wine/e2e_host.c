@@ -4,7 +4,11 @@
  *   e2e-host version   the version block as GetFileVersionInfoA reads it
  *   e2e-host call [--pending]
  *                      load, call both exports checking the stack pointer,
- *                      unload, and whether WNASPI32 went with it */
+ *                      unload, and whether WNASPI32 went with it
+ *   e2e-host scsi good|reject
+ *                      Wine has no SCSI pass-through: answer CreateFileA and
+ *                      DeviceIoControl for the flash disk in this process,
+ *                      then load, showing what the device was sent */
 #include <windows.h>
 
 #include <fcntl.h>
@@ -134,12 +138,111 @@ static int Call(int pending)
     return 0;
 }
 
+/* The flash disk, answered in process: kernel32's CreateFileA and
+ * DeviceIoControl jump here once patched, so the library's own imports
+ * reach them. */
+static HANDLE diskHandle;
+static BYTE diskStatus;
+static BYTE lastBlock[80];
+static char openedPath[MAX_PATH];
+static DWORD openedAccess, openedShare, openedDisposition, openedFlags;
+
+static HANDLE WINAPI FakeCreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                                     DWORD disposition, DWORD flags, HANDLE templateFile)
+{
+    (void)security;
+    (void)templateFile;
+    if (strncmp(name, "\\\\?\\usbstor#", 12) != 0) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    lstrcpynA(openedPath, name, sizeof(openedPath));
+    openedAccess = access;
+    openedShare = share;
+    openedDisposition = disposition;
+    openedFlags = flags;
+    diskHandle = CreateEventA(NULL, TRUE, FALSE, NULL); /* a real handle, for CloseHandle */
+    return diskHandle;
+}
+
+static BOOL WINAPI FakeDeviceIoControl(HANDLE device, DWORD code, LPVOID in, DWORD inSize, LPVOID out,
+                                       DWORD outSize, LPDWORD returned, LPOVERLAPPED overlapped)
+{
+    (void)overlapped;
+    if (device != diskHandle || code != 0x4D014 || inSize != 80 || outSize != 80 || in != out) {
+        SetLastError(ERROR_INVALID_FUNCTION);
+        return FALSE;
+    }
+    BYTE *block = (BYTE *)in;
+    memcpy(lastBlock, block, sizeof(lastBlock));
+    DWORD length;
+    BYTE *buffer;
+    memcpy(&length, block + 12, 4);
+    memcpy(&buffer, block + 20, 4);
+    if (diskStatus == 0)
+        for (DWORD i = 0; i < length; ++i) buffer[i] = (BYTE)(i * 7);
+    block[2] = diskStatus;
+    *returned = 44;
+    return TRUE;
+}
+
+static int Patch(const char *name, void *hook)
+{
+    BYTE *target = (BYTE *)(void *)GetProcAddress(GetModuleHandleA("kernel32.dll"), name);
+    DWORD old;
+    if (!target || !VirtualProtect(target, 5, PAGE_EXECUTE_READWRITE, &old)) return 0;
+    target[0] = 0xE9; /* jmp rel32 */
+    LONG offset = (LONG)((BYTE *)hook - (target + 5));
+    memcpy(target + 1, &offset, 4);
+    FlushInstructionCache(GetCurrentProcess(), target, 5);
+    return 1;
+}
+
+static int Scsi(int reject)
+{
+    diskStatus = reject ? 0x02 : 0x00;
+    if (!Patch("CreateFileA", (void *)FakeCreateFileA) || !Patch("DeviceIoControl", (void *)FakeDeviceIoControl)) {
+        printf("patch failed\n");
+        return 1;
+    }
+    fflush(stdout);
+    HMODULE m = LoadLibraryA("Morvalith.dll");
+    fflush(stdout);
+    DWORD error = m ? 0 : GetLastError();
+    printf("opened: %s\n", openedPath[0] ? openedPath : "(nothing)");
+    if (openedPath[0])
+        printf("access %08lx share %lu disposition %lu flags %08lx\n", openedAccess, openedShare,
+               openedDisposition, openedFlags);
+    /* DataBuffer (bytes 20-23) is an address: shown apart from the block. */
+    BYTE *dataBuffer;
+    memcpy(&dataBuffer, lastBlock + 20, 4);
+    printf("request:");
+    for (int i = 0; i < 80; ++i) {
+        if (i % 16 == 0) printf("\n  ");
+        if (i >= 20 && i < 24) printf("..");
+        else printf("%02x", lastBlock[i]);
+    }
+    printf("\n");
+    if (!m) {
+        printf("load: refused (error %lu)\n", error);
+    } else {
+        IMAGE_NT_HEADERS *nt = (IMAGE_NT_HEADERS *)((BYTE *)m + ((IMAGE_DOS_HEADER *)m)->e_lfanew);
+        int inside = dataBuffer >= (BYTE *)m && dataBuffer < (BYTE *)m + nt->OptionalHeader.SizeOfImage;
+        printf("load: loaded; data buffer %s Morvalith.dll\n", inside ? "inside" : "OUTSIDE");
+        FreeLibrary(m);
+    }
+    DWORD flags;
+    printf("disk handle after unload: %s\n", GetHandleInformation(diskHandle, &flags) ? "open" : "closed");
+    return m ? 0 : 1;
+}
+
 int main(int argc, char **argv)
 {
     _setmode(_fileno(stdout), _O_BINARY);
     if (argc >= 2 && !strcmp(argv[1], "exports")) return Exports();
     if (argc >= 2 && !strcmp(argv[1], "version")) return Version();
     if (argc >= 2 && !strcmp(argv[1], "call")) return Call(argc >= 3 && !strcmp(argv[2], "--pending"));
-    fprintf(stderr, "usage: e2e-host exports|version|call [--pending]\n");
+    if (argc >= 3 && !strcmp(argv[1], "scsi")) return Scsi(!strcmp(argv[2], "reject"));
+    fprintf(stderr, "usage: e2e-host exports|version|call [--pending]|scsi good|reject\n");
     return 2;
 }
