@@ -10,11 +10,14 @@ const DWORD kInquiryLength = 36;
 
 // Sends an SC_EXEC_SCSI_CMD block and, when WNASPI32 takes it in the
 // background, waits on its event: the block, its buffer and the event must
-// outlive the request. A request is never abandoned, so the wait has no limit.
+// outlive the request. A request is never abandoned, so the wait has no
+// limit, and a wait that fails is retried while the request is unfinished.
 static void SendAndWait(SRB_ExecSCSICmd *srb, HANDLE event)
 {
-    DWORD status = g_library.aspiSendCommand(srb);
-    if (status == SS_PENDING) WaitForSingleObject(event, INFINITE);
+    if (g_library.aspiSendCommand(srb) != SS_PENDING) return;
+    while (WaitForSingleObject(event, INFINITE) != WAIT_OBJECT_0 &&
+           *(volatile BYTE *)&srb->SRB_Status == SS_PENDING) {
+    }
 }
 
 enum AspiOpenStatus { kAspiOpened, kAspiNotLoaded, kAspiEntryMissing };

@@ -298,6 +298,22 @@ TEST(Aspi, PendingRequestsAreWaitedForThenJudged)
     EXPECT_TRUE(NothingHeld());
 }
 
+TEST(Aspi, AFailedWaitNeverReleasesAPendingRequest)
+{
+    sim::Machine m = Win98({{Unit(0, 0)}});
+    m.aspi.completeLater = true;
+    for (int n : {1, 2}) {
+        Boot(m);
+        sim::FailCall("WaitForSingleObject", n);
+        Attach a = AttachLibrary();
+        EXPECT_TRUE(a.result) << "wait #" << n;
+        EXPECT_EQ(a.output, kSucceed);
+        EXPECT_EQ(sim::CallCount("WaitForSingleObject"), 3);
+        DetachLibrary();
+        EXPECT_TRUE(NothingHeld());
+    }
+}
+
 TEST(Aspi, AFailedVendorReadTriesNoOtherUnit)
 {
     sim::AspiUnit rejecting = Unit(0, 0);
