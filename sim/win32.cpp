@@ -302,10 +302,6 @@ DWORD __cdecl AspiSendCommand(void *request)
     }
 }
 
-struct Export {
-    const char *name;
-    FARPROC proc;
-};
 
 FARPROC AsFarproc(void *p) { return (FARPROC)p; }
 
