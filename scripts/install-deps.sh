@@ -6,7 +6,7 @@ SUDO=""
 need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 want_host=(cmake g++ g++-multilib googletest nlohmann-json3-dev)
-want_win=(g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686)
+want_win=(g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686 file python3)
 want_wine=(wine wine32:i386 xauth)
 mode="${1:-all}"
 pkgs=("${want_host[@]}")
@@ -14,7 +14,6 @@ if [ "$mode" = "all" ]; then
   pkgs+=("${want_win[@]}" "${want_wine[@]}")
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     $SUDO dpkg --add-architecture i386
-    updated=0
   fi
 fi
 for p in "${pkgs[@]}"; do have "$p" || need+=("$p"); done
