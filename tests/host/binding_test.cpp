@@ -23,13 +23,9 @@ TEST(Binding, XpWithoutFlashDiskRefusesWithOneLineAndHoldsNothing)
     m.disks.push_back({DiskPath("usbstor#disk&ven_kingston&prod_dt&rev_1.00"), "other"});
     m.devices["other"] = FlashDevice();
     Boot(m);
-    Attach a = AttachLibrary();
-    EXPECT_FALSE(a.result);
-    EXPECT_EQ(a.output, kNotFound);
+    ExpectRefused(kNotFound);
     EXPECT_EQ(sim::CallCount("CreateFileA"), 0);
-    EXPECT_EQ(DetachLibrary(), "");
     EXPECT_EQ(sim::CallCount("CloseHandle"), 0);
-    EXPECT_TRUE(NothingHeld());
 }
 
 TEST(Binding, SendsTheVendorReadCommandAndKeepsTheHandleUntilDetach)
@@ -82,14 +78,9 @@ TEST(Binding, DiskRejectingTheVendorCommandFailsTheLoadAndClosesTheHandle)
     sim::Machine m = XpWithFlashDisk();
     m.devices["flash"].answers.clear();  // CHECK CONDITION for 0x82
     Boot(m);
-    Attach a = AttachLibrary();
-    EXPECT_FALSE(a.result);
-    EXPECT_EQ(a.output, kSectorFailed);
+    ExpectRefused(kSectorFailed);
     EXPECT_EQ(sim::CallCount("DeviceIoControl"), 1);
-    EXPECT_EQ(sim::CallCount("CloseHandle"), 1);
-    EXPECT_EQ(DetachLibrary(), "");
-    EXPECT_EQ(sim::CallCount("CloseHandle"), 1);
-    EXPECT_TRUE(NothingHeld());
+    EXPECT_EQ(sim::CallCount("CloseHandle"), 1) << "closed by the attach, not again at detach";
 }
 
 TEST(Binding, DeviceThatIsNotScsiCapableFailsTheLoad)
@@ -97,11 +88,7 @@ TEST(Binding, DeviceThatIsNotScsiCapableFailsTheLoad)
     sim::Machine m = XpWithFlashDisk();
     m.devices["flash"].scsiCapable = false;
     Boot(m);
-    Attach a = AttachLibrary();
-    EXPECT_FALSE(a.result);
-    EXPECT_EQ(a.output, kSectorFailed);
-    DetachLibrary();
-    EXPECT_TRUE(NothingHeld());
+    ExpectRefused(kSectorFailed);
 }
 
 TEST(Binding, GoodStatusWithAShortTransferBinds)
@@ -151,23 +138,15 @@ TEST(Binding, AFailingDetailCallEndsTheSearchBeforeALaterMatch)
     m.disks.insert(m.disks.begin(), {DiskPath("ide#disk&ven_wdc"), ""});
     Boot(m);
     sim::FailCall("SetupDiGetDeviceInterfaceDetailA", 2);  // the fetch of member 0
-    Attach a = AttachLibrary();
-    EXPECT_FALSE(a.result);
-    EXPECT_EQ(a.output, kNotFound);
+    ExpectRefused(kNotFound);
     EXPECT_EQ(sim::CallCount("SetupDiEnumDeviceInterfaces"), 1);
-    DetachLibrary();
-    EXPECT_TRUE(NothingHeld());
 }
 
 TEST(Binding, FailedSizeQueryEndsTheSearchWithoutAllocating)
 {
     Boot(XpWithFlashDisk());
     sim::FailCall("SetupDiGetDeviceInterfaceDetailA", 1);
-    Attach a = AttachLibrary();
-    EXPECT_FALSE(a.result);
-    EXPECT_EQ(a.output, kNotFound);
-    DetachLibrary();
-    EXPECT_TRUE(NothingHeld());
+    ExpectRefused(kNotFound);
 }
 
 TEST(DevicePathPatterns, AreCaseSensitiveSubstringsTriedOnThePathAsReported)
@@ -209,12 +188,8 @@ TEST(Binding, APathTooLongForThePathBufferIsNotFound)
     m.disks.push_back({path, "flash"});
     m.devices["flash"] = FlashDevice();
     Boot(m);
-    Attach a = AttachLibrary();
-    EXPECT_FALSE(a.result);
-    EXPECT_EQ(a.output, kNotFound);
+    ExpectRefused(kNotFound);
     EXPECT_EQ(sim::CallCount("CreateFileA"), 0);
-    DetachLibrary();
-    EXPECT_TRUE(NothingHeld());
 }
 
 TEST(Binding, VistaOpensTheFirstAutorunCdromWhicheverDiskMatched)
@@ -246,12 +221,8 @@ TEST(Binding, VistaWithoutAQualifyingCdromRefuses)
             m.drives['E'].type = DRIVE_REMOVABLE;
         }
         Boot(m);
-        Attach a = AttachLibrary();
-        EXPECT_FALSE(a.result) << which;
-        EXPECT_EQ(a.output, kNotFound) << which;
+        ExpectRefused(kNotFound, which);
         EXPECT_EQ(sim::CallCount("CreateFileA"), 0) << which;
-        DetachLibrary();
-        EXPECT_TRUE(NothingHeld()) << which;
     }
 }
 
@@ -301,12 +272,8 @@ TEST(Binding, SystemsBeforeWindows2000AreRefusedSilentlyWithoutEnumerating)
         m.minor = c.minor;
         m.platform = c.platform;
         Boot(m);
-        Attach a = AttachLibrary();
-        EXPECT_FALSE(a.result);
-        EXPECT_EQ(a.output, "");
+        ExpectRefused("");
         EXPECT_EQ(sim::CallLog(), std::vector<std::string>{"GetVersionExA"});
-        EXPECT_EQ(DetachLibrary(), "");
-        EXPECT_TRUE(NothingHeld());
         EXPECT_EQ(OpenFlashDisk(1), INVALID_HANDLE_VALUE);
     }
 }
@@ -315,11 +282,7 @@ TEST(Binding, AFailedVersionQueryRefusesSilently)
 {
     Boot(XpWithFlashDisk());
     sim::FailCall("GetVersionExA", 1);
-    Attach a = AttachLibrary();
-    EXPECT_FALSE(a.result);
-    EXPECT_EQ(a.output, "");
-    DetachLibrary();
-    EXPECT_TRUE(NothingHeld());
+    ExpectRefused("");
 }
 
 TEST(Binding, ThreadNotificationsLeaveTheBindingAlone)

@@ -43,6 +43,15 @@ struct Guarded {
     }
 };
 
+// What the user sees: an "Error" box with no owner and a single OK button.
+void ExpectErrorBox(const sim::MessageBoxRecord &box, const std::string &text)
+{
+    EXPECT_EQ(box.owner, nullptr);
+    EXPECT_EQ(box.text, text);
+    EXPECT_EQ(box.caption, "Error");
+    EXPECT_EQ(box.style, 0u);
+}
+
 TEST(Exports, WithoutAFlashDiskBothReturnZeroQuietly)
 {
     sim::Machine m = sim::DefaultMachine();
@@ -121,12 +130,7 @@ TEST(Exports, AMissingVendorLibraryShowsOneBoxPerCall)
     EXPECT_EQ(GetIDKey(key.Key()), 0);
     EXPECT_TRUE(key.Untouched());
     ASSERT_EQ(sim::MessageBoxes().size(), 2u);
-    for (const sim::MessageBoxRecord &box : sim::MessageBoxes()) {
-        EXPECT_EQ(box.owner, nullptr);
-        EXPECT_EQ(box.text, "Load VendorUFDAPI.dll failed!");
-        EXPECT_EQ(box.caption, "Error");
-        EXPECT_EQ(box.style, 0u);
-    }
+    for (const sim::MessageBoxRecord &box : sim::MessageBoxes()) ExpectErrorBox(box, "Load VendorUFDAPI.dll failed!");
     EXPECT_TRUE(NothingHeld());
 }
 
@@ -139,10 +143,7 @@ TEST(Exports, AMissingEntryPointShowsTheOtherBox)
     EXPECT_EQ(GetIDKey(key.Key()), 0);
     EXPECT_TRUE(key.Untouched());
     ASSERT_EQ(sim::MessageBoxes().size(), 1u);
-    EXPECT_EQ(sim::MessageBoxes()[0].text, "Load Dll Error!");
-    EXPECT_EQ(sim::MessageBoxes()[0].caption, "Error");
-    EXPECT_EQ(sim::MessageBoxes()[0].style, 0u);
-    EXPECT_EQ(sim::MessageBoxes()[0].owner, nullptr);
+    ExpectErrorBox(sim::MessageBoxes()[0], "Load Dll Error!");
 }
 
 TEST(Exports, AFailingVendorCallReturnsZeroWithoutABox)

@@ -48,6 +48,17 @@ inline std::string DetachLibrary()
     return testing::internal::GetCapturedStdout();
 }
 
+// The attach on the booted machine fails with exactly these lines; the
+// detach that follows prints nothing and nothing stays held.
+inline void ExpectRefused(const std::string &lines, const std::string &where = "")
+{
+    Attach a = AttachLibrary();
+    EXPECT_FALSE(a.result) << where;
+    EXPECT_EQ(a.output, lines) << where;
+    EXPECT_EQ(DetachLibrary(), "") << where;
+    EXPECT_EQ(sim::Held(), sim::Resources{}) << where;
+}
+
 inline std::string DiskPath(const std::string &device, const std::string &instance = "7&1a2b3c4d&0")
 {
     return "\\\\?\\" + device + "#" + instance + kDiskClassSuffix;
