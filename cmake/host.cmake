@@ -24,6 +24,9 @@ target_link_libraries(morvalith_core PUBLIC morvalith_sim)
 add_executable(morvalith-probe tools/probe.cpp)
 target_link_libraries(morvalith-probe PRIVATE morvalith_core)
 
+add_executable(morvalith-bench tools/bench.cpp)
+target_link_libraries(morvalith-bench PRIVATE morvalith_core)
+
 enable_testing()
 set(GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources (Debian package googletest)")
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
@@ -39,5 +42,6 @@ include(GoogleTest)
 gtest_discover_tests(morvalith-tests DISCOVERY_MODE PRE_TEST)
 
 add_test(NAME probe-default COMMAND morvalith-probe)
+add_test(NAME bench-runs COMMAND morvalith-bench)
 add_test(NAME probe-scenarios COMMAND ${CMAKE_SOURCE_DIR}/tests/probe_scenarios.sh $<TARGET_FILE:morvalith-probe>
          ${CMAKE_SOURCE_DIR}/scenarios)

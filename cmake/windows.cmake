@@ -5,13 +5,31 @@ enable_language(RC)
 add_library(Morvalith SHARED ${LIBRARY_SOURCES} src/lifecycle/version.rc)
 set_target_properties(Morvalith PROPERTIES PREFIX "" OUTPUT_NAME Morvalith IMPORT_PREFIX "lib"
                                            IMPORT_SUFFIX ".dll.a")
-target_compile_options(Morvalith PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${LIBRARY_FLAGS}>)
+
+# A lean DLL (16 KiB or less), safe on every system from Windows 98 up:
+# - __USE_MINGW_ANSI_STDIO=0: printf is msvcrt.dll's own, which every one of
+#   those systems has and which prints the [LIB] lines ("%02x") identically;
+#   C++ mode would otherwise link MinGW's own printf engine into the DLL.
+#   -nostdinc++ keeps libstdc++'s header wrappers (which force that engine
+#   on) out: the library uses the C headers only.
+# - -Os, no unwind tables (the library has no exceptions), unused sections
+#   dropped, symbols stripped.
+# - No C runtime start-up code: DllMain is the entry point itself. The
+#   library has no static constructors or destructors, no thread-local data,
+#   nothing that needs pseudo-relocations and no atexit; the checks on the
+#   built DLL prove there is no .CRT, .tls or .ctors section to run. msvcrt.dll
+#   initialises itself as the DLL it is, so printf works as before.
+set(MORVALITH_LEAN_COMPILE -Os -D__USE_MINGW_ANSI_STDIO=0 $<$<COMPILE_LANGUAGE:CXX>:-nostdinc++> -fno-asynchronous-unwind-tables -fno-unwind-tables
+                           -ffunction-sections -fdata-sections)
+set(MORVALITH_LEAN_LINK -nostdlib -Wl,--entry,_DllMain@12 -Wl,--gc-sections -s)
+target_compile_options(Morvalith PRIVATE ${MORVALITH_LEAN_COMPILE}
+                       $<$<COMPILE_LANGUAGE:CXX>:${LIBRARY_FLAGS}>)
 target_include_directories(Morvalith PRIVATE include src)
-# Exports come from the .def alone, undecorated; nothing that ships may need
-# the compiler's runtime DLLs.
+# Exports come from the .def alone, undecorated.
 target_link_options(Morvalith PRIVATE ${CMAKE_SOURCE_DIR}/src/lifecycle/Morvalith.def -Wl,--kill-at
-                    -static-libgcc -static-libstdc++ -s)
-target_link_libraries(Morvalith PRIVATE setupapi advapi32 user32)
+                    ${MORVALITH_LEAN_LINK})
+# Only system DLLs; libgcc for the stack probe of frames over a page.
+target_link_libraries(Morvalith PRIVATE msvcrt kernel32 setupapi advapi32 user32 gcc)
 # The linker's import library drops the @4 of GetIDKey along with the export
 # decoration; a caller compiled against the header references _GetIDKey@4,
 # so the import library is made from the .def instead, mapping it to the

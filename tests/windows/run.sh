@@ -12,6 +12,14 @@ dump=$(i686-w64-mingw32-objdump -p "$build/Morvalith.dll")
 imports=$(printf '%s\n' "$dump" | sed -n 's/^\s*DLL Name: //p' | tr 'a-z' 'A-Z' | sort | tr '\n' ' ')
 expect "PE32 i386 DLL" grep -q 'PE32 executable (DLL).*Intel 80386' <(file "$build/Morvalith.dll")
 expect "imports only system DLLs ($imports)" test "$imports" = "ADVAPI32.DLL KERNEL32.DLL MSVCRT.DLL SETUPAPI.DLL USER32.DLL "
+# The lean build: small, and without the C runtime's start-up code (nothing
+# may need static constructors, TLS, atexit or pseudo-relocations).
+size=$(stat -c %s "$build/Morvalith.dll")
+expect "Morvalith.dll is 16 KiB or less ($size bytes)" test "$size" -le 16384
+sections=$(i686-w64-mingw32-objdump -h "$build/Morvalith.dll" | awk '$1 ~ /^[0-9]+$/ {print $2}' | tr '\n' ' ')
+expect "no start-up sections ($sections)" bash -c '! grep -qE "\.(CRT|tls|ctors|dtors|eh_fram)" <<<"$0"' "$sections"
+startup=$(printf '%s\n' "$dump" | grep -cE '\b(_initterm|_onexit|__dllonexit|atexit|_amsg_exit|__mingw[a-z_]*)$')
+expect "imports none of the runtime's start-up or printf engine ($startup found)" test "$startup" = 0
 for suite in "$(dirname "$0")"/check-*.sh; do [ -e "$suite" ] && . "$suite"; done
 echo "windows: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
