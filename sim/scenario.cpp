@@ -1,4 +1,6 @@
 // Machines described in JSON scenario files, and the built-in default.
+#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -12,9 +14,48 @@ namespace {
 
 using nlohmann::json;
 
+// Limits no real machine comes near; they keep a hostile file from making a
+// run take minutes or exhaust memory.
+constexpr size_t kMaxFileBytes = 4 << 20;
+constexpr size_t kMaxText = 4096;             // one string (paths, names, identifiers)
+constexpr size_t kMaxAnswerBytes = 65536;     // one answer or value
+constexpr size_t kMaxDataBytes = 1 << 20;     // all answers and values together
+constexpr size_t kMaxInterfaces = 1024;       // disks, volumes; devices and values alike
+constexpr size_t kMaxAdapters = 16;
+constexpr size_t kMaxUnits = 256;             // over all adapters
+constexpr size_t kMaxFaults = 1024;
+constexpr long long kMaxDelayMs = 20;
+
 struct FieldError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
+
+// Text from the file as it may appear in a one-line message: control and
+// non-ASCII bytes escaped, long text cut.
+std::string Shown(const std::string &text, size_t limit = 60)
+{
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (out.size() >= limit) {
+            out += "...";
+            break;
+        }
+        unsigned char c = (unsigned char)text[i];
+        if (c == '\n') out += "\\n";
+        else if (c == '\t') out += "\\t";
+        else if (c == '\r') out += "\\r";
+        else if (c < 0x20 || c >= 0x7F) {
+            char hex[8];
+            std::snprintf(hex, sizeof(hex), "\\x%02x", c);
+            out += hex;
+        } else {
+            out += (char)c;
+        }
+    }
+    return out;
+}
+
+size_t dataBytes = 0;  // answer and value bytes read so far from the current file
 
 // A view of one JSON value that knows its own place in the file.
 struct Field {
@@ -29,21 +70,26 @@ struct Field {
         if (!value.contains(key)) Wrong(std::string("missing field '") + key + "'");
         return {value.at(key), where + "." + key};
     }
+    Field Member(const std::string &key, const json &v) const { return {v, where + "." + Shown(key)}; }
     Field At(size_t i) const { return {value.at(i), where + "[" + std::to_string(i) + "]"}; }
-    const json &Object() const
+    const json &Object(size_t limit = kMaxInterfaces) const
     {
         if (!value.is_object()) Wrong("expected an object");
+        if (value.size() > limit) Wrong("more than " + std::to_string(limit) + " entries");
         return value;
     }
-    const json &Array() const
+    size_t Items(size_t limit) const
     {
         if (!value.is_array()) Wrong("expected an array");
-        return value;
+        if (value.size() > limit) Wrong("more than " + std::to_string(limit) + " entries");
+        return value.size();
     }
-    std::string String() const
+    std::string String(size_t limit = kMaxText) const
     {
         if (!value.is_string()) Wrong("expected a string");
-        return value.get<std::string>();
+        const std::string &s = value.get_ref<const std::string &>();
+        if (s.size() > limit) Wrong("text longer than " + std::to_string(limit) + " characters");
+        return s;
     }
     bool Bool() const
     {
@@ -52,23 +98,34 @@ struct Field {
     }
     long long Integer(long long low, long long high) const
     {
-        long long n;
-        if (value.is_number_integer()) {
+        long long n = 0;
+        bool inRange = true;
+        if (value.is_number_unsigned()) {
+            unsigned long long u = value.get<unsigned long long>();
+            inRange = u <= (unsigned long long)high;
+            n = inRange ? (long long)u : high;
+        } else if (value.is_number_integer()) {
             n = value.get<long long>();
         } else if (value.is_string()) {
             // "0x82" and the like, for operation codes and statuses.
-            std::string s = value.get<std::string>();
+            std::string s = String(64);
             size_t used = 0;
             try {
                 n = std::stoll(s, &used, 0);
+            } catch (const std::out_of_range &) {
+                inRange = false;
+                used = s.size();
             } catch (...) {
-                Wrong("expected a number, got \"" + s + "\"");
+                Wrong("expected a number, got \"" + Shown(s) + "\"");
             }
-            if (used != s.size()) Wrong("expected a number, got \"" + s + "\"");
+            if (used != s.size()) Wrong("expected a number, got \"" + Shown(s) + "\"");
+        } else if (value.is_number_float()) {
+            Wrong("expected a whole number");
         } else {
             Wrong("expected a number");
         }
-        if (n < low || n > high) Wrong("out of range " + std::to_string(low) + ".." + std::to_string(high));
+        if (!inRange || n < low || n > high)
+            Wrong("out of range " + std::to_string(low) + ".." + std::to_string(high));
         return n;
     }
 };
@@ -78,13 +135,21 @@ void CheckKeys(const Field &f, std::initializer_list<const char *> known)
     for (auto it = f.Object().begin(); it != f.Object().end(); ++it) {
         bool ok = false;
         for (const char *k : known) ok = ok || it.key() == k;
-        if (!ok) throw FieldError(f.where + "." + it.key() + ": unknown field");
+        if (!ok) throw FieldError(f.where + "." + Shown(it.key()) + ": unknown field");
     }
+}
+
+std::vector<uint8_t> Counted(const Field &f, std::vector<uint8_t> bytes)
+{
+    if (bytes.size() > kMaxAnswerBytes) f.Wrong("more than " + std::to_string(kMaxAnswerBytes) + " bytes");
+    dataBytes += bytes.size();
+    if (dataBytes > kMaxDataBytes) f.Wrong("the file's answers exceed " + std::to_string(kMaxDataBytes) + " bytes in all");
+    return bytes;
 }
 
 std::vector<uint8_t> Hex(const Field &f)
 {
-    std::string s = f.String(), digits;
+    std::string s = f.String(4 * kMaxAnswerBytes), digits;
     for (char c : s)
         if (!std::isspace((unsigned char)c)) digits += c;
     if (digits.size() % 2) f.Wrong("odd number of hex digits");
@@ -98,34 +163,41 @@ std::vector<uint8_t> Hex(const Field &f)
 }
 
 // Data given as {"hex": ...}, {"text": ...}, {"utf16": ...} or {"length": n, "fill": b}
-// (without "fill" the bytes count up from 0).
-std::vector<uint8_t> Data(const Field &f)
+// (without "fill" the bytes count up from 0). extra: the other keys the
+// object may hold where it stands.
+std::vector<uint8_t> Data(const Field &f, std::initializer_list<const char *> extra = {})
 {
-    CheckKeys(f, {"hex", "text", "utf16", "length", "fill", "status", "vendor", "product", "revision", "deviceType"});
-    if (f.Has("hex")) return Hex(f["hex"]);
-    if (f.Has("text")) {
-        std::string t = f["text"].String();
-        return {t.begin(), t.end()};
+    for (auto it = f.Object().begin(); it != f.Object().end(); ++it) {
+        bool ok = false;
+        for (const char *k : {"hex", "text", "utf16", "length", "fill"}) ok = ok || it.key() == k;
+        for (const char *k : extra) ok = ok || it.key() == k;
+        if (!ok) throw FieldError(f.where + "." + Shown(it.key()) + ": unknown field");
     }
-    if (f.Has("utf16")) return Utf16(f["utf16"].String());
+    if (f.Has("hex")) return Counted(f["hex"], Hex(f["hex"]));
+    if (f.Has("text")) {
+        std::string t = f["text"].String(kMaxAnswerBytes);
+        return Counted(f["text"], {t.begin(), t.end()});
+    }
+    if (f.Has("utf16")) return Counted(f["utf16"], Utf16(f["utf16"].String(kMaxAnswerBytes / 2)));
     std::vector<uint8_t> bytes;
     if (f.Has("length")) {
-        size_t n = (size_t)f["length"].Integer(0, 1 << 20);
+        size_t n = (size_t)f["length"].Integer(0, kMaxAnswerBytes);
         bool fill = f.Has("fill");
         uint8_t b = fill ? (uint8_t)f["fill"].Integer(0, 255) : 0;
         for (size_t i = 0; i < n; ++i) bytes.push_back(fill ? b : (uint8_t)i);
     }
-    return bytes;
+    return Counted(f, bytes);
 }
 
 std::string Padded(const std::string &s, size_t n) { return (s + std::string(n, ' ')).substr(0, n); }
 
 std::vector<uint8_t> Inquiry(const Field &f, uint8_t deviceType)
 {
-    if (!f.Has("vendor") && !f.Has("product")) return Data(f);
-    std::string text = Padded(f.Has("vendor") ? f["vendor"].String() : "", 8) +
-                       Padded(f.Has("product") ? f["product"].String() : "", 16) +
-                       Padded(f.Has("revision") ? f["revision"].String() : "", 4);
+    if (!f.Has("vendor") && !f.Has("product")) return Data(f, {"status"});
+    CheckKeys(f, {"status", "vendor", "product", "revision"});
+    std::string text = Padded(f.Has("vendor") ? f["vendor"].String(8) : "", 8) +
+                       Padded(f.Has("product") ? f["product"].String(16) : "", 16) +
+                       Padded(f.Has("revision") ? f["revision"].String(4) : "", 4);
     std::vector<uint8_t> bytes(8, 0);
     bytes[0] = deviceType;
     bytes[2] = 2;
@@ -140,9 +212,9 @@ UINT DriveType(const Field &f)
                                                       {"remote", DRIVE_REMOTE},       {"network", DRIVE_REMOTE},
                                                       {"cdrom", DRIVE_CDROM},         {"ramdisk", DRIVE_RAMDISK},
                                                       {"unknown", DRIVE_UNKNOWN}};
-    if (f.value.is_number_integer()) return (UINT)f.Integer(0, 6);
+    if (f.value.is_number()) return (UINT)f.Integer(0, 6);
     auto it = names.find(f.String());
-    if (it == names.end()) f.Wrong("unknown drive type \"" + f.String() + "\"");
+    if (it == names.end()) f.Wrong("unknown drive type \"" + Shown(f.String()) + "\"");
     return it->second;
 }
 
@@ -154,7 +226,7 @@ void Os(const Field &f, Machine &m)
             {"nt40", {4, 0, 1381, 2}},  {"win2k", {5, 0, 2195, 2}},  {"winxp", {5, 1, 2600, 2}},
             {"vista", {6, 0, 6002, 2}}, {"win7", {6, 1, 7601, 2}},   {"win10", {10, 0, 19045, 2}}};
         auto it = names.find(f.String());
-        if (it == names.end()) f.Wrong("unknown system \"" + f.String() + "\"");
+        if (it == names.end()) f.Wrong("unknown system \"" + Shown(f.String()) + "\"");
         m.major = it->second[0];
         m.minor = it->second[1];
         m.build = it->second[2];
@@ -171,13 +243,13 @@ void Os(const Field &f, Machine &m)
 std::map<uint8_t, AspiAnswer> AspiAnswers(const Field &f)
 {
     std::map<uint8_t, AspiAnswer> answers;
-    for (auto it = f.Object().begin(); it != f.Object().end(); ++it) {
-        Field a{it.value(), f.where + "." + it.key()};
+    for (auto it = f.Object(256).begin(); it != f.Object(256).end(); ++it) {
+        Field a = f.Member(it.key(), it.value());
         json key = it.key();
         Field code{key, a.where};
         AspiAnswer answer;
         if (a.Has("status")) answer.status = (uint8_t)a["status"].Integer(0, 255);
-        answer.data = Data(a);
+        answer.data = Data(a, {"status"});
         answers[(uint8_t)code.Integer(0, 255)] = answer;
     }
     return answers;
@@ -189,23 +261,32 @@ void Aspi(const Field &f, Machine &m)
                   "adapters"});
     AspiManager &a = m.aspi;
     a.installed = f.Has("installed") ? f["installed"].Bool() : true;
-    if (f.Has("missing"))
-        for (size_t i = 0; i < f["missing"].Array().size(); ++i) a.missing.insert(f["missing"].At(i).String());
+    if (f.Has("missing")) {
+        Field missing = f["missing"];
+        for (size_t i = 0; i < missing.Items(2); ++i) {
+            std::string name = missing.At(i).String();
+            if (name != "GetASPI32SupportInfo" && name != "SendASPI32Command")
+                missing.At(i).Wrong("WNASPI32 has no entry point \"" + Shown(name) + "\"");
+            a.missing.insert(name);
+        }
+    }
     if (f.Has("supportStatus")) a.supportStatus = (uint8_t)f["supportStatus"].Integer(0, 255);
     if (f.Has("adapterCount")) a.adapterCount = (int)f["adapterCount"].Integer(-1, 255);
     if (f.Has("completeLater")) a.completeLater = f["completeLater"].Bool();
-    if (f.Has("completionDelayMs")) a.completionDelayMs = (unsigned)f["completionDelayMs"].Integer(0, 10000);
+    if (f.Has("completionDelayMs")) a.completionDelayMs = (unsigned)f["completionDelayMs"].Integer(0, kMaxDelayMs);
     if (!f.Has("adapters")) return;
     Field adapters = f["adapters"];
-    for (size_t i = 0; i < adapters.Array().size(); ++i) {
+    size_t units = 0;
+    for (size_t i = 0; i < adapters.Items(kMaxAdapters); ++i) {
         Field af = adapters.At(i);
         CheckKeys(af, {"inquiryStatus", "units"});
         AspiAdapter adapter;
         if (af.Has("inquiryStatus")) adapter.inquiryStatus = (uint8_t)af["inquiryStatus"].Integer(0, 255);
         if (af.Has("units")) {
-            Field units = af["units"];
-            for (size_t j = 0; j < units.Array().size(); ++j) {
-                Field uf = units.At(j);
+            Field unitList = af["units"];
+            for (size_t j = 0; j < unitList.Items(kMaxUnits); ++j) {
+                Field uf = unitList.At(j);
+                if (++units > kMaxUnits) uf.Wrong("more than " + std::to_string(kMaxUnits) + " units in all");
                 CheckKeys(uf, {"target", "lun", "devTypeStatus", "deviceType", "inquiry", "answers"});
                 AspiUnit unit;
                 unit.target = (uint8_t)uf["target"].Integer(0, 255);
@@ -229,28 +310,33 @@ void Read(const Field &root, Machine &m)
 {
     CheckKeys(root, {"comment", "os", "disks", "volumes", "drives", "extraDriveBits", "mountedDevices", "devices",
                      "absentModules", "missingEntryPoints", "vendor", "aspi", "faults"});
+    if (root.Has("comment")) root["comment"].String();
     if (root.Has("os")) Os(root["os"], m);
     if (root.Has("disks")) {
         Field disks = root["disks"];
-        for (size_t i = 0; i < disks.Array().size(); ++i) {
+        for (size_t i = 0; i < disks.Items(kMaxInterfaces); ++i) {
             Field d = disks.At(i);
-            CheckKeys(d, {"path", "opens"});
-            m.disks.push_back({d["path"].String(), d.Has("opens") ? d["opens"].String() : ""});
+            CheckKeys(d, {"path", "opens", "present"});
+            DiskInterface disk{d["path"].String(), d.Has("opens") ? d["opens"].String() : ""};
+            if (d.Has("present")) disk.present = d["present"].Bool();
+            m.disks.push_back(disk);
         }
     }
     if (root.Has("volumes")) {
         Field volumes = root["volumes"];
-        for (size_t i = 0; i < volumes.Array().size(); ++i) {
+        for (size_t i = 0; i < volumes.Items(kMaxInterfaces); ++i) {
             Field v = volumes.At(i);
-            CheckKeys(v, {"path", "deviceId", "parentId", "volumeName"});
-            m.volumes.push_back({v["path"].String(), v["deviceId"].String(), v["parentId"].String(),
-                                 v.Has("volumeName") ? v["volumeName"].String() : ""});
+            CheckKeys(v, {"path", "deviceId", "parentId", "volumeName", "present"});
+            VolumeInterface volume{v["path"].String(), v["deviceId"].String(), v["parentId"].String(),
+                                   v.Has("volumeName") ? v["volumeName"].String() : ""};
+            if (v.Has("present")) volume.present = v["present"].Bool();
+            m.volumes.push_back(volume);
         }
     }
     if (root.Has("drives")) {
         Field drives = root["drives"];
         for (auto it = drives.Object().begin(); it != drives.Object().end(); ++it) {
-            Field d{it.value(), drives.where + "." + it.key()};
+            Field d = drives.Member(it.key(), it.value());
             if (it.key().size() != 1 || it.key()[0] < 'A' || it.key()[0] > 'Z') d.Wrong("a drive is a letter A-Z");
             CheckKeys(d, {"type", "volumeName", "opens"});
             Drive drive;
@@ -263,26 +349,29 @@ void Read(const Field &root, Machine &m)
     if (root.Has("extraDriveBits")) m.extraDriveBits = (DWORD)root["extraDriveBits"].Integer(0, 0xFFFFFFFF);
     if (root.Has("mountedDevices")) {
         Field values = root["mountedDevices"];
-        for (auto it = values.Object().begin(); it != values.Object().end(); ++it)
-            m.mountedDevices[it.key()] = Data({it.value(), values.where + "." + it.key()});
+        for (auto it = values.Object().begin(); it != values.Object().end(); ++it) {
+            if (it.key().size() > kMaxText) values.Member(it.key(), it.value()).Wrong("name too long");
+            m.mountedDevices[it.key()] = Data(values.Member(it.key(), it.value()));
+        }
     }
     if (root.Has("devices")) {
         Field devices = root["devices"];
         for (auto it = devices.Object().begin(); it != devices.Object().end(); ++it) {
-            Field d{it.value(), devices.where + "." + it.key()};
+            Field d = devices.Member(it.key(), it.value());
+            if (it.key().size() > kMaxText) d.Wrong("name too long");
             CheckKeys(d, {"scsiCapable", "answers"});
             ScsiDevice device;
             if (d.Has("scsiCapable")) device.scsiCapable = d["scsiCapable"].Bool();
             if (d.Has("answers")) {
                 // Pass-through answers carry SCSI statuses: good (0) unless given.
                 Field answers = d["answers"];
-                for (auto a = answers.Object().begin(); a != answers.Object().end(); ++a) {
-                    Field af{a.value(), answers.where + "." + a.key()};
+                for (auto a = answers.Object(256).begin(); a != answers.Object(256).end(); ++a) {
+                    Field af = answers.Member(a.key(), a.value());
                     json key = a.key();
                     uint8_t code = (uint8_t)Field{key, af.where}.Integer(0, 255);
                     ScsiAnswer answer;
                     if (af.Has("status")) answer.status = (uint8_t)af["status"].Integer(0, 255);
-                    answer.data = Data(af);
+                    answer.data = Data(af, {"status"});
                     device.answers[code] = answer;
                 }
             }
@@ -291,14 +380,14 @@ void Read(const Field &root, Machine &m)
     }
     if (root.Has("absentModules")) {
         Field a = root["absentModules"];
-        for (size_t i = 0; i < a.Array().size(); ++i) m.absentModules.insert(a.At(i).String());
+        for (size_t i = 0; i < a.Items(64); ++i) m.absentModules.insert(a.At(i).String());
     }
     if (root.Has("missingEntryPoints")) {
         Field e = root["missingEntryPoints"];
-        for (auto it = e.Object().begin(); it != e.Object().end(); ++it) {
-            Field names{it.value(), e.where + "." + it.key()};
-            for (size_t i = 0; i < names.Array().size(); ++i)
-                m.missingEntryPoints[it.key()].insert(names.At(i).String());
+        for (auto it = e.Object(64).begin(); it != e.Object(64).end(); ++it) {
+            Field names = e.Member(it.key(), it.value());
+            if (it.key().size() > kMaxText) names.Wrong("name too long");
+            for (size_t i = 0; i < names.Items(64); ++i) m.missingEntryPoints[it.key()].insert(names.At(i).String());
         }
     }
     if (root.Has("vendor")) {
@@ -317,10 +406,13 @@ void Read(const Field &root, Machine &m)
     if (root.Has("aspi")) Aspi(root["aspi"], m);
     if (root.Has("faults")) {
         Field faults = root["faults"];
-        for (size_t i = 0; i < faults.Array().size(); ++i) {
+        for (size_t i = 0; i < faults.Items(kMaxFaults); ++i) {
             Field f = faults.At(i);
             CheckKeys(f, {"operation", "call"});
-            m.faults.push_back({f["operation"].String(), (int)f["call"].Integer(1, 1 << 30)});
+            std::string operation = f["operation"].String();
+            if (!Operations().count(operation))
+                f["operation"].Wrong("no platform operation \"" + Shown(operation) + "\"");
+            m.faults.push_back({operation, (int)f["call"].Integer(1, 1 << 30)});
         }
     }
 }
@@ -329,30 +421,51 @@ void Read(const Field &root, Machine &m)
 
 bool LoadScenario(const std::string &file, Machine &m, std::string &error)
 {
-    std::ifstream in(file);
-    if (!in) {
-        error = file + ": cannot be read";
-        return false;
-    }
-    json document;
+    const std::string shown = Shown(file, 200);
+    // Nothing may escape: a scenario is input from the field.
     try {
-        document = json::parse(in);
-    } catch (const json::parse_error &e) {
-        error = file + ": not valid JSON: " + e.what();
-        return false;
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(file, ec)) {
+            error = shown + ": cannot be read (not a file)";
+            return false;
+        }
+        auto size = std::filesystem::file_size(file, ec);
+        if (ec || size > kMaxFileBytes) {
+            error = shown + ": " + (ec ? "cannot be read" : "larger than " + std::to_string(kMaxFileBytes) + " bytes");
+            return false;
+        }
+        std::ifstream in(file, std::ios::binary);
+        if (!in) {
+            error = shown + ": cannot be read";
+            return false;
+        }
+        json document;
+        try {
+            document = json::parse(in);
+        } catch (const json::exception &e) {
+            // Past the library's own "[json.exception...] " tag.
+            std::string what = e.what();
+            size_t tag = what.rfind("] ", 64);
+            if (what.rfind("[json.exception", 0) == 0 && tag != std::string::npos) what.erase(0, tag + 2);
+            error = shown + ": not valid JSON: " + Shown(what, 160);
+            return false;
+        }
+        Machine loaded;
+        dataBytes = 0;
+        try {
+            Read(Field{document, "scenario"}, loaded);
+        } catch (const FieldError &e) {
+            error = shown + ": " + e.what();
+            return false;
+        }
+        m = loaded;
+        return true;
+    } catch (const std::exception &e) {
+        error = shown + ": cannot be used: " + Shown(e.what(), 160);
+    } catch (...) {
+        error = shown + ": cannot be used";
     }
-    Machine loaded;
-    try {
-        Read(Field{document, "scenario"}, loaded);
-    } catch (const FieldError &e) {
-        error = file + ": " + e.what();
-        return false;
-    } catch (const json::exception &e) {
-        error = file + ": " + e.what();
-        return false;
-    }
-    m = loaded;
-    return true;
+    return false;
 }
 
 Machine DefaultMachine()

@@ -29,8 +29,8 @@ struct Object {
 };
 
 struct DevInfoList {
-    int classIndex;  // 0 disks, 1 volumes, -1 other
-    size_t count;
+    int classIndex;               // 0 disks, 1 volumes, -1 other
+    std::vector<size_t> members;  // indexes into the machine's disks or volumes
 };
 
 struct Module {
@@ -52,6 +52,7 @@ struct Process {
     int badReleases = 0;
     HMODULE disabledThreadCalls = nullptr;
     std::vector<MessageBoxRecord> boxes;
+    std::vector<FileOpen> opens;
     DWORD lastError = 0;
 };
 
@@ -63,13 +64,16 @@ Process &P()
 
 std::mutex eventMutex;
 std::condition_variable eventSignalled;
-std::vector<std::thread> completions;
+// At most one request finishes in the background at a time: a new one first
+// waits for the last, so any number of units takes one thread.
+std::thread completion;
 
 const GUID kDiskClass = {0x53F56307, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
 const GUID kVolumeClass = {0x53F5630D, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
 const uintptr_t kProcessHeap = 0x00150000;
-// Device instances: disks from 1, volumes from 0x100, their parents from 0x200.
-const DEVINST kVolumeInstanceBase = 0x100, kParentInstanceBase = 0x200;
+// Device instances: disks from 1, volumes from 0x100000, their parents from
+// 0x200000; distinct for any number of interfaces a scenario may hold.
+const DEVINST kVolumeInstanceBase = 0x100000, kParentInstanceBase = 0x200000;
 
 std::string Lower(std::string s)
 {
@@ -117,7 +121,7 @@ const std::string kAspiModule = "wnaspi32.dll";
 const VolumeInterface *VolumeByPath(const std::string &path)
 {
     for (const VolumeInterface &v : P().machine.volumes)
-        if (Lower(v.path) == Lower(path)) return &v;
+        if (v.present && Lower(v.path) == Lower(path)) return &v;
     return nullptr;
 }
 
@@ -135,8 +139,7 @@ void SignalEvent(void *handle)
 
 void Settle()
 {
-    for (std::thread &t : completions) t.join();
-    completions.clear();
+    if (completion.joinable()) completion.join();
 }
 
 void Reset(const Machine &m)
@@ -159,6 +162,19 @@ int CallCount(const std::string &operation)
 const std::vector<std::string> &CallLog() { return P().log; }
 HMODULE DisabledThreadCallsFor() { return P().disabledThreadCalls; }
 const std::vector<MessageBoxRecord> &MessageBoxes() { return P().boxes; }
+const std::vector<FileOpen> &FileOpens() { return P().opens; }
+
+const std::set<std::string> &Operations()
+{
+    static const std::set<std::string> names = {
+        "GetVersionExA", "HeapAlloc", "HeapFree", "CreateFileA", "CloseHandle", "DeviceIoControl",
+        "GetDriveTypeA", "GetLogicalDrives", "GetVolumeNameForVolumeMountPointA", "LoadLibraryA",
+        "GetProcAddress", "FreeLibrary", "DisableThreadLibraryCalls", "CreateEventA", "SetEvent",
+        "WaitForSingleObject", "RegOpenKeyA", "RegQueryValueExA", "RegCloseKey", "SetupDiGetClassDevsA",
+        "SetupDiEnumDeviceInterfaces", "SetupDiGetDeviceInterfaceDetailA", "SetupDiDestroyDeviceInfoList",
+        "CM_Get_Parent", "CM_Get_Device_IDA", "MessageBoxA"};
+    return names;
+}
 
 Resources Held()
 {
@@ -290,7 +306,8 @@ DWORD __cdecl AspiSendCommand(void *request)
         }
         srb[1] = SS_PENDING;
         unsigned delay = a.completionDelayMs;
-        completions.emplace_back([srb, answer, delay] {
+        Settle();
+        completion = std::thread([srb, answer, delay] {
             std::this_thread::sleep_for(std::chrono::milliseconds(delay));
             FinishExec(srb, answer);
         });
@@ -385,19 +402,18 @@ BOOL WINAPI HeapFree(HANDLE heap, DWORD, LPVOID block)
     return TRUE;
 }
 
-HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES, DWORD disposition, DWORD,
-                          HANDLE)
+HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES, DWORD disposition,
+                          DWORD flags, HANDLE)
 {
     if (Enter("CreateFileA")) return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
     if (!name) return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
     if (disposition != OPEN_EXISTING) return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
-    (void)access;
-    (void)share;
+    P().opens.push_back({name, access, share, disposition, flags});
     const Machine &m = P().machine;
     std::string path = Lower(name), device;
     bool found = false;
     for (const DiskInterface &d : m.disks) {
-        if (Lower(d.path) == path && !d.opens.empty()) {
+        if (Lower(d.path) == path && !d.opens.empty() && d.present) {
             device = d.opens;
             found = true;
             break;
@@ -458,7 +474,7 @@ BOOL WINAPI DeviceIoControl(HANDLE handle, DWORD code, LPVOID in, DWORD inSize, 
         header.ScsiStatus = answer->second.status;
         if (header.DataIn == SCSI_IOCTL_DATA_IN && answer->second.status == kGood) {
             transferred = (DWORD)std::min<size_t>(header.DataTransferLength, answer->second.data.size());
-            std::memcpy(header.DataBuffer, answer->second.data.data(), transferred);
+            if (transferred) std::memcpy(header.DataBuffer, answer->second.data.data(), transferred);
         }
     }
     if (header.DataIn == SCSI_IOCTL_DATA_IN) header.DataTransferLength = transferred;
@@ -623,10 +639,14 @@ LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWO
     DWORD size = (DWORD)it->second.size();
     if (type) *type = REG_BINARY;
     if (data && *length < size) {
+        // The buffer's contents are undefined now; they read as a plausible
+        // autorun name, so a caller that judges them anyway is caught.
+        static const std::vector<uint8_t> junk = Utf16("\\??\\AutoRun#Disk#");
+        for (DWORD i = 0; i < *length; ++i) data[i] = junk[i % junk.size()];
         *length = size;
         return ERROR_MORE_DATA;
     }
-    if (data) std::memcpy(data, it->second.data(), size);
+    if (data && size) std::memcpy(data, it->second.data(), size);
     if (length) *length = size;
     return ERROR_SUCCESS;
 }
@@ -647,9 +667,19 @@ HDEVINFO WINAPI SetupDiGetClassDevsA(const GUID *classGuid, PCSTR enumerator, HW
 {
     if (Enter("SetupDiGetClassDevsA")) return Fail(ERROR_NOT_ENOUGH_MEMORY, INVALID_HANDLE_VALUE);
     if (!classGuid || enumerator || !(flags & DIGCF_DEVICEINTERFACE)) return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
-    DevInfoList list{-1, 0};
-    if (SameGuid(classGuid, kDiskClass)) list = {0, P().machine.disks.size()};
-    if (SameGuid(classGuid, kVolumeClass)) list = {1, P().machine.volumes.size()};
+    DevInfoList list{-1, {}};
+    const Machine &m = P().machine;
+    bool presentOnly = (flags & DIGCF_PRESENT) != 0;
+    if (SameGuid(classGuid, kDiskClass)) {
+        list.classIndex = 0;
+        for (size_t i = 0; i < m.disks.size(); ++i)
+            if (m.disks[i].present || !presentOnly) list.members.push_back(i);
+    }
+    if (SameGuid(classGuid, kVolumeClass)) {
+        list.classIndex = 1;
+        for (size_t i = 0; i < m.volumes.size(); ++i)
+            if (m.volumes[i].present || !presentOnly) list.members.push_back(i);
+    }
     uintptr_t h = NewHandle();
     P().lists[h] = list;
     return (HDEVINFO)h;
@@ -663,7 +693,7 @@ BOOL WINAPI SetupDiEnumDeviceInterfaces(HDEVINFO set, PSP_DEVINFO_DATA, const GU
     if (it == P().lists.end()) return Fail(ERROR_INVALID_HANDLE, FALSE);
     if (!data || data->cbSize != sizeof(SP_DEVICE_INTERFACE_DATA)) return Fail(ERROR_INVALID_USER_BUFFER, FALSE);
     const GUID &expected = it->second.classIndex == 1 ? kVolumeClass : kDiskClass;
-    if (it->second.classIndex < 0 || !SameGuid(classGuid, expected) || index >= it->second.count)
+    if (it->second.classIndex < 0 || !SameGuid(classGuid, expected) || index >= it->second.members.size())
         return Fail(ERROR_NO_MORE_ITEMS, FALSE);
     data->InterfaceClassGuid = expected;
     data->Flags = 1;  // SPINT_ACTIVE
@@ -679,9 +709,9 @@ BOOL WINAPI SetupDiGetDeviceInterfaceDetailA(HDEVINFO set, PSP_DEVICE_INTERFACE_
     auto it = P().lists.find((uintptr_t)set);
     if (it == P().lists.end()) return Fail(ERROR_INVALID_HANDLE, FALSE);
     if (!data || data->cbSize != sizeof(SP_DEVICE_INTERFACE_DATA) || data->Reserved == 0 ||
-        data->Reserved > it->second.count)
+        data->Reserved > it->second.members.size())
         return Fail(ERROR_INVALID_PARAMETER, FALSE);
-    size_t index = data->Reserved - 1;
+    size_t index = it->second.members[data->Reserved - 1];
     bool volume = it->second.classIndex == 1;
     const std::string &path = volume ? P().machine.volumes[index].path : P().machine.disks[index].path;
     DWORD needed = (DWORD)(offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath) + path.size() + 1);

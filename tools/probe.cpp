@@ -2,6 +2,7 @@
 // the built-in default or a scenario file, and shows what a host would see.
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <string>
 
 #include "discovery/resolver.h"
@@ -11,6 +12,12 @@
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved);
 
+// A sanitizer report must not read as a refused load (exit 1) or a file
+// that cannot be used (exit 2).
+constexpr int kSanitizerExit = 70;
+extern "C" const char *__asan_default_options() { return "exitcode=70"; }
+extern "C" const char *__ubsan_default_options() { return "exitcode=70:print_stacktrace=1"; }
+
 static void ShowMessageBoxes(size_t from)
 {
     const auto &boxes = sim::MessageBoxes();
@@ -18,7 +25,7 @@ static void ShowMessageBoxes(size_t from)
         std::printf("message box \"%s\": %s [OK]\n", boxes[i].caption.c_str(), boxes[i].text.c_str());
 }
 
-int main(int argc, char **argv)
+static int Run(int argc, char **argv)
 {
     if (argc > 2 || (argc == 2 && (!std::strcmp(argv[1], "-h") || !std::strcmp(argv[1], "--help")))) {
         std::fprintf(stderr, "usage: morvalith-probe [scenario.json]\n");
@@ -76,4 +83,17 @@ int main(int argc, char **argv)
     if (vendorRefs) std::printf(" (the vendor library stays loaded)");
     std::printf("\n");
     return loaded ? 0 : 1;
+}
+
+int main(int argc, char **argv)
+{
+    static_assert(kSanitizerExit > 2);
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "morvalith-probe: %s\n", e.what());
+    } catch (...) {
+        std::fprintf(stderr, "morvalith-probe: failed\n");
+    }
+    return 2;
 }

@@ -32,6 +32,7 @@ struct ScsiDevice {
 struct DiskInterface {
     std::string path;   // device path as SetupAPI reports it
     std::string opens;  // name of the device that CreateFileA on the path reaches; empty: none
+    bool present = true;  // false: registered, device not attached (listed only without DIGCF_PRESENT)
 };
 
 struct VolumeInterface {
@@ -39,6 +40,7 @@ struct VolumeInterface {
     std::string deviceId;    // the volume's own device identifier
     std::string parentId;    // its parent's (the disk's) device identifier
     std::string volumeName;  // "\\?\Volume{...}\" it leads to; empty: none
+    bool present = true;
 };
 
 struct Drive {
@@ -107,6 +109,12 @@ struct Machine {
     std::vector<std::pair<std::string, int>> faults;  // (operation, nth call) from a scenario
 };
 
+// One CreateFileA call exactly as received.
+struct FileOpen {
+    std::string name;
+    DWORD access, share, disposition, flags;
+};
+
 struct MessageBoxRecord {
     HWND owner;
     std::string text;
@@ -141,6 +149,10 @@ Resources Held();
 int ModuleReferences(const std::string &fileName);
 HMODULE DisabledThreadCallsFor();
 const std::vector<MessageBoxRecord> &MessageBoxes();
+const std::vector<FileOpen> &FileOpens();
+// The names of the platform operations the machine implements (the names
+// FailCall and a scenario's faults take).
+const std::set<std::string> &Operations();
 // Finishes outstanding background completions (joins their threads).
 void Settle();
 

@@ -56,7 +56,9 @@ int FindFlashDiskPath(const GUID *interfaceClass, int index, char *path)
     OSVERSIONINFOA version;
     memset(&version, 0, sizeof(version));
     version.dwOSVersionInfoSize = sizeof(version);
-    GetVersionExA(&version);
+    // Without the version the branch is unknown: taking the zeroed record
+    // for Windows 2000/XP would open a disk interface on Vista and later.
+    if (!GetVersionExA(&version)) return 0;
 
     HDEVINFO set = SetupDiGetClassDevsA(interfaceClass, NULL, NULL, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
     if (set == INVALID_HANDLE_VALUE) return 0;

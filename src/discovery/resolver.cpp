@@ -111,7 +111,9 @@ DWORD GetInstanceDriveMask(const char *instanceToken)
     OSVERSIONINFOA version;
     memset(&version, 0, sizeof(version));
     version.dwOSVersionInfoSize = sizeof(version);
-    GetVersionExA(&version);
+    // Without the version a volume could be matched on its parent's
+    // identifier where its own is meant, and yield another volume's letter.
+    if (!GetVersionExA(&version)) return 0;
 
     DWORD drives = GetLogicalDrives();
     if (drives == 0) return 0;
