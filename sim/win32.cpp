@@ -304,8 +304,14 @@ DWORD __cdecl AspiSendCommand(void *request)
             FinishExec(srb, answer);
             return srb[1];
         }
-        srb[1] = SS_PENDING;
         unsigned delay = a.completionDelayMs;
+        if (delay == 0) {
+            // Finished before the call returns, yet reported pending, as a
+            // fast device on another processor can.
+            FinishExec(srb, answer);
+            return SS_PENDING;
+        }
+        srb[1] = SS_PENDING;
         Settle();
         completion = std::thread([srb, answer, delay] {
             std::this_thread::sleep_for(std::chrono::milliseconds(delay));

@@ -20,5 +20,16 @@ for f in "$dir"/*.json; do
     echo "FAIL $f: output differs from $exp"; failed=$((failed + 1))
   fi
 done
+# Files that cannot be used: exit 2 and one line naming the file and the field.
+tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
+printf '{"os": {"major": 1e999}}' >"$tmp/overflow.json"
+printf '{"disks": [{"path": "a", "x\\ny": 1}]}' >"$tmp/newline.json"
+for f in "$tmp/overflow.json" "$tmp/newline.json" "$tmp"; do
+  n=$((n + 1))
+  err=$("$probe" "$f" 2>&1 >/dev/null); rc=$?
+  if [ "$rc" != 2 ] || [ "$(printf '%s\n' "$err" | wc -l)" != 1 ] || [[ $err != "morvalith-probe: $f: "* ]]; then
+    echo "FAIL $f: exit $rc, expected 2 and one line: $err"; failed=$((failed + 1))
+  fi
+done
 echo "$((n - failed)) passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -90,7 +90,7 @@ struct AspiManager {
     int adapterCount = -1;          // -1: the number of adapters
     std::vector<AspiAdapter> adapters;
     bool completeLater = false;     // SC_EXEC_SCSI_CMD answers SS_PENDING, finished by another thread
-    unsigned completionDelayMs = 20;
+    unsigned completionDelayMs = 20;  // 0: finished before SendASPI32Command returns SS_PENDING
     std::vector<std::vector<uint8_t>> srbs;  // every request block as received
 };
 

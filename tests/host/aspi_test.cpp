@@ -150,9 +150,14 @@ TEST(Aspi, AManagerMissingAnEntryPointIsReleasedWithItsOwnLine)
         sim::Machine m = Win98({{Unit(0, 0)}});
         m.aspi.missing.insert(missing);
         Boot(m);
-        ExpectRefused(kEntryMissing, missing);
-        EXPECT_EQ(sim::CallCount("FreeLibrary"), 1) << "released by the binding, not again at detach";
+        Attach a = AttachLibrary();
+        EXPECT_FALSE(a.result);
+        EXPECT_EQ(a.output, kEntryMissing);
+        EXPECT_EQ(sim::ModuleReferences("wnaspi32.dll"), 0) << "released by the binding at once";
         EXPECT_EQ(g_library.aspiModule, nullptr);
+        DetachLibrary();
+        EXPECT_EQ(sim::CallCount("FreeLibrary"), 1) << "and not again at detach";
+        EXPECT_TRUE(NothingHeld());
     }
 }
 
@@ -299,6 +304,49 @@ TEST(Aspi, AFailedWaitNeverReleasesAPendingRequest)
         DetachLibrary();
         EXPECT_TRUE(NothingHeld());
     }
+}
+
+TEST(Aspi, AFailedWaitOnAFinishedRequestIsNotRetried)
+{
+    sim::Machine m = Win98({{Unit(0, 0)}});
+    m.aspi.completeLater = true;
+    m.aspi.completionDelayMs = 0;  // finished before SendASPI32Command returns SS_PENDING
+    Boot(m);
+    sim::FailCall("WaitForSingleObject", 1);
+    Attach a = AttachLibrary();
+    EXPECT_TRUE(a.result);
+    EXPECT_EQ(a.output, kSucceed);
+    EXPECT_EQ(sim::CallCount("WaitForSingleObject"), 2) << "one wait per request, the failed one included";
+    DetachLibrary();
+    EXPECT_TRUE(NothingHeld());
+}
+
+TEST(Aspi, AShortInquiryIsNotMatchedOnAnEarlierUnitsBytes)
+{
+    // Unit 0 returns the identification with an error status; unit 1 answers
+    // only the first eight bytes.
+    sim::AspiUnit failing = Unit(0, 0);
+    failing.inquiry.status = 0x04;
+    sim::AspiUnit shortAnswer = Unit(1, 0);
+    shortAnswer.inquiry.data.resize(8);
+    Boot(Win98({{failing, shortAnswer}}));
+    ExpectRefused(std::string(kInquiryFailed) + kNotFound);
+}
+
+TEST(Aspi, ManyUnitsThatFinishLaterUseBoundedResources)
+{
+    // Eight adapters of sixty-four direct-access units each, none of them the
+    // flash disk: 512 requests finished on another thread.
+    std::vector<std::vector<sim::AspiUnit>> adapters(8);
+    for (auto &units : adapters)
+        for (uint8_t t = 0; t < 8; ++t)
+            for (uint8_t l = 0; l < 8; ++l) units.push_back(Unit(t, l, "Other"));
+    sim::Machine m = Win98(adapters);
+    m.aspi.completeLater = true;
+    m.aspi.completionDelayMs = 1;
+    Boot(m);
+    ExpectRefused(kNotFound);
+    EXPECT_EQ(sim::CallCount("WaitForSingleObject"), 512);
 }
 
 TEST(Aspi, AFailedVendorReadTriesNoOtherUnit)

@@ -64,6 +64,21 @@ TEST(Scenario, WrongFilesNameTheFileAndTheField)
         {"{\"diskz\": []}", "scenario.diskz: unknown field"},
         {"[1, 2]", "scenario: expected an object"},
         {"{\"os\": {\"major\": 5,}", "not valid JSON"},
+        // Hostile files: numbers out of range, control characters, unknown
+        // names, sizes past the limits.
+        {"{\"os\": {\"major\": 1e999}}", "not valid JSON: number overflow"},
+        {"{\"os\": {\"major\": 18446744073709551615}}", "scenario.os.major: out of range"},
+        {"{\"os\": {\"major\": \"99999999999999999999\"}}", "scenario.os.major: out of range"},
+        {"{\"os\": {\"major\": 5.5}}", "scenario.os.major: expected a whole number"},
+        {"{\"disks\": [{\"path\": \"a\", \"x\\ny\": 1}]}", "scenario.disks[0].x\\ny: unknown field"},
+        {"{\"disks\": [{\"path\": \"a\", \"x\\u0000y\": 1}]}", "scenario.disks[0].x\\x00y: unknown field"},
+        {"{\"aspi\": {\"adapters\": [{\"units\": [{\"target\": 0, \"inquiry\": {\"vendor\": \"G\", \"bogus\": 1}}]}]}}",
+         "units[0].inquiry.bogus: unknown field"},
+        {"{\"mountedDevices\": {\"v\": {\"utf16\": \"a\", \"status\": 1}}}", "mountedDevices.v.status: unknown field"},
+        {"{\"faults\": [{\"operation\": \"CreateFileW\", \"call\": 1}]}", "no platform operation \"CreateFileW\""},
+        {"{\"aspi\": {\"missing\": [\"SendASPI32Commands\"]}}", "WNASPI32 has no entry point"},
+        {"{\"aspi\": {\"completionDelayMs\": 100000}}", "completionDelayMs: out of range"},
+        {"{\"devices\": {\"d\": {\"answers\": {\"0x82\": {\"length\": 65537}}}}}", "length: out of range"},
     };
     for (const Case &c : cases) {
         std::string file = Write("bad-scenario.json", c.text);
@@ -74,11 +89,50 @@ TEST(Scenario, WrongFilesNameTheFileAndTheField)
         EXPECT_EQ(error.rfind(file + ": ", 0), 0u) << error;
         EXPECT_NE(error.find(c.expected), std::string::npos) << error;
         EXPECT_EQ(m.major, 42u) << "machine left as it was";
+        EXPECT_EQ(error.find('\n'), std::string::npos) << "one line";
     }
     sim::Machine m;
     std::string error;
     EXPECT_FALSE(sim::LoadScenario(testing::TempDir() + "no-such-file.json", m, error));
     EXPECT_NE(error.find("cannot be read"), std::string::npos);
+}
+
+// Files built to exhaust the reader: each is refused on one short line.
+TEST(Scenario, LimitsKeepHostileFilesShort)
+{
+    auto many = [](const std::string &key, const std::string &item, int n) {
+        std::string text = "{\"" + key + "\": [";
+        for (int i = 0; i < n; ++i) text += (i ? "," : "") + item;
+        return text + "]}";
+    };
+    std::string answers = "{\"devices\": {";
+    for (int i = 0; i < 17; ++i) answers += (i ? "," : "") + std::string("\"d") + std::to_string(i) +
+                                           "\": {\"answers\": {\"0x82\": {\"length\": 65536}}}";
+    answers += "}}";
+    std::string units = "{\"target\": 0}";
+    const std::pair<std::string, std::string> cases[] = {
+        {"{\"" + std::string(1 << 20, 'k') + "\": 1}", ": unknown field"},
+        {"{\"comment\": \"" + std::string(5000, 'c') + "\"}", "comment: text longer than 4096"},
+        {many("disks", "{\"path\": \"p\"}", 1025), "scenario.disks: more than 1024 entries"},
+        {many("faults", "{\"operation\": \"HeapAlloc\", \"call\": 1}", 1025), "more than 1024 entries"},
+        {answers, "exceed 1048576 bytes in all"},
+        {"{\"aspi\": {\"adapters\": [" + many("units", units, 200) + "," + many("units", units, 100) + "]}}",
+         "more than 256 units in all"},
+        {std::string(100000, '[') + std::string(100000, ']'), "scenario: expected an object"},
+    };
+    for (const auto &[text, expected] : cases) {
+        std::string file = Write("hostile.json", text);
+        sim::Machine m;
+        std::string error;
+        EXPECT_FALSE(sim::LoadScenario(file, m, error));
+        EXPECT_NE(error.find(expected), std::string::npos) << error.substr(0, 300);
+        EXPECT_LT(error.size(), 400u);
+        EXPECT_EQ(error.find('\n'), std::string::npos);
+    }
+    sim::Machine m;
+    std::string error;
+    EXPECT_FALSE(sim::LoadScenario(testing::TempDir(), m, error)) << "a directory";
+    EXPECT_NE(error.find("not a file"), std::string::npos) << error;
 }
 
 }  // namespace
