@@ -2,7 +2,9 @@
 # programs that load it under a real Win32 loader.
 enable_language(RC)
 
-add_library(Morvalith SHARED ${LIBRARY_SOURCES} src/lifecycle/version.rc)
+# The version block is made from the project version.
+configure_file(src/lifecycle/version.rc.in ${CMAKE_BINARY_DIR}/version.rc @ONLY)
+add_library(Morvalith SHARED ${LIBRARY_SOURCES} ${CMAKE_BINARY_DIR}/version.rc)
 set_target_properties(Morvalith PROPERTIES PREFIX "" OUTPUT_NAME Morvalith IMPORT_PREFIX "lib"
                                            IMPORT_SUFFIX ".dll.a")
 
@@ -40,6 +42,15 @@ add_custom_command(TARGET Morvalith POST_BUILD
             -l $<TARGET_LINKER_FILE:Morvalith>
     VERBATIM)
 
+# The MSVC-format import library for Visual C++ and clang-cl callers, from
+# the same .def: -k maps the _GetIDKey@4 a caller references to the
+# undecorated export (without it the import names GetIDKey@4 and the load fails).
+find_program(LLVM_DLLTOOL NAMES llvm-dlltool llvm-dlltool-14 REQUIRED)
+add_custom_command(TARGET Morvalith POST_BUILD
+    COMMAND ${LLVM_DLLTOOL} -m i386 -k -D Morvalith.dll -d ${CMAKE_SOURCE_DIR}/src/lifecycle/Morvalith.def
+            -l ${CMAKE_BINARY_DIR}/Morvalith.lib
+    VERBATIM)
+
 add_executable(morvalith-probe tools/probe_win.cpp)
 target_link_options(morvalith-probe PRIVATE -static-libgcc -static-libstdc++)
 
@@ -47,6 +58,24 @@ install(TARGETS Morvalith RUNTIME DESTINATION bin ARCHIVE DESTINATION lib)
 install(FILES src/lifecycle/Morvalith.def DESTINATION lib)
 install(FILES include/morvalith.h DESTINATION include)
 install(TARGETS morvalith-probe RUNTIME DESTINATION bin)
+install(FILES ${CMAKE_BINARY_DIR}/Morvalith.lib DESTINATION lib)
+include(CMakePackageConfigHelpers)
+# Architecture-independent, so that a 64-bit consumer reaches the package's
+# own clear refusal instead of a bare "not found".
+write_basic_package_version_file(${CMAKE_BINARY_DIR}/MorvalithConfigVersion.cmake
+    VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion ARCH_INDEPENDENT)
+install(FILES cmake/MorvalithConfig.cmake ${CMAKE_BINARY_DIR}/MorvalithConfigVersion.cmake
+        DESTINATION lib/cmake/Morvalith)
+install(FILES README.md DESTINATION .)
+install(DIRECTORY bindings/ DESTINATION bindings PATTERN __pycache__ EXCLUDE)
+
+# cpack: Morvalith-<version>-win32.zip of the installed tree.
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME Morvalith)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_FILE_NAME Morvalith-${PROJECT_VERSION}-win32)
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+include(CPack)
 
 # Test programs only: the end-to-end host and the stand-in ASPI manager.
 add_executable(e2e-host tests/wine/e2e_host.c)

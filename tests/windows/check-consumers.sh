@@ -1,0 +1,74 @@
+# Consumers beyond MinGW: the MSVC import library with a clang-cl/lld-link
+# host, the CMake package (installed and from the release archive), and the
+# declarations for C#, Free Pascal/Delphi and Python.
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+out_dir=$(cd "$build" && pwd)
+sdk=$out_dir/sdk-check
+[ -d "$sdk" ] || cmake --install "$build" --prefix "$sdk" >/dev/null
+work=$out_dir/consumers
+clang_cl=$(command -v clang-cl || command -v clang-cl-14)
+rm -rf "$work"; mkdir -p "$work"
+
+# Morvalith.lib maps the decorated names a Visual C++ caller references.
+imp=$(llvm-nm "$sdk/lib/Morvalith.lib" 2>/dev/null | grep -o '__imp__Get[A-Za-z@0-9]*' | sort | tr '\n' ' ')
+expect "Morvalith.lib maps _GetIDKey@4 and _GetUSBDriveLetter ($imp)" test "$imp" = "__imp__GetIDKey@4 __imp__GetUSBDriveLetter "
+
+# The MSVC-ABI host, as C and as C++, against Morvalith.lib only.
+llvm-dlltool -m i386 -k -d "$here/msvc/kernel32.def" -l "$work/kernel32.lib"
+for lang in c cxx; do
+  mode=/TC; [ "$lang" = cxx ] && mode=/TP
+  exe=$build/consumer-msvc-$lang.exe
+  rm -f "$exe"
+  "$clang_cl" --target=i686-pc-windows-msvc /nologo /c /O1 /GS- /Zl /W3 /WX $mode -I"$sdk/include" \
+    /Fo"$work/consumer-$lang.obj" -- "$here/msvc/consumer.c" &&
+  lld-link /nologo /entry:start /subsystem:console,4.0 /nodefaultlib /out:"$exe" \
+    "$work/consumer-$lang.obj" "$sdk/lib/Morvalith.lib" "$work/kernel32.lib" >/dev/null
+  names=$(i686-w64-mingw32-objdump -p "$exe" 2>/dev/null | sed -n '/DLL Name: Morvalith.dll/,/^$/p' | grep -oE 'Get[A-Za-z@0-9]+' | sort | tr '\n' ' ')
+  expect "clang-cl ($lang) and lld-link build a host that imports both functions undecorated ($names)" \
+    test "$names" = "GetIDKey GetUSBDriveLetter "
+done
+
+# The release archive: its name from the one version, its contents.
+(cd "$build" && rm -f Morvalith-*.zip && cpack -G ZIP >/dev/null)
+version=$(sed -n 's/^project(Morvalith VERSION \([0-9.]*\).*/\1/p' "$here/../CMakeLists.txt")
+zip=$out_dir/Morvalith-$version-win32.zip
+expect "cpack makes Morvalith-$version-win32.zip" test -f "$zip"
+listing=$(python3 -c 'import sys, zipfile; print(" ".join(sorted(n for n in zipfile.ZipFile(sys.argv[1]).namelist() if not n.endswith("/"))))' "$zip" 2>/dev/null)
+expect "the archive holds the DLL, the probe, both import libraries, the .def, the package, the header, the README and the declarations" \
+  test "$listing" = "README.md bin/Morvalith.dll bin/morvalith-probe.exe bindings/csharp/Morvalith.cs bindings/pascal/Morvalith.pas bindings/python/morvalith.py bindings/vb/Morvalith.bas include/morvalith.h lib/Morvalith.def lib/Morvalith.lib lib/cmake/Morvalith/MorvalithConfig.cmake lib/cmake/Morvalith/MorvalithConfigVersion.cmake lib/libMorvalith.dll.a"
+rc_version=$(i686-w64-mingw32-windres -i "$build/Morvalith.dll" -O rc 2>/dev/null | sed -n 's/^ FILEVERSION \(.*\)/\1/p' | tr -d ' ' | tr ',' '.')
+expect "the version resource carries the project version ($rc_version)" test "$rc_version" = "$version"
+
+# The CMake package, from the installed tree and from the unpacked archive
+# (moved elsewhere: it must not remember where it was made).
+mkdir -p "$work/unpacked"
+(cd "$work/unpacked" && cmake -E tar xf "$zip")
+mv "$work/unpacked" "$work/moved"
+for from in installed archive; do
+  prefix=$sdk; [ "$from" = archive ] && prefix=$work/moved
+  out=$work/package-$from
+  expect "find_package(Morvalith 1.0) against the $from tree builds a program with the DLL beside it" bash -c \
+    'cmake -S "$1" -B "$2" -DCMAKE_TOOLCHAIN_FILE="$3" -DCMAKE_PREFIX_PATH="$4" >/dev/null &&
+     cmake --build "$2" >/dev/null && test -f "$2/package-consumer.exe" -a -f "$2/Morvalith.dll"' \
+    _ "$here/package" "$out" "$here/../cmake/mingw-i686.cmake" "$prefix"
+done
+refusal=$(cmake -S "$here/package" -B "$work/package-64" -DCMAKE_PREFIX_PATH="$sdk" 2>&1 >/dev/null)
+expect "a 64-bit consumer is refused at configure time with a clear message" \
+  grep -q "Morvalith.dll is a 32-bit (x86) Windows library" <<<"$refusal"
+newer=$(cmake -S "$here/package" -B "$work/package-v2" -DCMAKE_TOOLCHAIN_FILE="$here/../cmake/mingw-i686.cmake" \
+  -DCMAKE_PREFIX_PATH="$sdk" -DMORVALITH_WANT=2.0 2>&1 >/dev/null)
+expect "a consumer asking for version 2.0 is refused" grep -q "version: $version" <<<"$newer"
+
+# Declarations for other languages, compiled (and for Python, exercised).
+cs=$(mcs -platform:x86 -target:library -out:"$work/Morvalith.Bindings.dll" "$here/../bindings/csharp/Morvalith.cs" 2>&1 &&
+     monodis "$work/Morvalith.Bindings.dll" | grep -o 'pinvokeimpl ("Morvalith.dll" as "[A-Za-z]*" [a-z]*' | tr '\n' ';')
+expect "C# compiles for x86; the assembly imports GetIDKey stdcall and GetUSBDriveLetter cdecl" test "$cs" = \
+  'pinvokeimpl ("Morvalith.dll" as "GetIDKey" stdcall;pinvokeimpl ("Morvalith.dll" as "GetUSBDriveLetter" cdecl;'
+expect "the C# assembly is marked 32-bit" grep -q 'Intel 80386' <(file "$work/Morvalith.Bindings.dll")
+expect "the Pascal unit and a program using it compile (Free Pascal, Delphi mode)" bash -c \
+  'fpc -Mdelphi -FE"$1" -Fu"$2" "$3" >/dev/null && fpc -Mdelphi -Cn -FE"$1" -Fu"$2" "$4" >/dev/null' \
+  _ "$work" "$here/../bindings/pascal" "$here/../bindings/pascal/Morvalith.pas" "$here/bindings/use_morvalith.pas"
+expect "the Python declarations compile and take each function from the loader of its convention" bash -c \
+  'python3 -B -c "import sys; compile(open(sys.argv[1]).read(), sys.argv[1], \"exec\")" "$1/morvalith.py" &&
+   python3 -B "$2" "$1" >/dev/null' _ "$here/../bindings/python" \
+  "$here/bindings/check_python.py"
