@@ -128,7 +128,12 @@ sim::Machine Generate(uint32_t seed)
         m.drives[letter] = sim::Drive{type, name, opens};
         if (type == DRIVE_CDROM) {
             device(opens);
-            if (r.Chance(85)) m.mountedDevices[std::string("\\DosDevices\\") + letter + ":"] = sim::Utf16(r.Pick(mounted));
+            std::string value = r.Pick(mounted);
+            if (r.Chance(15)) {  // any length, around the 520-byte buffer
+                value = std::string((size_t)r.Below(300), 'q');
+                value.insert((size_t)r.Below((int)value.size() + 1), r.Chance(50) ? "AutoRun Disk" : "autorun");
+            }
+            if (r.Chance(85)) m.mountedDevices[std::string("\\DosDevices\\") + letter + ":"] = sim::Utf16(value);
         }
     }
     if (r.Chance(5)) m.extraDriveBits = 0xFC000000;
@@ -441,7 +446,27 @@ std::string CheckSeed(uint32_t seed, int faultRuns)
         size_t want = name == e.opened && dev.scsiCapable ? 1 : 0;  // others refuse pass-through itself
         if (dev.requests.size() != want)
             return Describe(seed, "device " + name + " got " + std::to_string(dev.requests.size()) + " requests");
-        if (want && dev.requests[0].at(28) != 0x82) return Describe(seed, "not the vendor read");
+        if (want) {
+            // The pass-through block, byte for byte, as the port driver sees it.
+            std::vector<uint8_t> block(80, 0);
+            uint32_t buffer = (uint32_t)(uintptr_t)g_library.vendorSector;
+            block[0] = 44;      // Length
+            block[4] = 1;       // TargetId
+            block[6] = 10;      // CdbLength
+            block[7] = 8;       // SenseInfoLength
+            block[8] = 1;       // DataIn
+            block[13] = 2;      // DataTransferLength 512
+            block[16] = 150;    // TimeOutValue
+            std::memcpy(&block[20], &buffer, 4);
+            block[24] = 48;     // SenseInfoOffset
+            block[28] = 0x82;   // the vendor read
+            if (dev.requests[0] != block) {
+                std::string d;
+                for (size_t i = 0; i < 80 && i < dev.requests[0].size(); ++i)
+                    if (dev.requests[0][i] != block[i]) d += " " + std::to_string(i) + "=" + std::to_string(dev.requests[0][i]);
+                return Describe(seed, "the pass-through block differs at" + d);
+            }
+        }
     }
     std::vector<std::string> srbs;
     for (const auto &b : sim::Current().aspi.srbs)
