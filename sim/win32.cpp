@@ -53,6 +53,10 @@ struct Process {
     HMODULE disabledThreadCalls = nullptr;
     std::vector<MessageBoxRecord> boxes;
     std::vector<FileOpen> opens;
+    std::vector<IoctlRecord> ioctls;
+    std::vector<std::string> trace;
+    bool tracing = false;
+    bool failed = false;  // the current call failed through Fail()
     DWORD lastError = 0;
 };
 
@@ -94,6 +98,7 @@ bool Enter(const char *operation)
 template <typename T> T Fail(DWORD error, T result)
 {
     P().lastError = error;
+    P().failed = true;
     return result;
 }
 
@@ -163,6 +168,9 @@ const std::vector<std::string> &CallLog() { return P().log; }
 HMODULE DisabledThreadCallsFor() { return P().disabledThreadCalls; }
 const std::vector<MessageBoxRecord> &MessageBoxes() { return P().boxes; }
 const std::vector<FileOpen> &FileOpens() { return P().opens; }
+const std::vector<IoctlRecord> &Ioctls() { return P().ioctls; }
+void TraceCalls(bool on) { P().tracing = on; }
+const std::vector<std::string> &Trace() { return P().trace; }
 
 const std::set<std::string> &Operations()
 {
@@ -367,7 +375,7 @@ extern "C" {
 DWORD WINAPI GetLastError(void) { return P().lastError; }
 void WINAPI SetLastError(DWORD error) { P().lastError = error; }
 
-BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info)
+static BOOL WINAPI Impl_GetVersionExA(LPOSVERSIONINFOA info)
 {
     if (Enter("GetVersionExA")) return Fail(ERROR_GEN_FAILURE, FALSE);
     if (!info || (info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA) && info->dwOSVersionInfoSize != 156))
@@ -383,7 +391,7 @@ BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info)
 
 HANDLE WINAPI GetProcessHeap(void) { return (HANDLE)kProcessHeap; }
 
-LPVOID WINAPI HeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes)
+static LPVOID WINAPI Impl_HeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes)
 {
     if (Enter("HeapAlloc")) return Fail(ERROR_NOT_ENOUGH_MEMORY, (LPVOID) nullptr);
     if ((uintptr_t)heap != kProcessHeap) return Fail(ERROR_INVALID_HANDLE, (LPVOID) nullptr);
@@ -395,7 +403,7 @@ LPVOID WINAPI HeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes)
     return block;
 }
 
-BOOL WINAPI HeapFree(HANDLE heap, DWORD, LPVOID block)
+static BOOL WINAPI Impl_HeapFree(HANDLE heap, DWORD, LPVOID block)
 {
     if (Enter("HeapFree")) return Fail(ERROR_GEN_FAILURE, FALSE);
     auto it = P().heap.find(block);
@@ -408,7 +416,7 @@ BOOL WINAPI HeapFree(HANDLE heap, DWORD, LPVOID block)
     return TRUE;
 }
 
-HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES, DWORD disposition,
+static HANDLE WINAPI Impl_CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES, DWORD disposition,
                           DWORD flags, HANDLE)
 {
     if (Enter("CreateFileA")) return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
@@ -439,7 +447,7 @@ HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATT
     return (HANDLE)h;
 }
 
-BOOL WINAPI CloseHandle(HANDLE handle)
+static BOOL WINAPI Impl_CloseHandle(HANDLE handle)
 {
     if (Enter("CloseHandle")) return Fail(ERROR_GEN_FAILURE, FALSE);
     std::lock_guard<std::mutex> lock(eventMutex);
@@ -450,7 +458,7 @@ BOOL WINAPI CloseHandle(HANDLE handle)
     return TRUE;
 }
 
-BOOL WINAPI DeviceIoControl(HANDLE handle, DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize,
+static BOOL WINAPI Impl_DeviceIoControl(HANDLE handle, DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize,
                             LPDWORD returned, LPOVERLAPPED overlapped)
 {
     if (Enter("DeviceIoControl")) return Fail(ERROR_GEN_FAILURE, FALSE);
@@ -498,7 +506,7 @@ BOOL WINAPI DeviceIoControl(HANDLE handle, DWORD code, LPVOID in, DWORD inSize, 
     return TRUE;
 }
 
-UINT WINAPI GetDriveTypeA(LPCSTR root)
+static UINT WINAPI Impl_GetDriveTypeA(LPCSTR root)
 {
     if (Enter("GetDriveTypeA")) return DRIVE_UNKNOWN;
     if (!root || std::strlen(root) != 3 || root[1] != ':' || root[2] != '\\') return DRIVE_NO_ROOT_DIR;
@@ -506,7 +514,7 @@ UINT WINAPI GetDriveTypeA(LPCSTR root)
     return it == P().machine.drives.end() ? DRIVE_NO_ROOT_DIR : it->second.type;
 }
 
-DWORD WINAPI GetLogicalDrives(void)
+static DWORD WINAPI Impl_GetLogicalDrives(void)
 {
     if (Enter("GetLogicalDrives")) return Fail(ERROR_GEN_FAILURE, 0UL);
     DWORD bits = P().machine.extraDriveBits & 0xFC000000UL;
@@ -515,7 +523,7 @@ DWORD WINAPI GetLogicalDrives(void)
     return bits;
 }
 
-BOOL WINAPI GetVolumeNameForVolumeMountPointA(LPCSTR mountPoint, LPSTR volumeName, DWORD length)
+static BOOL WINAPI Impl_GetVolumeNameForVolumeMountPointA(LPCSTR mountPoint, LPSTR volumeName, DWORD length)
 {
     if (Enter("GetVolumeNameForVolumeMountPointA")) return Fail(ERROR_GEN_FAILURE, FALSE);
     if (!mountPoint || !volumeName) return Fail(ERROR_INVALID_PARAMETER, FALSE);
@@ -534,7 +542,7 @@ BOOL WINAPI GetVolumeNameForVolumeMountPointA(LPCSTR mountPoint, LPSTR volumeNam
     return TRUE;
 }
 
-HMODULE WINAPI LoadLibraryA(LPCSTR name)
+static HMODULE WINAPI Impl_LoadLibraryA(LPCSTR name)
 {
     if (Enter("LoadLibraryA")) return Fail(ERROR_MOD_NOT_FOUND, (HMODULE) nullptr);
     if (!name) return Fail(ERROR_INVALID_PARAMETER, (HMODULE) nullptr);
@@ -551,7 +559,7 @@ HMODULE WINAPI LoadLibraryA(LPCSTR name)
     return (HMODULE)h;
 }
 
-FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name)
+static FARPROC WINAPI Impl_GetProcAddress(HMODULE module, LPCSTR name)
 {
     if (Enter("GetProcAddress")) return Fail(ERROR_PROC_NOT_FOUND, (FARPROC) nullptr);
     auto it = P().modules.find((uintptr_t)module);
@@ -560,7 +568,7 @@ FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name)
     return proc ? proc : Fail(ERROR_PROC_NOT_FOUND, (FARPROC) nullptr);
 }
 
-BOOL WINAPI FreeLibrary(HMODULE module)
+static BOOL WINAPI Impl_FreeLibrary(HMODULE module)
 {
     if (Enter("FreeLibrary")) return Fail(ERROR_GEN_FAILURE, FALSE);
     auto it = P().modules.find((uintptr_t)module);
@@ -572,14 +580,14 @@ BOOL WINAPI FreeLibrary(HMODULE module)
     return TRUE;
 }
 
-BOOL WINAPI DisableThreadLibraryCalls(HMODULE module)
+static BOOL WINAPI Impl_DisableThreadLibraryCalls(HMODULE module)
 {
     if (Enter("DisableThreadLibraryCalls")) return Fail(ERROR_INVALID_PARAMETER, FALSE);
     P().disabledThreadCalls = module;
     return TRUE;
 }
 
-HANDLE WINAPI CreateEventA(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initialState, LPCSTR name)
+static HANDLE WINAPI Impl_CreateEventA(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initialState, LPCSTR name)
 {
     if (Enter("CreateEventA")) return Fail(ERROR_NOT_ENOUGH_MEMORY, (HANDLE) nullptr);
     // Only what the library needs: unnamed manual-reset events.
@@ -590,14 +598,14 @@ HANDLE WINAPI CreateEventA(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initial
     return (HANDLE)h;
 }
 
-BOOL WINAPI SetEvent(HANDLE event)
+static BOOL WINAPI Impl_SetEvent(HANDLE event)
 {
     if (Enter("SetEvent")) return Fail(ERROR_GEN_FAILURE, FALSE);
     SignalEvent(event);
     return TRUE;
 }
 
-DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds)
+static DWORD WINAPI Impl_WaitForSingleObject(HANDLE handle, DWORD milliseconds)
 {
     if (Enter("WaitForSingleObject")) return Fail(ERROR_GEN_FAILURE, WAIT_FAILED);
     std::unique_lock<std::mutex> lock(eventMutex);
@@ -619,7 +627,7 @@ DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds)
 
 // ---- advapi32 ----------------------------------------------------------------
 
-LONG WINAPI RegOpenKeyA(HKEY root, LPCSTR subKey, PHKEY result)
+static LONG WINAPI Impl_RegOpenKeyA(HKEY root, LPCSTR subKey, PHKEY result)
 {
     if (Enter("RegOpenKeyA")) return ERROR_ACCESS_DENIED;
     if (!result) return ERROR_INVALID_PARAMETER;
@@ -631,7 +639,7 @@ LONG WINAPI RegOpenKeyA(HKEY root, LPCSTR subKey, PHKEY result)
     return ERROR_SUCCESS;
 }
 
-LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
+static LONG WINAPI Impl_RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
                              LPDWORD length)
 {
     if (Enter("RegQueryValueExA")) return ERROR_ACCESS_DENIED;
@@ -657,7 +665,7 @@ LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWO
     return ERROR_SUCCESS;
 }
 
-LONG WINAPI RegCloseKey(HKEY key)
+static LONG WINAPI Impl_RegCloseKey(HKEY key)
 {
     if (Enter("RegCloseKey")) return ERROR_ACCESS_DENIED;
     if (!P().keys.erase((uintptr_t)key)) {
@@ -669,7 +677,7 @@ LONG WINAPI RegCloseKey(HKEY key)
 
 // ---- setupapi ----------------------------------------------------------------
 
-HDEVINFO WINAPI SetupDiGetClassDevsA(const GUID *classGuid, PCSTR enumerator, HWND, DWORD flags)
+static HDEVINFO WINAPI Impl_SetupDiGetClassDevsA(const GUID *classGuid, PCSTR enumerator, HWND, DWORD flags)
 {
     if (Enter("SetupDiGetClassDevsA")) return Fail(ERROR_NOT_ENOUGH_MEMORY, INVALID_HANDLE_VALUE);
     if (!classGuid || enumerator || !(flags & DIGCF_DEVICEINTERFACE)) return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
@@ -691,7 +699,7 @@ HDEVINFO WINAPI SetupDiGetClassDevsA(const GUID *classGuid, PCSTR enumerator, HW
     return (HDEVINFO)h;
 }
 
-BOOL WINAPI SetupDiEnumDeviceInterfaces(HDEVINFO set, PSP_DEVINFO_DATA, const GUID *classGuid, DWORD index,
+static BOOL WINAPI Impl_SetupDiEnumDeviceInterfaces(HDEVINFO set, PSP_DEVINFO_DATA, const GUID *classGuid, DWORD index,
                                         PSP_DEVICE_INTERFACE_DATA data)
 {
     if (Enter("SetupDiEnumDeviceInterfaces")) return Fail(ERROR_GEN_FAILURE, FALSE);
@@ -707,7 +715,7 @@ BOOL WINAPI SetupDiEnumDeviceInterfaces(HDEVINFO set, PSP_DEVINFO_DATA, const GU
     return TRUE;
 }
 
-BOOL WINAPI SetupDiGetDeviceInterfaceDetailA(HDEVINFO set, PSP_DEVICE_INTERFACE_DATA data,
+static BOOL WINAPI Impl_SetupDiGetDeviceInterfaceDetailA(HDEVINFO set, PSP_DEVICE_INTERFACE_DATA data,
                                              PSP_DEVICE_INTERFACE_DETAIL_DATA_A detail, DWORD size, PDWORD required,
                                              PSP_DEVINFO_DATA info)
 {
@@ -743,7 +751,7 @@ BOOL WINAPI SetupDiGetDeviceInterfaceDetailA(HDEVINFO set, PSP_DEVICE_INTERFACE_
     return TRUE;
 }
 
-BOOL WINAPI SetupDiDestroyDeviceInfoList(HDEVINFO set)
+static BOOL WINAPI Impl_SetupDiDestroyDeviceInfoList(HDEVINFO set)
 {
     if (Enter("SetupDiDestroyDeviceInfoList")) return Fail(ERROR_GEN_FAILURE, FALSE);
     if (!P().lists.erase((uintptr_t)set)) {
@@ -753,7 +761,7 @@ BOOL WINAPI SetupDiDestroyDeviceInfoList(HDEVINFO set)
     return TRUE;
 }
 
-CONFIGRET WINAPI CM_Get_Parent(PDEVINST parent, DEVINST instance, ULONG)
+static CONFIGRET WINAPI Impl_CM_Get_Parent(PDEVINST parent, DEVINST instance, ULONG)
 {
     if (Enter("CM_Get_Parent")) return CR_FAILURE;
     if (!parent) return CR_FAILURE;
@@ -763,7 +771,7 @@ CONFIGRET WINAPI CM_Get_Parent(PDEVINST parent, DEVINST instance, ULONG)
     return CR_SUCCESS;
 }
 
-CONFIGRET WINAPI CM_Get_Device_IDA(DEVINST instance, PSTR buffer, ULONG length, ULONG)
+static CONFIGRET WINAPI Impl_CM_Get_Device_IDA(DEVINST instance, PSTR buffer, ULONG length, ULONG)
 {
     if (Enter("CM_Get_Device_IDA")) return CR_FAILURE;
     if (!buffer) return CR_FAILURE;
@@ -786,11 +794,189 @@ CONFIGRET WINAPI CM_Get_Device_IDA(DEVINST instance, PSTR buffer, ULONG length, 
 
 // ---- user32 ------------------------------------------------------------------
 
-int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT style)
+static int WINAPI Impl_MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT style)
 {
     Enter("MessageBoxA");
     P().boxes.push_back({owner, text ? text : "", caption ? caption : "", style});
     return IDOK;
+}
+
+}  // extern "C"
+
+// ---- the traced entry points -------------------------------------------------
+// Each platform call as the library makes it: arguments and result go to the
+// trace when it is on (the probe's --calls).
+
+namespace {
+
+std::string Hex(uintptr_t v)
+{
+    char text[16];
+    std::snprintf(text, sizeof(text), "0x%lx", (unsigned long)v);
+    return text;
+}
+std::string Arg(const char *s)
+{
+    if (!s) return "NULL";
+    std::string out = "\"";
+    for (const char *c = s; *c && out.size() < 300; ++c) {
+        if (*c == '"' || *c == '\\') out += '\\';
+        if ((unsigned char)*c < 0x20 || (unsigned char)*c >= 0x7F) out += "?";
+        else out += *c;
+    }
+    return out + "\"";
+}
+std::string Arg(char *s) { return Arg((const char *)s); }
+std::string Arg(const void *p) { return p ? Hex((uintptr_t)p) : "NULL"; }
+std::string Arg(void *p) { return Arg((const void *)p); }
+std::string Arg(unsigned long v) { return v < 10 ? std::to_string(v) : Hex(v); }
+std::string Arg(unsigned int v) { return Arg((unsigned long)v); }
+std::string Arg(long v) { return std::to_string(v); }
+std::string Arg(int v) { return std::to_string(v); }
+std::string Arg(const GUID *g)
+{
+    if (!g) return "NULL";
+    char text[48];
+    std::snprintf(text, sizeof(text), "{%08lX-%04X-%04X-...}", (unsigned long)g->Data1, g->Data2, g->Data3);
+    return text;
+}
+std::string Args() { return ""; }
+template <typename A, typename... R> std::string Args(A a, R... rest)
+{
+    std::string first = Arg(a);
+    return sizeof...(rest) ? first + ", " + Args(rest...) : first;
+}
+
+template <typename F, typename... A> auto Traced(const char *op, F call, A... args)
+{
+    Process &p = P();
+    p.failed = false;
+    auto result = call();
+    if (p.tracing) {
+        std::string line = std::string(op) + "(" + Args(args...) + ") = " + Arg(result);
+        if (p.failed) line += " [error " + std::to_string(p.lastError) + "]";
+        p.trace.push_back(line);
+    }
+    return result;
+}
+
+}  // namespace
+
+extern "C" {
+
+BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA a)
+{
+    return Traced("GetVersionExA", [&] { return Impl_GetVersionExA(a); }, (void *)a);
+}
+LPVOID WINAPI HeapAlloc(HANDLE h, DWORD f, SIZE_T n)
+{
+    return Traced("HeapAlloc", [&] { return Impl_HeapAlloc(h, f, n); }, h, f, (unsigned long)n);
+}
+BOOL WINAPI HeapFree(HANDLE h, DWORD f, LPVOID b)
+{
+    return Traced("HeapFree", [&] { return Impl_HeapFree(h, f, b); }, h, f, b);
+}
+HANDLE WINAPI CreateFileA(LPCSTR n, DWORD a, DWORD s, LPSECURITY_ATTRIBUTES sa, DWORD d, DWORD f, HANDLE t)
+{
+    return Traced("CreateFileA", [&] { return Impl_CreateFileA(n, a, s, sa, d, f, t); }, n, a, s, (void *)sa, d, f, t);
+}
+BOOL WINAPI CloseHandle(HANDLE h) { return Traced("CloseHandle", [&] { return Impl_CloseHandle(h); }, h); }
+BOOL WINAPI DeviceIoControl(HANDLE h, DWORD c, LPVOID in, DWORD ni, LPVOID out, DWORD no, LPDWORD r, LPOVERLAPPED o)
+{
+    BOOL result = Traced("DeviceIoControl", [&] { return Impl_DeviceIoControl(h, c, in, ni, out, no, r, o); }, h, c,
+                         in, ni, out, no, (void *)r, (void *)o);
+    auto it = P().objects.find((uintptr_t)h);
+    if (it != P().objects.end() && it->second.kind == Kind::File) {
+        IoctlRecord record{it->second.device, result != FALSE, result ? 0 : P().lastError, {}};
+        if (result && out) record.reply.assign((uint8_t *)out, (uint8_t *)out + no);
+        P().ioctls.push_back(record);
+    }
+    return result;
+}
+UINT WINAPI GetDriveTypeA(LPCSTR r) { return Traced("GetDriveTypeA", [&] { return Impl_GetDriveTypeA(r); }, r); }
+DWORD WINAPI GetLogicalDrives(void) { return Traced("GetLogicalDrives", [&] { return Impl_GetLogicalDrives(); }); }
+BOOL WINAPI GetVolumeNameForVolumeMountPointA(LPCSTR m, LPSTR v, DWORD n)
+{
+    BOOL result = Traced("GetVolumeNameForVolumeMountPointA",
+                         [&] { return Impl_GetVolumeNameForVolumeMountPointA(m, v, n); }, m, (void *)v, n);
+    if (result && P().tracing) P().trace.back() += " -> " + Arg(v);
+    return result;
+}
+HMODULE WINAPI LoadLibraryA(LPCSTR n) { return Traced("LoadLibraryA", [&] { return Impl_LoadLibraryA(n); }, n); }
+FARPROC WINAPI GetProcAddress(HMODULE m, LPCSTR n)
+{
+    FARPROC proc = nullptr;
+    Traced("GetProcAddress", [&] { proc = Impl_GetProcAddress(m, n); return (void *)proc; }, (void *)m,
+           ((uintptr_t)n >> 16) ? n : nullptr);
+    return proc;
+}
+BOOL WINAPI FreeLibrary(HMODULE m) { return Traced("FreeLibrary", [&] { return Impl_FreeLibrary(m); }, (void *)m); }
+BOOL WINAPI DisableThreadLibraryCalls(HMODULE m)
+{
+    return Traced("DisableThreadLibraryCalls", [&] { return Impl_DisableThreadLibraryCalls(m); }, (void *)m);
+}
+HANDLE WINAPI CreateEventA(LPSECURITY_ATTRIBUTES a, BOOL m, BOOL i, LPCSTR n)
+{
+    return Traced("CreateEventA", [&] { return Impl_CreateEventA(a, m, i, n); }, (void *)a, m, i, n);
+}
+BOOL WINAPI SetEvent(HANDLE e) { return Traced("SetEvent", [&] { return Impl_SetEvent(e); }, e); }
+DWORD WINAPI WaitForSingleObject(HANDLE h, DWORD ms)
+{
+    return Traced("WaitForSingleObject", [&] { return Impl_WaitForSingleObject(h, ms); }, h, ms);
+}
+LONG WINAPI RegOpenKeyA(HKEY k, LPCSTR s, PHKEY r)
+{
+    return Traced("RegOpenKeyA", [&] { return Impl_RegOpenKeyA(k, s, r); }, (void *)k, s, (void *)r);
+}
+LONG WINAPI RegQueryValueExA(HKEY k, LPCSTR n, LPDWORD r, LPDWORD t, LPBYTE d, LPDWORD l)
+{
+    DWORD given = l ? *l : 0;
+    LONG result = Traced("RegQueryValueExA", [&] { return Impl_RegQueryValueExA(k, n, r, t, d, l); }, (void *)k, n,
+                         (void *)r, (void *)t, (void *)d, given);
+    if (P().tracing && l) P().trace.back() += " -> length " + std::to_string(*l);
+    return result;
+}
+LONG WINAPI RegCloseKey(HKEY k) { return Traced("RegCloseKey", [&] { return Impl_RegCloseKey(k); }, (void *)k); }
+HDEVINFO WINAPI SetupDiGetClassDevsA(const GUID *g, PCSTR e, HWND w, DWORD f)
+{
+    return Traced("SetupDiGetClassDevsA", [&] { return Impl_SetupDiGetClassDevsA(g, e, w, f); }, g, e, (void *)w, f);
+}
+BOOL WINAPI SetupDiEnumDeviceInterfaces(HDEVINFO s, PSP_DEVINFO_DATA i, const GUID *g, DWORD n,
+                                        PSP_DEVICE_INTERFACE_DATA d)
+{
+    return Traced("SetupDiEnumDeviceInterfaces", [&] { return Impl_SetupDiEnumDeviceInterfaces(s, i, g, n, d); }, s,
+                  (void *)i, g, n, (void *)d);
+}
+BOOL WINAPI SetupDiGetDeviceInterfaceDetailA(HDEVINFO s, PSP_DEVICE_INTERFACE_DATA d,
+                                             PSP_DEVICE_INTERFACE_DETAIL_DATA_A detail, DWORD size, PDWORD req,
+                                             PSP_DEVINFO_DATA info)
+{
+    BOOL result = Traced("SetupDiGetDeviceInterfaceDetailA",
+                         [&] { return Impl_SetupDiGetDeviceInterfaceDetailA(s, d, detail, size, req, info); }, s,
+                         (void *)d, (void *)detail, size, (void *)req, (void *)info);
+    if (P().tracing && result && detail) P().trace.back() += " -> " + Arg(detail->DevicePath);
+    else if (P().tracing && req) P().trace.back() += " -> required " + std::to_string(*req);
+    return result;
+}
+BOOL WINAPI SetupDiDestroyDeviceInfoList(HDEVINFO s)
+{
+    return Traced("SetupDiDestroyDeviceInfoList", [&] { return Impl_SetupDiDestroyDeviceInfoList(s); }, s);
+}
+CONFIGRET WINAPI CM_Get_Parent(PDEVINST p, DEVINST i, ULONG f)
+{
+    CONFIGRET result = Traced("CM_Get_Parent", [&] { return Impl_CM_Get_Parent(p, i, f); }, (void *)p, i, f);
+    if (P().tracing && result == CR_SUCCESS) P().trace.back() += " -> " + Arg(*p);
+    return result;
+}
+CONFIGRET WINAPI CM_Get_Device_IDA(DEVINST i, PSTR b, ULONG n, ULONG f)
+{
+    CONFIGRET result = Traced("CM_Get_Device_IDA", [&] { return Impl_CM_Get_Device_IDA(i, b, n, f); }, i, (void *)b, n, f);
+    if (P().tracing && result == CR_SUCCESS) P().trace.back() += " -> " + Arg(b);
+    return result;
+}
+int WINAPI MessageBoxA(HWND w, LPCSTR t, LPCSTR c, UINT u)
+{
+    return Traced("MessageBoxA", [&] { return Impl_MessageBoxA(w, t, c, u); }, (void *)w, t, c, u);
 }
 
 }  // extern "C"

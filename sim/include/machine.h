@@ -115,6 +115,14 @@ struct FileOpen {
     DWORD access, share, disposition, flags;
 };
 
+// One DeviceIoControl on a device: its result and the reply block.
+struct IoctlRecord {
+    std::string device;
+    bool ok;
+    DWORD error;
+    std::vector<uint8_t> reply;  // the output buffer as the call left it
+};
+
 struct MessageBoxRecord {
     HWND owner;
     std::string text;
@@ -150,6 +158,11 @@ int ModuleReferences(const std::string &fileName);
 HMODULE DisabledThreadCallsFor();
 const std::vector<MessageBoxRecord> &MessageBoxes();
 const std::vector<FileOpen> &FileOpens();
+const std::vector<IoctlRecord> &Ioctls();
+// With tracing on, every platform call is recorded with its arguments and
+// result, one line each.
+void TraceCalls(bool on);
+const std::vector<std::string> &Trace();
 // The names of the platform operations the machine implements (the names
 // FailCall and a scenario's faults take).
 const std::set<std::string> &Operations();

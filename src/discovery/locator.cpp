@@ -8,12 +8,14 @@ const GUID kDiskInterfaceClass = {0x53F56307, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00,
 const GUID kVolumeInterfaceClass = {0x53F5630D, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
 
 // Tried in this order, on the path exactly as reported (no case folding).
+// The result names the pattern that matched (1 to 4), so that a diagnosis
+// can say which; 0 when none does.
 int DevicePathMatches(const char *devicePath)
 {
     if (strstr(devicePath, "usbstor#disk&ven_generic")) return 1;
-    if (strstr(devicePath, "usbalcor#disk&ven_generic")) return 1;
-    if (strstr(devicePath, "usbstor#disk&ven_jetflash")) return 1;
-    if (strstr(devicePath, "usbstor#disk&ven") && strstr(devicePath, "8.01")) return 1;
+    if (strstr(devicePath, "usbalcor#disk&ven_generic")) return 2;
+    if (strstr(devicePath, "usbstor#disk&ven_jetflash")) return 3;
+    if (strstr(devicePath, "usbstor#disk&ven") && strstr(devicePath, "8.01")) return 4;
     return 0;
 }
 

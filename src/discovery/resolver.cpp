@@ -36,6 +36,25 @@ void NormaliseDeviceId(char *id)
     }
 }
 
+int DiskInstanceToken(const char *devicePath, const char *busToken, const char *classToken,
+                      const char *revisionToken, char *token)
+{
+    memset(token, 0, kInstanceTokenSize);
+    return strstr(devicePath, busToken) && strstr(devicePath, classToken) && strstr(devicePath, revisionToken) &&
+           CutInstanceToken(devicePath, revisionToken, token);
+}
+
+int VolumeMatchedThroughParent(DWORD majorVersion)
+{
+    return majorVersion <= 5;
+}
+
+int DeviceIdHoldsToken(char *id, const char *instanceToken)
+{
+    NormaliseDeviceId(id);
+    return strstr(id, instanceToken) != NULL;
+}
+
 static int BuildVolumeTable(DWORD drives, GetVolumeNameFn getVolumeName, RemovableVolume *table)
 {
     int entries = 0;
@@ -75,7 +94,7 @@ static DWORD MatchVolumeInterface(HDEVINFO list, PSP_DEVICE_INTERFACE_DATA recor
     detail.bytes[sizeof(detail) - 1] = 0;
 
     DEVINST instance = info.DevInst;
-    if (majorVersion <= 5) {
+    if (VolumeMatchedThroughParent(majorVersion)) {
         DEVINST parent = 0;
         if (getParent(&parent, instance, 0) != CR_SUCCESS) return 0;
         instance = parent;
@@ -84,8 +103,7 @@ static DWORD MatchVolumeInterface(HDEVINFO list, PSP_DEVICE_INTERFACE_DATA recor
     memset(id, 0, sizeof(id));
     if (getDeviceId(instance, id, sizeof(id), 0) != CR_SUCCESS) return 0;
     id[sizeof(id) - 1] = 0;
-    NormaliseDeviceId(id);
-    if (!strstr(id, instanceToken)) return 0;
+    if (!DeviceIdHoldsToken(id, instanceToken)) return 0;
 
     // The mount point is the interface path plus a backslash; its own buffer
     // has room for the longest path the detail record can hold.
@@ -187,8 +205,7 @@ int CollectDriveLetters(const char *busToken, const char *classToken, const char
         const char *path = detail->DevicePath;
         char token[kInstanceTokenSize];
         DWORD room = required - offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath);
-        if (memchr(path, 0, room) && strstr(path, busToken) && strstr(path, classToken) &&
-            strstr(path, revisionToken) && CutInstanceToken(path, revisionToken, token)) {
+        if (memchr(path, 0, room) && DiskInstanceToken(path, busToken, classToken, revisionToken, token)) {
             DWORD mask = GetInstanceDriveMask(token);
             for (DWORD n = 0; n < 26 && (mask >> n) != 0; ++n) {
                 if ((mask & (1UL << n)) && count < capacity) letters[count++] = (char)('A' + n);

@@ -12,6 +12,18 @@ int CutInstanceToken(const char *devicePath, const char *revisionToken, char *to
 // Lower-cases A-Z and turns every backslash into '#', in place.
 void NormaliseDeviceId(char *id);
 
+// A disk whose path holds all three tokens and has an instance token to cut
+// (into token, kInstanceTokenSize bytes): 1; otherwise 0.
+int DiskInstanceToken(const char *devicePath, const char *busToken, const char *classToken,
+                      const char *revisionToken, char *token);
+
+// Windows 2000/XP match a volume on its parent's (the disk's) identifier;
+// later systems on the volume's own.
+int VolumeMatchedThroughParent(DWORD majorVersion);
+
+// Normalises id in place and tells whether it holds the instance token.
+int DeviceIdHoldsToken(char *id, const char *instanceToken);
+
 // Appends the letters of the removable volumes of every disk interface whose
 // path holds all three tokens, grouped by disk in enumeration order and from
 // A upward within a disk. Writes at most capacity letters: once the buffer is

@@ -151,20 +151,22 @@ TEST(Binding, FailedSizeQueryEndsTheSearchWithoutAllocating)
 
 TEST(DevicePathPatterns, AreCaseSensitiveSubstringsTriedOnThePathAsReported)
 {
-    const std::map<std::string, bool> paths = {
-        {"\\\\?\\usbstor#disk&ven_generic&prod_x&rev_1.00#1#{g}", true},
-        {"\\\\?\\usbalcor#disk&ven_generic&prod_x#1#{g}", true},
-        {"\\\\?\\usbstor#disk&ven_jetflash&prod_ts1gjf2a&rev_0.00#1#{g}", true},
-        {"\\\\?\\usbstor#disk&ven_kingston&prod_dt&rev_8.01#1#{g}", true},
-        {"\\\\?\\8.01#usbstor#disk&ven_other#{g}", true},
-        {"\\\\?\\usbstor#disk&ven_kingston&prod_dt&rev_1.00#1#{g}", false},
-        {"\\\\?\\USBSTOR#DISK&VEN_GENERIC&PROD_X&REV_8.01#1#{g}", false},
-        {"\\\\?\\usbstor#Disk&Ven_Generic&rev_1.00#1#{g}", false},
-        {"\\\\?\\usbalcor#disk&ven_jetflash#1#{g}", false},
-        {"\\\\?\\ide#disk&ven_generic#8.01#{g}", false},
-        {"", false},
+    // The pattern each path passes, in the order they are tried; 0 for none.
+    const std::map<std::string, int> paths = {
+        {"\\\\?\\usbstor#disk&ven_generic&prod_x&rev_1.00#1#{g}", 1},
+        {"\\\\?\\usbstor#disk&ven_generic&prod_x&rev_8.01#1#{g}", 1},
+        {"\\\\?\\usbalcor#disk&ven_generic&prod_x#1#{g}", 2},
+        {"\\\\?\\usbstor#disk&ven_jetflash&prod_ts1gjf2a&rev_0.00#1#{g}", 3},
+        {"\\\\?\\usbstor#disk&ven_kingston&prod_dt&rev_8.01#1#{g}", 4},
+        {"\\\\?\\8.01#usbstor#disk&ven_other#{g}", 4},
+        {"\\\\?\\usbstor#disk&ven_kingston&prod_dt&rev_1.00#1#{g}", 0},
+        {"\\\\?\\USBSTOR#DISK&VEN_GENERIC&PROD_X&REV_8.01#1#{g}", 0},
+        {"\\\\?\\usbstor#Disk&Ven_Generic&rev_1.00#1#{g}", 0},
+        {"\\\\?\\usbalcor#disk&ven_jetflash#1#{g}", 0},
+        {"\\\\?\\ide#disk&ven_generic#8.01#{g}", 0},
+        {"", 0},
     };
-    for (const auto &[path, passes] : paths) EXPECT_EQ(DevicePathMatches(path.c_str()), passes ? 1 : 0) << path;
+    for (const auto &[path, pattern] : paths) EXPECT_EQ(DevicePathMatches(path.c_str()), pattern) << path;
 }
 
 TEST(Binding, AnotherVendorWithRevision801BindsAndUpperCaseDoesNot)
