@@ -21,7 +21,7 @@ target_compile_options(morvalith_core PRIVATE ${LIBRARY_FLAGS})
 target_include_directories(morvalith_core PUBLIC include src)
 target_link_libraries(morvalith_core PUBLIC morvalith_sim)
 
-add_executable(morvalith-probe tools/probe.cpp)
+add_executable(morvalith-probe tools/probe.cpp tools/explain.cpp)
 target_link_libraries(morvalith-probe PRIVATE morvalith_core)
 
 add_executable(morvalith-bench tools/bench.cpp)

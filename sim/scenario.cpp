@@ -233,7 +233,14 @@ void Os(const Field &f, Machine &m)
         m.platform = it->second[3];
         return;
     }
-    CheckKeys(f, {"major", "minor", "build", "platform"});
+    CheckKeys(f, {"major", "minor", "build", "platform", "trueVersion"});
+    if (f.Has("trueVersion")) {
+        Field t = f["trueVersion"];
+        CheckKeys(t, {"major", "minor", "build"});
+        m.trueMajor = (DWORD)t["major"].Integer(1, 0xFFFFFFFF);
+        if (t.Has("minor")) m.trueMinor = (DWORD)t["minor"].Integer(0, 0xFFFFFFFF);
+        if (t.Has("build")) m.trueBuild = (DWORD)t["build"].Integer(0, 0xFFFFFFFF);
+    }
     m.major = (DWORD)f["major"].Integer(0, 0xFFFFFFFF);
     if (f.Has("minor")) m.minor = (DWORD)f["minor"].Integer(0, 0xFFFFFFFF);
     if (f.Has("build")) m.build = (DWORD)f["build"].Integer(0, 0xFFFFFFFF);

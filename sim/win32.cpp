@@ -422,7 +422,6 @@ static HANDLE WINAPI Impl_CreateFileA(LPCSTR name, DWORD access, DWORD share, LP
     if (Enter("CreateFileA")) return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
     if (!name) return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
     if (disposition != OPEN_EXISTING) return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
-    P().opens.push_back({name, access, share, disposition, flags});
     const Machine &m = P().machine;
     std::string path = Lower(name), device;
     bool found = false;
@@ -878,7 +877,10 @@ BOOL WINAPI HeapFree(HANDLE h, DWORD f, LPVOID b)
 }
 HANDLE WINAPI CreateFileA(LPCSTR n, DWORD a, DWORD s, LPSECURITY_ATTRIBUTES sa, DWORD d, DWORD f, HANDLE t)
 {
-    return Traced("CreateFileA", [&] { return Impl_CreateFileA(n, a, s, sa, d, f, t); }, n, a, s, (void *)sa, d, f, t);
+    HANDLE h = Traced("CreateFileA", [&] { return Impl_CreateFileA(n, a, s, sa, d, f, t); }, n, a, s, (void *)sa, d,
+                      f, t);
+    P().opens.push_back({n ? n : "", a, s, d, f, h != INVALID_HANDLE_VALUE, h == INVALID_HANDLE_VALUE ? P().lastError : 0});
+    return h;
 }
 BOOL WINAPI CloseHandle(HANDLE h) { return Traced("CloseHandle", [&] { return Impl_CloseHandle(h); }, h); }
 BOOL WINAPI DeviceIoControl(HANDLE h, DWORD c, LPVOID in, DWORD ni, LPVOID out, DWORD no, LPDWORD r, LPOVERLAPPED o)

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "discovery/resolver.h"
+#include "explain.h"
 #include "lifecycle/state.h"
 #include "machine.h"
 #include "morvalith.h"
@@ -27,20 +28,30 @@ static void ShowMessageBoxes(size_t from)
 
 static int Run(int argc, char **argv)
 {
-    if (argc > 2 || (argc == 2 && (!std::strcmp(argv[1], "-h") || !std::strcmp(argv[1], "--help")))) {
-        std::fprintf(stderr, "usage: morvalith-probe [scenario.json]\n");
+    bool explain = false, calls = false;
+    const char *file = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--explain")) explain = true;
+        else if (!std::strcmp(argv[i], "--calls")) calls = true;
+        else if (argv[i][0] == '-' || file) file = "";
+        else file = argv[i];
+    }
+    if ((file && !*file) || (calls && !explain)) {
+        std::fprintf(stderr, "usage: morvalith-probe [scenario.json]\n"
+                             "       morvalith-probe --explain [scenario.json] [--calls]\n");
         return 2;
     }
     sim::Machine machine = sim::DefaultMachine();
     std::string name = "built-in default machine";
-    if (argc == 2) {
+    if (file) {
         std::string error;
-        if (!sim::LoadScenario(argv[1], machine, error)) {
+        if (!sim::LoadScenario(file, machine, error)) {
             std::fprintf(stderr, "morvalith-probe: %s\n", error.c_str());
             return 2;
         }
-        name = argv[1];
+        name = file;
     }
+    if (explain) return Explain(machine, name, calls);
     sim::Reset(machine);
     std::printf("machine: %s (Windows %lu.%lu, platform %lu)\n", name.c_str(), machine.major, machine.minor,
                 machine.platform);
@@ -66,12 +77,8 @@ static int Run(int argc, char **argv)
         size_t boxes = sim::MessageBoxes().size();
         int ok = GetIDKey(key);
         ShowMessageBoxes(boxes);
-        std::printf("GetIDKey: %d", ok);
-        if (ok) {
-            std::printf(" key ");
-            for (unsigned char b : key) std::printf("%02x", b);
-        }
-        std::printf("\n");
+        // The key itself is never shown: probe output goes to support staff.
+        std::printf("GetIDKey: %d%s\n", ok, ok ? " (the 32-byte key is not shown)" : "");
     }
     // The loader detaches a library whose attach failed as well.
     DllMain(self, DLL_PROCESS_DETACH, nullptr);

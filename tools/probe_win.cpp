@@ -36,12 +36,9 @@ int main(void)
         else printf("GetUSBDriveLetter: 0 (none)\n");
         unsigned char key[32] = {};
         int ok = getKey(key);
-        printf("GetIDKey: %d", ok);
-        if (ok) {
-            printf(" key ");
-            for (int i = 0; i < 32; ++i) printf("%02x", key[i]);
-        }
-        printf("\n");
+        // The key itself is never shown: probe output goes to support staff.
+        printf("GetIDKey: %d%s\n", ok, ok ? " (the 32-byte key is not shown)" : "");
+        SecureZeroMemory(key, sizeof(key));
     } else {
         printf("exports: missing\n");
     }

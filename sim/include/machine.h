@@ -95,7 +95,8 @@ struct AspiManager {
 };
 
 struct Machine {
-    DWORD major = 5, minor = 1, build = 2600, platform = VER_PLATFORM_WIN32_NT;
+    DWORD major = 5, minor = 1, build = 2600, platform = VER_PLATFORM_WIN32_NT;  // as GetVersionExA reports it
+    DWORD trueMajor = 0, trueMinor = 0, trueBuild = 0;  // the true version, where a capture knows it; 0: unknown
     std::vector<DiskInterface> disks;
     std::vector<VolumeInterface> volumes;
     std::map<char, Drive> drives;
@@ -113,6 +114,8 @@ struct Machine {
 struct FileOpen {
     std::string name;
     DWORD access, share, disposition, flags;
+    bool opened;
+    DWORD error;  // when not opened
 };
 
 // One DeviceIoControl on a device: its result and the reply block.

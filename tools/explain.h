@@ -1,0 +1,10 @@
+// morvalith-probe --explain: replays a machine on the simulated platform and
+// says, step by step, what the library did and why.
+#pragma once
+
+#include <string>
+
+#include "machine.h"
+
+// Prints the explanation; returns 0 when the library loads, 1 when it refuses.
+int Explain(const sim::Machine &machine, const std::string &name, bool calls);
