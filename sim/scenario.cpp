@@ -1,13 +1,14 @@
 // Machines described in JSON scenario files, and the built-in default.
 #include <cstdio>
 #include <filesystem>
+#include <cstdint>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
 #include <nlohmann/json.hpp>
 
-#include "machine.h"
+#include "description.h"
 
 namespace sim {
 namespace {
@@ -206,13 +207,13 @@ std::vector<uint8_t> Inquiry(const Field &f, uint8_t deviceType)
     return bytes;
 }
 
-UINT DriveType(const Field &f)
+uint32_t DriveType(const Field &f)
 {
-    static const std::map<std::string, UINT> names = {{"removable", DRIVE_REMOVABLE}, {"fixed", DRIVE_FIXED},
-                                                      {"remote", DRIVE_REMOTE},       {"network", DRIVE_REMOTE},
-                                                      {"cdrom", DRIVE_CDROM},         {"ramdisk", DRIVE_RAMDISK},
-                                                      {"unknown", DRIVE_UNKNOWN}};
-    if (f.value.is_number()) return (UINT)f.Integer(0, 6);
+    static const std::map<std::string, uint32_t> names = {{"removable", kDriveRemovable}, {"fixed", kDriveFixed},
+                                                      {"remote", kDriveRemote},       {"network", kDriveRemote},
+                                                      {"cdrom", kDriveCdrom},         {"ramdisk", kDriveRamdisk},
+                                                      {"unknown", kDriveUnknown}};
+    if (f.value.is_number()) return (uint32_t)f.Integer(0, 6);
     auto it = names.find(f.String());
     if (it == names.end()) f.Wrong("unknown drive type \"" + Shown(f.String()) + "\"");
     return it->second;
@@ -221,7 +222,7 @@ UINT DriveType(const Field &f)
 void Os(const Field &f, Machine &m)
 {
     if (f.value.is_string()) {
-        static const std::map<std::string, std::array<DWORD, 4>> names = {
+        static const std::map<std::string, std::array<uint32_t, 4>> names = {
             {"win95", {4, 0, 950, 1}},  {"win98", {4, 10, 2222, 1}}, {"winme", {4, 90, 3000, 1}},
             {"nt40", {4, 0, 1381, 2}},  {"win2k", {5, 0, 2195, 2}},  {"winxp", {5, 1, 2600, 2}},
             {"vista", {6, 0, 6002, 2}}, {"win7", {6, 1, 7601, 2}},   {"win10", {10, 0, 19045, 2}}};
@@ -237,14 +238,14 @@ void Os(const Field &f, Machine &m)
     if (f.Has("trueVersion")) {
         Field t = f["trueVersion"];
         CheckKeys(t, {"major", "minor", "build"});
-        m.trueMajor = (DWORD)t["major"].Integer(1, 0xFFFFFFFF);
-        if (t.Has("minor")) m.trueMinor = (DWORD)t["minor"].Integer(0, 0xFFFFFFFF);
-        if (t.Has("build")) m.trueBuild = (DWORD)t["build"].Integer(0, 0xFFFFFFFF);
+        m.trueMajor = (uint32_t)t["major"].Integer(1, 0xFFFFFFFF);
+        if (t.Has("minor")) m.trueMinor = (uint32_t)t["minor"].Integer(0, 0xFFFFFFFF);
+        if (t.Has("build")) m.trueBuild = (uint32_t)t["build"].Integer(0, 0xFFFFFFFF);
     }
-    m.major = (DWORD)f["major"].Integer(0, 0xFFFFFFFF);
-    if (f.Has("minor")) m.minor = (DWORD)f["minor"].Integer(0, 0xFFFFFFFF);
-    if (f.Has("build")) m.build = (DWORD)f["build"].Integer(0, 0xFFFFFFFF);
-    if (f.Has("platform")) m.platform = (DWORD)f["platform"].Integer(0, 3);
+    m.major = (uint32_t)f["major"].Integer(0, 0xFFFFFFFF);
+    if (f.Has("minor")) m.minor = (uint32_t)f["minor"].Integer(0, 0xFFFFFFFF);
+    if (f.Has("build")) m.build = (uint32_t)f["build"].Integer(0, 0xFFFFFFFF);
+    if (f.Has("platform")) m.platform = (uint32_t)f["platform"].Integer(0, 3);
 }
 
 std::map<uint8_t, AspiAnswer> AspiAnswers(const Field &f)
@@ -315,17 +316,26 @@ void Aspi(const Field &f, Machine &m)
 
 void Read(const Field &root, Machine &m)
 {
-    CheckKeys(root, {"comment", "os", "disks", "volumes", "drives", "extraDriveBits", "mountedDevices", "devices",
-                     "absentModules", "missingEntryPoints", "vendor", "aspi", "faults"});
+    // The format first: a newer one may mean what this reader would misread.
+    if (root.Has("format")) {
+        Field format = root["format"];
+        long long n = format.Integer(1, 1 << 20);
+        if (n > kScenarioFormat)
+            format.Wrong("written by a newer version (format " + std::to_string(n) + "); this probe reads format " +
+                         std::to_string(kScenarioFormat));
+    }
+    CheckKeys(root, {"format", "comment", "os", "disks", "volumes", "drives", "extraDriveBits", "mountedDevices",
+                     "devices", "absentModules", "missingEntryPoints", "vendor", "aspi", "faults"});
     if (root.Has("comment")) root["comment"].String();
     if (root.Has("os")) Os(root["os"], m);
     if (root.Has("disks")) {
         Field disks = root["disks"];
         for (size_t i = 0; i < disks.Items(kMaxInterfaces); ++i) {
             Field d = disks.At(i);
-            CheckKeys(d, {"path", "opens", "present"});
+            CheckKeys(d, {"path", "opens", "present", "openError"});
             DiskInterface disk{d["path"].String(), d.Has("opens") ? d["opens"].String() : ""};
             if (d.Has("present")) disk.present = d["present"].Bool();
+            if (d.Has("openError")) disk.openError = (uint32_t)d["openError"].Integer(0, 0xFFFFFFFF);
             m.disks.push_back(disk);
         }
     }
@@ -345,15 +355,16 @@ void Read(const Field &root, Machine &m)
         for (auto it = drives.Object().begin(); it != drives.Object().end(); ++it) {
             Field d = drives.Member(it.key(), it.value());
             if (it.key().size() != 1 || it.key()[0] < 'A' || it.key()[0] > 'Z') d.Wrong("a drive is a letter A-Z");
-            CheckKeys(d, {"type", "volumeName", "opens"});
+            CheckKeys(d, {"type", "volumeName", "opens", "openError"});
             Drive drive;
             drive.type = DriveType(d["type"]);
             if (d.Has("volumeName")) drive.volumeName = d["volumeName"].String();
             if (d.Has("opens")) drive.opens = d["opens"].String();
+            if (d.Has("openError")) drive.openError = (uint32_t)d["openError"].Integer(0, 0xFFFFFFFF);
             m.drives[it.key()[0]] = drive;
         }
     }
-    if (root.Has("extraDriveBits")) m.extraDriveBits = (DWORD)root["extraDriveBits"].Integer(0, 0xFFFFFFFF);
+    if (root.Has("extraDriveBits")) m.extraDriveBits = (uint32_t)root["extraDriveBits"].Integer(0, 0xFFFFFFFF);
     if (root.Has("mountedDevices")) {
         Field values = root["mountedDevices"];
         for (auto it = values.Object().begin(); it != values.Object().end(); ++it) {
@@ -366,9 +377,10 @@ void Read(const Field &root, Machine &m)
         for (auto it = devices.Object().begin(); it != devices.Object().end(); ++it) {
             Field d = devices.Member(it.key(), it.value());
             if (it.key().size() > kMaxText) d.Wrong("name too long");
-            CheckKeys(d, {"scsiCapable", "answers"});
+            CheckKeys(d, {"scsiCapable", "ioctlError", "answers"});
             ScsiDevice device;
             if (d.Has("scsiCapable")) device.scsiCapable = d["scsiCapable"].Bool();
+            if (d.Has("ioctlError")) device.ioctlError = (uint32_t)d["ioctlError"].Integer(0, 0xFFFFFFFF);
             if (d.Has("answers")) {
                 // Pass-through answers carry SCSI statuses: good (0) unless given.
                 Field answers = d["answers"];
@@ -378,7 +390,9 @@ void Read(const Field &root, Machine &m)
                     uint8_t code = (uint8_t)Field{key, af.where}.Integer(0, 255);
                     ScsiAnswer answer;
                     if (af.Has("status")) answer.status = (uint8_t)af["status"].Integer(0, 255);
-                    answer.data = Data(af, {"status"});
+                    if (af.Has("sense")) answer.sense = Counted(af["sense"], Hex(af["sense"]));
+                    if (answer.sense.size() > 255) af["sense"].Wrong("more than 255 bytes of sense data");
+                    answer.data = Data(af, {"status", "sense"});
                     device.answers[code] = answer;
                 }
             }
@@ -402,7 +416,7 @@ void Read(const Field &root, Machine &m)
         CheckKeys(v, {"installed", "entryPoint", "result", "writesRecord", "key"});
         m.vendor.installed = v.Has("installed") ? v["installed"].Bool() : true;
         if (v.Has("entryPoint")) m.vendor.hasEntryPoint = v["entryPoint"].Bool();
-        if (v.Has("result")) m.vendor.result = (int)v["result"].Integer(INT32_MIN, INT32_MAX);
+        if (v.Has("result")) m.vendor.result = (int)v["result"].Integer((long long)INT32_MIN, (long long)INT32_MAX);
         if (v.Has("writesRecord")) m.vendor.writesRecord = v["writesRecord"].Bool();
         if (v.Has("key")) {
             std::vector<uint8_t> key = Hex(v["key"]);
@@ -475,6 +489,28 @@ bool LoadScenario(const std::string &file, Machine &m, std::string &error)
     return false;
 }
 
+const std::set<std::string> &Operations()
+{
+    static const std::set<std::string> names = {
+        "GetVersionExA", "HeapAlloc", "HeapFree", "CreateFileA", "CloseHandle", "DeviceIoControl",
+        "GetDriveTypeA", "GetLogicalDrives", "GetVolumeNameForVolumeMountPointA", "LoadLibraryA",
+        "GetProcAddress", "FreeLibrary", "DisableThreadLibraryCalls", "CreateEventA", "SetEvent",
+        "WaitForSingleObject", "RegOpenKeyA", "RegQueryValueExA", "RegCloseKey", "SetupDiGetClassDevsA",
+        "SetupDiEnumDeviceInterfaces", "SetupDiGetDeviceInterfaceDetailA", "SetupDiDestroyDeviceInfoList",
+        "CM_Get_Parent", "CM_Get_Device_IDA", "MessageBoxA"};
+    return names;
+}
+
+std::vector<uint8_t> Utf16(const std::string &text)
+{
+    std::vector<uint8_t> bytes;
+    for (unsigned char c : text) {
+        bytes.push_back(c);
+        bytes.push_back(0);
+    }
+    return bytes;
+}
+
 Machine DefaultMachine()
 {
     Machine m;
@@ -487,8 +523,8 @@ Machine DefaultMachine()
     for (size_t i = 0; i < sector.size(); ++i) sector[i] = (uint8_t)(i * 7 + 3);
     flash.answers[0x82] = ScsiAnswer{kGood, sector};
     m.devices["flash"] = flash;
-    m.drives['C'] = Drive{DRIVE_FIXED, "\\\\?\\Volume{00000000-0000-0000-0000-00000000000c}\\", ""};
-    m.drives['E'] = Drive{DRIVE_REMOVABLE, "\\\\?\\Volume{6f1e2d3c-4b5a-11e0-9a8b-00000000000e}\\", ""};
+    m.drives['C'] = Drive{kDriveFixed, "\\\\?\\Volume{00000000-0000-0000-0000-00000000000c}\\", ""};
+    m.drives['E'] = Drive{kDriveRemovable, "\\\\?\\Volume{6f1e2d3c-4b5a-11e0-9a8b-00000000000e}\\", ""};
     m.volumes.push_back({"\\\\?\\storage#removablemedia#8&2f3e4d5c&0&rm#{53f5630d-b6bf-11d0-94f2-00a0c91efb8b}",
                          "STORAGE\\RemovableMedia\\8&2F3E4D5C&0&RM",
                          "USBSTOR\\Disk&Ven_Generic&Prod_Flash_Disk&Rev_8.01\\" + instance,
@@ -496,6 +532,172 @@ Machine DefaultMachine()
     m.vendor.installed = true;
     for (size_t i = 0; i < m.vendor.key.size(); ++i) m.vendor.key[i] = (uint8_t)(0xC0 + i);
     return m;
+}
+
+}  // namespace sim
+
+// ---- the writer ----------------------------------------------------------------
+
+namespace sim {
+namespace {
+
+using ordered = nlohmann::ordered_json;
+
+std::string HexText(const std::vector<uint8_t> &bytes)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string text;
+    for (uint8_t b : bytes) {
+        text += digits[b >> 4];
+        text += digits[b & 15];
+    }
+    return text;
+}
+
+// The shortest form the reader turns back into exactly these bytes: a count
+// (the placeholder a capture writes for data it must not keep), a fill, the
+// UTF-16 of plain text, or hex.
+void PutData(ordered &o, const std::vector<uint8_t> &bytes)
+{
+    bool counting = true, filled = !bytes.empty(), utf16 = bytes.size() % 2 == 0 && !bytes.empty();
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        counting = counting && bytes[i] == (uint8_t)i;
+        filled = filled && bytes[i] == bytes[0];
+        if (i % 2 == 0) utf16 = utf16 && bytes[i] >= 0x20 && bytes[i] < 0x7F;
+        else utf16 = utf16 && bytes[i] == 0;
+    }
+    if (counting) {
+        o["length"] = bytes.size();
+    } else if (filled) {
+        o["length"] = bytes.size();
+        o["fill"] = bytes[0];
+    } else if (utf16) {
+        std::string text;
+        for (size_t i = 0; i < bytes.size(); i += 2) text += (char)bytes[i];
+        o["utf16"] = text;
+    } else {
+        o["hex"] = HexText(bytes);
+    }
+}
+
+std::string Code(uint8_t code)
+{
+    char text[8];
+    std::snprintf(text, sizeof(text), "0x%02x", code);
+    return text;
+}
+
+const char *DriveTypeName(uint32_t type)
+{
+    switch (type) {
+    case kDriveRemovable: return "removable";
+    case kDriveFixed: return "fixed";
+    case kDriveRemote: return "remote";
+    case kDriveCdrom: return "cdrom";
+    case kDriveRamdisk: return "ramdisk";
+    default: return nullptr;
+    }
+}
+
+}  // namespace
+
+std::string WriteScenario(const Machine &m)
+{
+    ordered root;
+    root["format"] = kScenarioFormat;
+    ordered os = {{"major", m.major}, {"minor", m.minor}, {"build", m.build}, {"platform", m.platform}};
+    if (m.trueMajor)
+        os["trueVersion"] = ordered{{"major", m.trueMajor}, {"minor", m.trueMinor}, {"build", m.trueBuild}};
+    root["os"] = os;
+    ordered disks = ordered::array();
+    for (const DiskInterface &d : m.disks) {
+        ordered o = {{"path", d.path}};
+        if (!d.opens.empty()) o["opens"] = d.opens;
+        if (!d.present) o["present"] = false;
+        if (d.openError) o["openError"] = d.openError;
+        disks.push_back(o);
+    }
+    root["disks"] = disks;
+    ordered volumes = ordered::array();
+    for (const VolumeInterface &v : m.volumes) {
+        ordered o = {{"path", v.path}, {"deviceId", v.deviceId}, {"parentId", v.parentId}};
+        if (!v.volumeName.empty()) o["volumeName"] = v.volumeName;
+        if (!v.present) o["present"] = false;
+        volumes.push_back(o);
+    }
+    root["volumes"] = volumes;
+    ordered drives = ordered::object();
+    for (const auto &[letter, d] : m.drives) {
+        ordered o;
+        if (const char *name = DriveTypeName(d.type)) o["type"] = name;
+        else o["type"] = d.type;
+        if (!d.volumeName.empty()) o["volumeName"] = d.volumeName;
+        if (!d.opens.empty()) o["opens"] = d.opens;
+        if (d.openError) o["openError"] = d.openError;
+        drives[std::string(1, letter)] = o;
+    }
+    root["drives"] = drives;
+    if (m.extraDriveBits) root["extraDriveBits"] = m.extraDriveBits;
+    ordered mounted = ordered::object();
+    for (const auto &[name, value] : m.mountedDevices) {
+        ordered o = ordered::object();
+        PutData(o, value);
+        mounted[name] = o;
+    }
+    root["mountedDevices"] = mounted;
+    ordered devices = ordered::object();
+    for (const auto &[name, d] : m.devices) {
+        ordered o = ordered::object();
+        if (!d.scsiCapable) o["scsiCapable"] = false;
+        if (d.ioctlError) o["ioctlError"] = d.ioctlError;
+        ordered answers = ordered::object();
+        for (const auto &[code, a] : d.answers) {
+            ordered answer = {{"status", a.status}};
+            if (!a.sense.empty()) answer["sense"] = HexText(a.sense);
+            PutData(answer, a.data);
+            answers[Code(code)] = answer;
+        }
+        o["answers"] = answers;
+        devices[name] = o;
+    }
+    root["devices"] = devices;
+    if (!m.absentModules.empty()) root["absentModules"] = m.absentModules;
+    if (!m.missingEntryPoints.empty()) root["missingEntryPoints"] = m.missingEntryPoints;
+    ordered vendor = {{"installed", m.vendor.installed}, {"entryPoint", m.vendor.hasEntryPoint},
+                      {"result", m.vendor.result}, {"writesRecord", m.vendor.writesRecord}};
+    if (m.vendor.key != std::array<uint8_t, 32>{}) vendor["key"] = HexText({m.vendor.key.begin(), m.vendor.key.end()});
+    root["vendor"] = vendor;
+    const AspiManager &a = m.aspi;
+    ordered aspi = {{"installed", a.installed}, {"supportStatus", a.supportStatus}, {"adapterCount", a.adapterCount},
+                    {"completeLater", a.completeLater}, {"completionDelayMs", a.completionDelayMs}};
+    if (!a.missing.empty()) aspi["missing"] = a.missing;
+    ordered adapters = ordered::array();
+    for (const AspiAdapter &adapter : a.adapters) {
+        ordered units = ordered::array();
+        for (const AspiUnit &u : adapter.units) {
+            ordered inquiry = {{"status", u.inquiry.status}};
+            PutData(inquiry, u.inquiry.data);
+            ordered unit = {{"target", u.target},         {"lun", u.lun}, {"devTypeStatus", u.devTypeStatus},
+                            {"deviceType", u.deviceType}, {"inquiry", inquiry}};
+            ordered answers = ordered::object();
+            for (const auto &[code, answer] : u.answers) {
+                ordered o = {{"status", answer.status}};
+                PutData(o, answer.data);
+                answers[Code(code)] = o;
+            }
+            unit["answers"] = answers;
+            units.push_back(unit);
+        }
+        adapters.push_back(ordered{{"inquiryStatus", adapter.inquiryStatus}, {"units", units}});
+    }
+    aspi["adapters"] = adapters;
+    root["aspi"] = aspi;
+    if (!m.faults.empty()) {
+        ordered faults = ordered::array();
+        for (const auto &[op, n] : m.faults) faults.push_back(ordered{{"operation", op}, {"call", n}});
+        root["faults"] = faults;
+    }
+    return root.dump(2) + "\n";
 }
 
 }  // namespace sim

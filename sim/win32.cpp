@@ -172,17 +172,6 @@ const std::vector<IoctlRecord> &Ioctls() { return P().ioctls; }
 void TraceCalls(bool on) { P().tracing = on; }
 const std::vector<std::string> &Trace() { return P().trace; }
 
-const std::set<std::string> &Operations()
-{
-    static const std::set<std::string> names = {
-        "GetVersionExA", "HeapAlloc", "HeapFree", "CreateFileA", "CloseHandle", "DeviceIoControl",
-        "GetDriveTypeA", "GetLogicalDrives", "GetVolumeNameForVolumeMountPointA", "LoadLibraryA",
-        "GetProcAddress", "FreeLibrary", "DisableThreadLibraryCalls", "CreateEventA", "SetEvent",
-        "WaitForSingleObject", "RegOpenKeyA", "RegQueryValueExA", "RegCloseKey", "SetupDiGetClassDevsA",
-        "SetupDiEnumDeviceInterfaces", "SetupDiGetDeviceInterfaceDetailA", "SetupDiDestroyDeviceInfoList",
-        "CM_Get_Parent", "CM_Get_Device_IDA", "MessageBoxA"};
-    return names;
-}
 
 Resources Held()
 {
@@ -208,15 +197,6 @@ int ModuleReferences(const std::string &fileName)
     return 0;
 }
 
-std::vector<uint8_t> Utf16(const std::string &text)
-{
-    std::vector<uint8_t> bytes;
-    for (unsigned char c : text) {
-        bytes.push_back(c);
-        bytes.push_back(0);
-    }
-    return bytes;
-}
 
 }  // namespace sim
 
@@ -427,6 +407,7 @@ static HANDLE WINAPI Impl_CreateFileA(LPCSTR name, DWORD access, DWORD share, LP
     bool found = false;
     for (const DiskInterface &d : m.disks) {
         if (Lower(d.path) == path && !d.opens.empty() && d.present) {
+            if (d.openError) return Fail(d.openError, INVALID_HANDLE_VALUE);
             device = d.opens;
             found = true;
             break;
@@ -435,6 +416,7 @@ static HANDLE WINAPI Impl_CreateFileA(LPCSTR name, DWORD access, DWORD share, LP
     if (!found && path.size() == 6 && path.compare(0, 4, "\\\\.\\") == 0 && path[5] == ':') {
         auto drive = m.drives.find((char)std::toupper((unsigned char)path[4]));
         if (drive != m.drives.end() && !drive->second.opens.empty()) {
+            if (drive->second.openError) return Fail(drive->second.openError, INVALID_HANDLE_VALUE);
             device = drive->second.opens;
             found = true;
         }
@@ -469,6 +451,10 @@ static BOOL WINAPI Impl_DeviceIoControl(HANDLE handle, DWORD code, LPVOID in, DW
         return Fail(ERROR_INVALID_FUNCTION, FALSE);
     ScsiDevice &device = dev->second;
     if (!in || inSize < sizeof(SCSI_PASS_THROUGH_DIRECT)) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+    if (device.ioctlError) {
+        device.requests.emplace_back((uint8_t *)in, (uint8_t *)in + inSize);
+        return Fail(device.ioctlError, FALSE);
+    }
     device.requests.emplace_back((uint8_t *)in, (uint8_t *)in + inSize);
     SCSI_PASS_THROUGH_DIRECT header;
     std::memcpy(&header, in, sizeof(header));
@@ -491,7 +477,13 @@ static BOOL WINAPI Impl_DeviceIoControl(HANDLE handle, DWORD code, LPVOID in, DW
         }
     }
     if (header.DataIn == SCSI_IOCTL_DATA_IN) header.DataTransferLength = transferred;
-    if (header.ScsiStatus == kCheckCondition && header.SenseInfoLength) {
+    const std::vector<uint8_t> *given = answer == device.answers.end() || answer->second.sense.empty()
+                                            ? nullptr : &answer->second.sense;
+    if (given && header.SenseInfoLength) {
+        size_t n = std::min<size_t>(header.SenseInfoLength, given->size());
+        std::memcpy((uint8_t *)out + header.SenseInfoOffset, given->data(), n);
+        header.SenseInfoLength = (UCHAR)n;
+    } else if (header.ScsiStatus == kCheckCondition && header.SenseInfoLength) {
         // Fixed-format sense: ILLEGAL REQUEST, invalid command operation code.
         uint8_t sense[18] = {0x70, 0, 0x05, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0x20, 0x00};
         size_t n = std::min<size_t>(header.SenseInfoLength, sizeof(sense));

@@ -6,6 +6,7 @@
 // MORVALITH_PROPERTY_SECONDS=N runs fresh seeds for N seconds instead of the
 // fixed set, and MORVALITH_PROPERTY_SEED=S replays one seed (scripts/property.sh).
 #include <chrono>
+#include <fstream>
 #include <cstdlib>
 #include <random>
 #include <set>
@@ -531,6 +532,13 @@ TEST(Property, RandomMachinesMatchTheOracle)
         ASSERT_EQ(CheckSeed(seed, 4), "");
         sim::Machine m = Generate(seed);
         Expected e = Oracle(m);
+        // Every generated machine also survives a trip through a scenario file.
+        std::string file = testing::TempDir() + "generated.json";
+        std::ofstream(file) << sim::WriteScenario(m);
+        sim::Machine back;
+        std::string error;
+        ASSERT_TRUE(sim::LoadScenario(file, back, error)) << "seed " << seed << ": " << error;
+        ASSERT_TRUE(back == m) << "seed " << seed << " reads back otherwise";
         loaded += e.loaded;
         lettered += !e.letters.empty();
         keyed += !e.letters.empty() && m.vendor.installed && m.vendor.hasEntryPoint && m.vendor.result == 0;

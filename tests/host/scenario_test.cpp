@@ -79,6 +79,7 @@ TEST(Scenario, WrongFilesNameTheFileAndTheField)
         {"{\"aspi\": {\"missing\": [\"SendASPI32Commands\"]}}", "WNASPI32 has no entry point"},
         {"{\"aspi\": {\"completionDelayMs\": 100000}}", "completionDelayMs: out of range"},
         {"{\"devices\": {\"d\": {\"answers\": {\"0x82\": {\"length\": 65537}}}}}", "length: out of range"},
+        {"{\"format\": 2, \"os\": \"winxp\"}", "scenario.format: written by a newer version (format 2)"},
     };
     for (const Case &c : cases) {
         std::string file = Write("bad-scenario.json", c.text);
@@ -95,6 +96,49 @@ TEST(Scenario, WrongFilesNameTheFileAndTheField)
     std::string error;
     EXPECT_FALSE(sim::LoadScenario(testing::TempDir() + "no-such-file.json", m, error));
     EXPECT_NE(error.find("cannot be read"), std::string::npos);
+}
+
+// A machine written out reads back as the same machine: the shipped
+// scenarios, and one that uses every field a capture may write.
+TEST(Scenario, WrittenMachinesReadBackTheSame)
+{
+    std::vector<sim::Machine> machines = {sim::DefaultMachine()};
+    for (const auto &entry : std::filesystem::directory_iterator(MORVALITH_SCENARIOS)) {
+        sim::Machine m;
+        std::string error;
+        ASSERT_TRUE(sim::LoadScenario(entry.path().string(), m, error)) << error;
+        machines.push_back(m);
+    }
+    sim::Machine full = sim::DefaultMachine();
+    full.major = 6;
+    full.minor = 2;
+    full.trueMajor = 10;
+    full.trueBuild = 19045;
+    full.disks.push_back({"\\\\?\\usbstor#disk&ven_x#1#{g}", "", false, 0});
+    full.disks[0].openError = 5;
+    full.drives['F'] = sim::Drive{sim::kDriveCdrom, "", "cd", 5};
+    full.drives['Q'] = sim::Drive{1, "", "", 0};
+    full.devices["flash"].ioctlError = 1;
+    full.devices["flash"].answers[0x82] = {sim::kCheckCondition, {}, {0x70, 0, 0x05, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0x20, 0}};
+    full.devices["cd"].answers[0x82] = {sim::kGood, std::vector<uint8_t>(512, 7), {}};
+    full.mountedDevices["\\DosDevices\\F:"] = sim::Utf16("\\??\\USBSTOR#CdRom&Ven_Generic&Prod_AutoRun_Disk");
+    full.mountedDevices["\\DosDevices\\G:"] = {0x01, 0x02, 0xFF};
+    full.volumes[0].present = false;
+    full.absentModules.insert("setupapi.dll");
+    full.missingEntryPoints["kernel32.dll"].insert("GetVolumeNameForVolumeMountPointA");
+    full.aspi.installed = true;
+    full.aspi.missing.insert("SendASPI32Command");
+    full.aspi.adapters.push_back({0x04, {sim::AspiUnit{2, 1, 0x01, 0x00, {0x01, {1, 2, 3}}, {{0x82, {0x04, {}}}}}}});
+    full.faults.push_back({"CreateFileA", 2});
+    machines.push_back(full);
+    for (const sim::Machine &m : machines) {
+        std::string file = Write("round-trip.json", sim::WriteScenario(m));
+        sim::Machine back;
+        std::string error;
+        ASSERT_TRUE(sim::LoadScenario(file, back, error)) << error;
+        EXPECT_TRUE(back == m) << sim::WriteScenario(m);
+        EXPECT_EQ(sim::WriteScenario(back), sim::WriteScenario(m));
+    }
 }
 
 // Files built to exhaust the reader: each is refused on one short line.
