@@ -51,7 +51,19 @@ add_custom_command(TARGET Morvalith POST_BUILD
             -l ${CMAKE_BINARY_DIR}/Morvalith.lib
     VERBATIM)
 
-add_executable(morvalith-probe tools/probe_win.cpp)
+# The probe captures the live machine with the library's own searches (its
+# sources, compiled in once more) and writes it with the machine
+# description's JSON writer (nlohmann/json, header-only; its headers are
+# reached through a folder of their own so that no other host header is).
+add_library(morvalith_code STATIC ${LIBRARY_SOURCES})
+target_compile_options(morvalith_code PRIVATE ${LIBRARY_FLAGS})
+target_include_directories(morvalith_code PUBLIC include src)
+find_path(NLOHMANN_JSON_DIR nlohmann/json.hpp PATHS /usr/include NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/json-include)
+file(CREATE_LINK ${NLOHMANN_JSON_DIR}/nlohmann ${CMAKE_BINARY_DIR}/json-include/nlohmann SYMBOLIC)
+add_executable(morvalith-probe tools/probe_win.cpp tools/capture_win.cpp sim/scenario.cpp)
+target_include_directories(morvalith-probe PRIVATE sim/include tools ${CMAKE_BINARY_DIR}/json-include)
+target_link_libraries(morvalith-probe PRIVATE morvalith_code setupapi advapi32)
 target_link_options(morvalith-probe PRIVATE -static-libgcc -static-libstdc++)
 
 install(TARGETS Morvalith RUNTIME DESTINATION bin ARCHIVE DESTINATION lib)
@@ -78,9 +90,11 @@ set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 include(CPack)
 
 # Test programs only: the end-to-end host and the stand-in ASPI manager.
-add_executable(e2e-host tests/wine/e2e_host.c)
-target_link_libraries(e2e-host PRIVATE version)
-target_link_options(e2e-host PRIVATE -static-libgcc)
+add_executable(e2e-host tests/wine/e2e_host.c tools/capture_win.cpp sim/scenario.cpp)
+target_include_directories(e2e-host PRIVATE sim/include tools ${CMAKE_BINARY_DIR}/json-include)
+target_link_libraries(e2e-host PRIVATE morvalith_code version setupapi advapi32)
+target_link_options(e2e-host PRIVATE -static-libgcc -static-libstdc++)
+set_target_properties(e2e-host PROPERTIES LINKER_LANGUAGE CXX)
 add_library(wnaspi32_double SHARED tests/wine/wnaspi32_double.c)
 set_target_properties(wnaspi32_double PROPERTIES PREFIX "" OUTPUT_NAME WNASPI32)
 target_link_options(wnaspi32_double PRIVATE -static-libgcc -Wl,--kill-at)

@@ -4,14 +4,22 @@
 #include <fcntl.h>
 #include <io.h>
 #include <stdio.h>
+#include <string.h>
+
+#include "capture_win.h"
 
 typedef char(__cdecl *GetUSBDriveLetterFn)(void);
 typedef int(__stdcall *GetIDKeyFn)(unsigned char *key);
 
-int main(void)
+int main(int argc, char **argv)
 {
     // Binary mode: the library's lines reach the pipe byte for byte, "\n" and all.
     _setmode(_fileno(stdout), _O_BINARY);
+    if (argc == 3 && !strcmp(argv[1], "--capture")) return CaptureToFile(argv[2]);
+    if (argc != 1) {
+        fprintf(stderr, "usage: morvalith-probe.exe [--capture FILE]\n");
+        return 2;
+    }
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof(version);
     GetVersionExA(&version);

@@ -236,6 +236,40 @@ static int Scsi(int reject)
     return m ? 0 : 1;
 }
 
+/* The capture of tools/capture_win.cpp, run in this process so that it
+ * meets the same stand-ins as the library. */
+int CaptureToFile(const char *file);
+
+static int PatchDisk(int reject)
+{
+    diskStatus = reject ? 0x02 : 0x00;
+    return Patch("CreateFileA", (void *)FakeCreateFileA) && Patch("DeviceIoControl", (void *)FakeDeviceIoControl);
+}
+
+/* The outcome a host sees, in the plain probe's words. */
+static int Outcome(int reject)
+{
+    if (!PatchDisk(reject)) return 1;
+    fflush(stdout);
+    HMODULE m = LoadLibraryA("Morvalith.dll");
+    fflush(stdout);
+    if (!m) {
+        printf("load: Morvalith.dll refused to load (error %lu)\n", GetLastError());
+        return 1;
+    }
+    printf("load: Morvalith.dll loaded\n");
+    char (*letterFn)(void) = (char (*)(void))(void *)GetProcAddress(m, "GetUSBDriveLetter");
+    int(__stdcall * keyFn)(unsigned char *) = (int(__stdcall *)(unsigned char *))(void *)GetProcAddress(m, "GetIDKey");
+    char letter = letterFn();
+    if (letter) printf("GetUSBDriveLetter: %c\n", letter);
+    else printf("GetUSBDriveLetter: 0 (none)\n");
+    unsigned char key[32];
+    int ok = keyFn(key);
+    printf("GetIDKey: %d%s\n", ok, ok ? " (the 32-byte key is not shown)" : "");
+    FreeLibrary(m);
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
     _setmode(_fileno(stdout), _O_BINARY);
@@ -243,6 +277,8 @@ int main(int argc, char **argv)
     if (argc >= 2 && !strcmp(argv[1], "version")) return Version();
     if (argc >= 2 && !strcmp(argv[1], "call")) return Call(argc >= 3 && !strcmp(argv[2], "--pending"));
     if (argc >= 3 && !strcmp(argv[1], "scsi")) return Scsi(!strcmp(argv[2], "reject"));
-    fprintf(stderr, "usage: e2e-host exports|version|call [--pending]|scsi good|reject\n");
+    if (argc >= 3 && !strcmp(argv[1], "outcome")) return Outcome(!strcmp(argv[2], "reject"));
+    if (argc >= 4 && !strcmp(argv[1], "capture")) return PatchDisk(!strcmp(argv[3], "reject")) ? CaptureToFile(argv[2]) : 1;
+    fprintf(stderr, "usage: e2e-host exports|version|call [--pending]|scsi good|reject|outcome good|reject|capture FILE good|reject\n");
     return 2;
 }

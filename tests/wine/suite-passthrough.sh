@@ -1,17 +1,7 @@
 # Windows XP binding on the real loader. A disk interface registered the way
 # Wine's SetupAPI enumerates it is found by the library; Wine has no SCSI
-# pass-through, so the host answers CreateFileA and DeviceIoControl for it.
-register_flash_disk() {
-  local inst='USBSTOR\Disk&Ven_Generic&Prod_Flash_Disk&Rev_8.01\7&1a2b3c4d&0'
-  local guid='{53f56307-b6bf-11d0-94f2-00a0c91efb8b}'
-  local classes="HKLM\\System\\CurrentControlSet\\Control\\DeviceClasses\\$guid"
-  local link="##?#USBSTOR#Disk&Ven_Generic&Prod_Flash_Disk&Rev_8.01#7&1a2b3c4d&0#$guid"
-  wine reg add "HKLM\\System\\CurrentControlSet\\Enum\\$inst" /v ClassGUID /d '{4d36e967-e325-11ce-bfc1-08002be10318}' /f
-  wine reg add "$classes\\$link" /v DeviceInstance /d "$inst" /f
-  wine reg add "$classes\\$link\\#" /v SymbolicLink /d "\\\\?\\usbstor#disk&ven_generic&prod_flash_disk&rev_8.01#7&1a2b3c4d&0#$guid" /f
-  wine reg add "$classes\\$link\\#\\Control" /v Linked /t REG_DWORD /d 1 /f
-  wineserver -w
-} >/dev/null 2>&1
+# pass-through, so the host answers CreateFileA and DeviceIoControl for it
+# (register_flash_disk is in run.sh).
 
 prefix winxp
 register_flash_disk

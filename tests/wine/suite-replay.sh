@@ -1,0 +1,69 @@
+# Replay fidelity: a machine captured by the Windows probe and replayed on the
+# simulated machine by the host probe gives the outcome the real DLL gives on
+# the captured machine: the load, the [LIB] lines, the letter and the key
+# result. Where the real loader needs the test host's stand-ins (Wine cannot
+# pass a SCSI command through), the capture runs inside that host, behind
+# the same stand-ins.
+host_probe=${MORVALITH_HOST_PROBE:-$(cd "$build/.." && pwd)/host/morvalith-probe}
+outcome() {
+  tr -d '\r' | sed -n -e 's/^load: .*refused.*/load: refused/p' -e 's/^load: .*loaded$/load: loaded/p' \
+    -e '/^\[LIB\]/p' -e '/^GetUSBDriveLetter:/p' -e '/^GetIDKey:/p'
+}
+# replay <name> <capture program and arguments> -- <real program and arguments>
+replay() {
+  local name=$1 cap=() real=(); shift
+  while [ "$1" != -- ]; do cap+=("$1"); shift; done; shift; real=("$@")
+  rm -f "$app/capture.json"
+  (cd "$app" && timeout 120 wine "${cap[@]}" >"$work/cap.out" 2>&1)
+  (cd "$app" && timeout 120 wine "${real[@]}" >"$work/real.out" 2>/dev/null); local real_rc=$?
+  local real_o replay_o problem=""
+  real_o=$(outcome <"$work/real.out")
+  if [ ! -f "$app/capture.json" ]; then problem="no capture written: $(head -c 300 "$work/cap.out")"
+  else
+    "$host_probe" "$app/capture.json" >"$work/replay.out" 2>&1
+    "$host_probe" --explain "$app/capture.json" >"$work/explain.out" 2>&1; local explain_rc=$?
+    replay_o=$(outcome <"$work/replay.out")
+    [ -n "$real_o" ] || problem="the real DLL's outcome is empty"
+    [ "$real_o" = "$replay_o" ] || problem="the replay differs from the real DLL"
+    [ "$explain_rc" = "$real_rc" ] || [ "$real_rc" -gt 1 ] || problem="--explain exits $explain_rc, the real host $real_rc"
+    # The stand-in disk's sector (bytes i * 7) must not be in the file.
+    if grep -q '00070e151c23' "$app/capture.json"; then problem="the capture holds the sector's contents"; fi
+  fi
+  # MORVALITH_KEEP_CAPTURES=DIR keeps each capture and its explanation.
+  if [ -n "${MORVALITH_KEEP_CAPTURES:-}" ] && [ -f "$app/capture.json" ]; then
+    cp "$app/capture.json" "$MORVALITH_KEEP_CAPTURES/${name// /-}.json"
+    cp "$work/explain.out" "$MORVALITH_KEEP_CAPTURES/${name// /-}.explain"
+  fi
+  if [ -z "$problem" ]; then
+    passed=$((passed + 1)); echo "ok   replay: $name"
+  else
+    failed=$((failed + 1)); echo "FAIL replay: $name: $problem"
+    diff <(printf '%s\n' "$real_o") <(printf '%s\n' "$replay_o") | sed 's/^/     /'
+  fi
+}
+
+prefix winxp
+replay "winxp without a flash disk" morvalith-probe.exe --capture capture.json -- morvalith-probe.exe
+register_flash_disk
+replay "winxp with a registered flash disk that answers" e2e-host.exe capture capture.json good -- e2e-host.exe outcome good
+replay "winxp with a registered flash disk that rejects the command" \
+  e2e-host.exe capture capture.json reject -- e2e-host.exe outcome reject
+finish
+
+prefix win7
+replay "win7 without an autorun volume" morvalith-probe.exe --capture capture.json -- morvalith-probe.exe
+finish
+
+prefix win98
+rm -f "$app/WNASPI32.dll"
+replay "win98 with the system's WNASPI32" morvalith-probe.exe --capture capture.json -- morvalith-probe.exe
+finish
+
+prefix win98
+export WINEDLLOVERRIDES="$base_overrides;wnaspi32=n"
+replay "win98 with the stand-in ASPI manager" morvalith-probe.exe --capture capture.json -- morvalith-probe.exe
+export MORVALITH_ASPI_DOUBLE=reject
+replay "win98 with a unit that rejects the vendor command" \
+  morvalith-probe.exe --capture capture.json -- morvalith-probe.exe
+unset MORVALITH_ASPI_DOUBLE
+finish
