@@ -61,15 +61,36 @@ target_include_directories(morvalith_code PUBLIC include src)
 find_path(NLOHMANN_JSON_DIR nlohmann/json.hpp PATHS /usr/include NO_CMAKE_FIND_ROOT_PATH REQUIRED)
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/json-include)
 file(CREATE_LINK ${NLOHMANN_JSON_DIR}/nlohmann ${CMAKE_BINARY_DIR}/json-include/nlohmann SYMBOLIC)
+# morvalith-sim.exe: the host build's probe (the library on the simulated
+# machine, and its explanation) built for Windows, so that
+# morvalith-probe.exe --explain can explain the live machine it captures.
+# The simulated machine finishes ASPI requests on threads of the C++
+# library, which needs MinGW's POSIX thread model; the simulated calls take
+# names of their own there (see sim/include/win32.h).
+find_program(MINGW_CXX_POSIX NAMES i686-w64-mingw32-g++-posix REQUIRED)
+set(SIM_EXE_SOURCES tools/probe.cpp tools/explain.cpp sim/win32.cpp sim/scenario.cpp ${LIBRARY_SOURCES})
+list(TRANSFORM SIM_EXE_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/ OUTPUT_VARIABLE SIM_EXE_PATHS)
+file(GLOB SIM_EXE_HEADERS ${CMAKE_SOURCE_DIR}/sim/include/*.h ${CMAKE_SOURCE_DIR}/src/*/*.h ${CMAKE_SOURCE_DIR}/tools/*.h)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/morvalith-sim.exe
+    COMMAND ${MINGW_CXX_POSIX} -std=c++20 -O2 -s -static -DMORVALITH_SIMULATED -DMORVALITH_STATIC
+            -I${CMAKE_SOURCE_DIR}/sim/include -I${CMAKE_SOURCE_DIR}/src -I${CMAKE_SOURCE_DIR}/include
+            -I${CMAKE_SOURCE_DIR}/tools -I${CMAKE_BINARY_DIR}/json-include ${SIM_EXE_PATHS}
+            -o ${CMAKE_BINARY_DIR}/morvalith-sim.exe
+    DEPENDS ${SIM_EXE_PATHS} ${SIM_EXE_HEADERS}
+    COMMENT "Building morvalith-sim.exe (the simulated-machine probe for Windows)"
+    VERBATIM)
+add_custom_target(morvalith-sim ALL DEPENDS ${CMAKE_BINARY_DIR}/morvalith-sim.exe)
+
 add_executable(morvalith-probe tools/probe_win.cpp tools/capture_win.cpp sim/scenario.cpp)
 target_include_directories(morvalith-probe PRIVATE sim/include tools ${CMAKE_BINARY_DIR}/json-include)
 target_link_libraries(morvalith-probe PRIVATE morvalith_code setupapi advapi32)
-target_link_options(morvalith-probe PRIVATE -static-libgcc -static-libstdc++)
+target_link_options(morvalith-probe PRIVATE -static-libgcc -static-libstdc++ -s)
 
 install(TARGETS Morvalith RUNTIME DESTINATION bin ARCHIVE DESTINATION lib)
 install(FILES src/lifecycle/Morvalith.def DESTINATION lib)
 install(FILES include/morvalith.h DESTINATION include)
 install(TARGETS morvalith-probe RUNTIME DESTINATION bin)
+install(PROGRAMS ${CMAKE_BINARY_DIR}/morvalith-sim.exe DESTINATION bin)
 install(FILES ${CMAKE_BINARY_DIR}/Morvalith.lib DESTINATION lib)
 include(CMakePackageConfigHelpers)
 # Architecture-independent, so that a 64-bit consumer reaches the package's

@@ -18,7 +18,7 @@ extern "C" {
 #if defined(_WIN32)
 #  define MORVALITH_STDCALL __stdcall
 #  define MORVALITH_CDECL __cdecl
-#  if defined(MORVALITH_BUILDING)
+#  if defined(MORVALITH_BUILDING) || defined(MORVALITH_STATIC)
 #    define MORVALITH_API
 #  else
 #    define MORVALITH_API __declspec(dllimport)

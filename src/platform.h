@@ -2,7 +2,7 @@
 // build, the simulated machine's declarations of the same calls elsewhere.
 #pragma once
 
-#ifdef _WIN32
+#if defined(_WIN32) && !defined(MORVALITH_SIMULATED)
 #include <windows.h>
 #include <setupapi.h>
 #include <cfgmgr32.h>

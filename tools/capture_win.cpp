@@ -5,8 +5,12 @@
 // send, to no other device.
 #include "capture_win.h"
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "discovery/locator.h"
 #include "lifecycle/state.h"
@@ -270,21 +274,43 @@ void CaptureAspi(sim::Machine &m, std::string &notes)
         }
         a.adapters.push_back(adapter);
     }
-    // The library's own scan picks the unit; the vendor read goes to it alone.
-    if (AspiFindFlashDisk()) {
+    // The library's own scan picks the unit; the vendor read goes to it alone,
+    // in the block the library sends (its status recorded, its data not).
+    // The scan's own [LIB] lines belong to the library's load, not to the capture.
+    fflush(stdout);
+    int saved = _dup(_fileno(stdout)), nul = _open("NUL", _O_WRONLY);
+    if (saved >= 0 && nul >= 0) _dup2(nul, _fileno(stdout));
+    int found = AspiFindFlashDisk();
+    fflush(stdout);
+    if (saved >= 0 && nul >= 0) _dup2(saved, _fileno(stdout));
+    if (saved >= 0) _close(saved);
+    if (nul >= 0) _close(nul);
+    if (found) {
         BYTE sector[kVendorSectorSize];
-        int ok = AspiExecCommand(g_library.aspiHostAdapter, g_library.aspiTarget, g_library.aspiLun, kVendorReadOpcode,
-                                 SRB_DIR_IN | SRB_EVENT_NOTIFY, sector, sizeof(sector));
+        SRB_ExecSCSICmd srb;
+        std::memset(&srb, 0, sizeof(srb));
+        HANDLE event = CreateEventA(NULL, TRUE, FALSE, NULL);
+        srb.SRB_Cmd = SC_EXEC_SCSI_CMD;
+        srb.SRB_HaId = g_library.aspiHostAdapter;
+        srb.SRB_Flags = SRB_DIR_IN | SRB_EVENT_NOTIFY;
+        srb.SRB_Target = g_library.aspiTarget;
+        srb.SRB_Lun = g_library.aspiLun;
+        srb.SRB_BufLen = sizeof(sector);
+        srb.SRB_BufPointer = sector;
+        srb.SRB_SenseLen = SENSE_LEN;
+        srb.SRB_CDBLen = 10;
+        srb.SRB_PostProc = event;
+        srb.CDBByte[0] = kVendorReadOpcode;
+        if (event && AspiSend(&srb) == SS_PENDING) WaitForSingleObject(event, INFINITE);
+        if (event) CloseHandle(event);
         SecureZeroMemory(sector, sizeof(sector));
+        sim::AspiAnswer answer;
+        answer.status = event ? srb.SRB_Status : 0x04;
+        // A count of the sector's length stands in for its contents.
+        if (answer.status == SS_COMP)
+            for (DWORD i = 0; i < kVendorSectorSize; ++i) answer.data.push_back((uint8_t)i);
         for (sim::AspiUnit &u : a.adapters[g_library.aspiHostAdapter].units)
-            if (u.target == g_library.aspiTarget && u.lun == g_library.aspiLun)
-                u.answers[kVendorReadOpcode] = {(uint8_t)(ok ? SS_COMP : 0x04), std::vector<uint8_t>()};
-        if (ok) {
-            // A count of the sector's length stands in for its contents.
-            for (sim::AspiUnit &u : a.adapters[g_library.aspiHostAdapter].units)
-                if (u.target == g_library.aspiTarget && u.lun == g_library.aspiLun)
-                    for (DWORD i = 0; i < kVendorSectorSize; ++i) u.answers[kVendorReadOpcode].data.push_back((uint8_t)i);
-        }
+            if (u.target == g_library.aspiTarget && u.lun == g_library.aspiLun) u.answers[kVendorReadOpcode] = answer;
     } else {
         Note(notes, "the library's ASPI scan finds no flash disk");
     }
@@ -325,7 +351,7 @@ void CaptureMachine(sim::Machine &m, std::string &notes)
 
 // --capture FILE: the machine as the library would see it, for the host
 // build's probe to replay and explain.
-extern "C" int CaptureToFile(const char *file)
+static int WriteCapture(const char *file, bool quiet)
 {
     sim::Machine m;
     std::string notes;
@@ -336,6 +362,7 @@ extern "C" int CaptureToFile(const char *file)
         fprintf(stderr, "morvalith-probe: %s: cannot be written\n", file);
         return 2;
     }
+    if (quiet) return 0;
     printf("capture: wrote %s (%u bytes)\n", file, (unsigned)text.size());
     printf("  Windows %u.%u build %u, platform %u, as GetVersionExA reports it to this program\n", m.major, m.minor,
            m.build, m.platform);
@@ -364,3 +391,42 @@ extern "C" int CaptureToFile(const char *file)
     return 0;
 }
 
+
+extern "C" int CaptureToFile(const char *file) { return WriteCapture(file, false); }
+
+extern "C" int ExplainLive(void)
+{
+    // The live machine, captured to a file of its own, explained by the
+    // simulated-machine probe that ships beside this program.
+    char folder[MAX_PATH], file[MAX_PATH], self[MAX_PATH];
+    if (!GetTempPathA(sizeof(folder), folder) || !GetTempFileNameA(folder, "mvl", 0, file)) {
+        fprintf(stderr, "morvalith-probe: no temporary file for the capture\n");
+        return -1;
+    }
+    int predicted = -1;
+    DWORD length = GetModuleFileNameA(NULL, self, sizeof(self));
+    char *slash = length && length < sizeof(self) ? strrchr(self, '\\') : NULL;
+    if (WriteCapture(file, true) == 0 && slash) {
+        strcpy(slash + 1, "morvalith-sim.exe");
+        std::string command = std::string("\"") + self + "\" --explain \"" + file + "\"";
+        std::vector<char> line(command.begin(), command.end());
+        line.push_back(0);
+        STARTUPINFOA startup;
+        std::memset(&startup, 0, sizeof(startup));
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION process;
+        fflush(stdout);
+        if (CreateProcessA(self, line.data(), NULL, NULL, TRUE, 0, NULL, NULL, &startup, &process)) {
+            DWORD code = 2;
+            WaitForSingleObject(process.hProcess, INFINITE);
+            GetExitCodeProcess(process.hProcess, &code);
+            CloseHandle(process.hProcess);
+            CloseHandle(process.hThread);
+            predicted = code <= 1 ? (int)code : -1;
+        } else {
+            fprintf(stderr, "morvalith-probe: %s cannot be started (error %lu)\n", self, GetLastError());
+        }
+    }
+    DeleteFileA(file);
+    return predicted;
+}

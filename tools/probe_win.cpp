@@ -11,15 +11,35 @@
 typedef char(__cdecl *GetUSBDriveLetterFn)(void);
 typedef int(__stdcall *GetIDKeyFn)(unsigned char *key);
 
+static int RealDll(void);
+
 int main(int argc, char **argv)
 {
     // Binary mode: the library's lines reach the pipe byte for byte, "\n" and all.
     _setmode(_fileno(stdout), _O_BINARY);
     if (argc == 3 && !strcmp(argv[1], "--capture")) return CaptureToFile(argv[2]);
-    if (argc != 1) {
-        fprintf(stderr, "usage: morvalith-probe.exe [--capture FILE]\n");
+    bool explain = argc == 2 && !strcmp(argv[1], "--explain");
+    if (argc != 1 && !explain) {
+        fprintf(stderr, "usage: morvalith-probe.exe [--capture FILE | --explain]\n");
         return 2;
     }
+    int predicted = -1;
+    if (explain) {
+        predicted = ExplainLive();
+        if (predicted < 0) return 2;
+        printf("\nthe real Morvalith.dll on this machine:\n");
+    }
+    int loaded = RealDll();
+    if (explain) {
+        if (loaded == !predicted) printf("the real DLL agrees with the explanation: it %s\n", loaded ? "loads" : "refuses to load");
+        else printf("the real DLL DISAGREES with the explanation: it %s\n", loaded ? "loads" : "refuses to load");
+    }
+    return loaded ? 0 : 1;
+}
+
+// Loads the real DLL as a host does and says what it saw; 1 when it loaded.
+static int RealDll(void)
+{
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof(version);
     GetVersionExA(&version);
@@ -32,7 +52,7 @@ int main(int argc, char **argv)
         fflush(stdout);
         printf("load: Morvalith.dll refused to load (error %lu)\n", error);
         fflush(stdout);
-        return 1;
+        return 0;
     }
     fflush(stdout);
     printf("load: Morvalith.dll loaded\n");
@@ -53,5 +73,5 @@ int main(int argc, char **argv)
     FreeLibrary(library);
     printf("unload: done\n");
     fflush(stdout);
-    return 0;
+    return 1;
 }

@@ -10,6 +10,40 @@
 #error "the simulated platform mirrors 32-bit Windows: build with -m32"
 #endif
 
+// Built for Windows (the Windows probe's explanation), the simulated calls
+// take names of their own: the real ones belong to the C runtime there.
+#if defined(_WIN32)
+#define GetVersionExA SimGetVersionExA
+#define GetLastError SimGetLastError
+#define SetLastError SimSetLastError
+#define GetProcessHeap SimGetProcessHeap
+#define HeapAlloc SimHeapAlloc
+#define HeapFree SimHeapFree
+#define CreateFileA SimCreateFileA
+#define CloseHandle SimCloseHandle
+#define DeviceIoControl SimDeviceIoControl
+#define GetDriveTypeA SimGetDriveTypeA
+#define GetLogicalDrives SimGetLogicalDrives
+#define GetVolumeNameForVolumeMountPointA SimGetVolumeNameForVolumeMountPointA
+#define LoadLibraryA SimLoadLibraryA
+#define GetProcAddress SimGetProcAddress
+#define FreeLibrary SimFreeLibrary
+#define DisableThreadLibraryCalls SimDisableThreadLibraryCalls
+#define CreateEventA SimCreateEventA
+#define SetEvent SimSetEvent
+#define WaitForSingleObject SimWaitForSingleObject
+#define RegOpenKeyA SimRegOpenKeyA
+#define RegQueryValueExA SimRegQueryValueExA
+#define RegCloseKey SimRegCloseKey
+#define SetupDiGetClassDevsA SimSetupDiGetClassDevsA
+#define SetupDiEnumDeviceInterfaces SimSetupDiEnumDeviceInterfaces
+#define SetupDiGetDeviceInterfaceDetailA SimSetupDiGetDeviceInterfaceDetailA
+#define SetupDiDestroyDeviceInfoList SimSetupDiDestroyDeviceInfoList
+#define CM_Get_Parent SimCM_Get_Parent
+#define CM_Get_Device_IDA SimCM_Get_Device_IDA
+#define MessageBoxA SimMessageBoxA
+#endif
+
 #define WINAPI __attribute__((stdcall))
 #define CALLBACK __attribute__((stdcall))
 #ifndef __stdcall

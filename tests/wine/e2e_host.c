@@ -147,12 +147,15 @@ static BYTE lastBlock[80];
 static char openedPath[MAX_PATH];
 static DWORD openedAccess, openedShare, openedDisposition, openedFlags;
 
+static int autorunVolume; /* F: is an autorun CD-ROM volume (Vista and later) */
+
 static HANDLE WINAPI FakeCreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                                      DWORD disposition, DWORD flags, HANDLE templateFile)
 {
     (void)security;
     (void)templateFile;
-    if (strncmp(name, "\\\\?\\usbstor#", 12) != 0) {
+    int volume = autorunVolume && !strcmp(name, "\\\\.\\F:");
+    if (strncmp(name, "\\\\?\\usbstor#", 12) != 0 && !volume) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
@@ -186,9 +189,10 @@ static BOOL WINAPI FakeDeviceIoControl(HANDLE device, DWORD code, LPVOID in, DWO
     return TRUE;
 }
 
-static int Patch(const char *name, void *hook)
+
+static int PatchIn(const char *module, const char *name, void *hook)
 {
-    BYTE *target = (BYTE *)(void *)GetProcAddress(GetModuleHandleA("kernel32.dll"), name);
+    BYTE *target = (BYTE *)(void *)GetProcAddress(LoadLibraryA(module), name);
     DWORD old;
     if (!target || !VirtualProtect(target, 5, PAGE_EXECUTE_READWRITE, &old)) return 0;
     target[0] = 0xE9; /* jmp rel32 */
@@ -197,6 +201,8 @@ static int Patch(const char *name, void *hook)
     FlushInstructionCache(GetCurrentProcess(), target, 5);
     return 1;
 }
+
+static int Patch(const char *name, void *hook) { return PatchIn("kernel32.dll", name, hook); }
 
 static int Scsi(int reject)
 {
@@ -240,16 +246,53 @@ static int Scsi(int reject)
  * meets the same stand-ins as the library. */
 int CaptureToFile(const char *file);
 
-static int PatchDisk(int reject)
+/* The autorun CD-ROM volume F: as the library and the capture look for it:
+ * the drive's type and its MountedDevices value. */
+static UINT WINAPI FakeGetDriveTypeA(LPCSTR root)
 {
-    diskStatus = reject ? 0x02 : 0x00;
+    if (root && (root[0] == 'C' || root[0] == 'c') && !strcmp(root + 1, ":\\")) return DRIVE_FIXED;
+    if (root && (root[0] == 'F' || root[0] == 'f') && !strcmp(root + 1, ":\\")) return DRIVE_CDROM;
+    return DRIVE_NO_ROOT_DIR;
+}
+
+static DWORD WINAPI FakeGetLogicalDrives(void) { return (1UL << 2) | (1UL << 5); }
+
+static LONG WINAPI FakeRegQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                                        LPDWORD length)
+{
+    static const char text[] = "\\??\\USBSTOR#CdRom&Ven_Generic&Prod_AutoRun_Disk&Rev_8.01#7&1&0#{53f5630d-b6bf-11d0-94f2-00a0c91efb8b}";
+    (void)key;
+    (void)reserved;
+    if (!name || strcmp(name, "\\DosDevices\\F:") != 0) return ERROR_FILE_NOT_FOUND;
+    DWORD size = 2 * (sizeof(text) - 1);
+    if (type) *type = REG_BINARY;
+    if (data && length && *length < size) {
+        *length = size;
+        return ERROR_MORE_DATA;
+    }
+    if (data)
+        for (DWORD i = 0; i < size; ++i) data[i] = i % 2 ? 0 : (BYTE)text[i / 2];
+    if (length) *length = size;
+    return ERROR_SUCCESS;
+}
+
+
+/* mode: "good", "reject" or "autorun" (the disk answers through F:). */
+static int PatchDisk(const char *mode)
+{
+    diskStatus = !strcmp(mode, "reject") ? 0x02 : 0x00;
+    autorunVolume = !strcmp(mode, "autorun");
+    if (autorunVolume && !(PatchIn("kernel32.dll", "GetDriveTypeA", (void *)FakeGetDriveTypeA) &&
+                           PatchIn("kernel32.dll", "GetLogicalDrives", (void *)FakeGetLogicalDrives) &&
+                           PatchIn("advapi32.dll", "RegQueryValueExA", (void *)FakeRegQueryValueExA)))
+        return 0;
     return Patch("CreateFileA", (void *)FakeCreateFileA) && Patch("DeviceIoControl", (void *)FakeDeviceIoControl);
 }
 
 /* The outcome a host sees, in the plain probe's words. */
-static int Outcome(int reject)
+static int Outcome(const char *mode)
 {
-    if (!PatchDisk(reject)) return 1;
+    if (!PatchDisk(mode)) return 1;
     fflush(stdout);
     HMODULE m = LoadLibraryA("Morvalith.dll");
     fflush(stdout);
@@ -270,6 +313,26 @@ static int Outcome(int reject)
     return 0;
 }
 
+/* morvalith-probe.exe --explain behind the stand-ins: the live capture
+ * explained on the simulated machine, then the real DLL. */
+int ExplainLive(void);
+
+static int ExplainBehindStandIns(const char *mode)
+{
+    if (!PatchDisk(mode)) return 1;
+    int predicted = ExplainLive();
+    if (predicted < 0) return 2;
+    printf("\nthe real Morvalith.dll on this machine:\n");
+    fflush(stdout);
+    HMODULE m = LoadLibraryA("Morvalith.dll");
+    fflush(stdout);
+    int loaded = m != NULL;
+    if (m) FreeLibrary(m);
+    printf("the real DLL %s with the explanation: it %s\n", loaded == !predicted ? "agrees" : "DISAGREES",
+           loaded ? "loads" : "refuses to load");
+    return loaded ? 0 : 1;
+}
+
 int main(int argc, char **argv)
 {
     _setmode(_fileno(stdout), _O_BINARY);
@@ -277,8 +340,9 @@ int main(int argc, char **argv)
     if (argc >= 2 && !strcmp(argv[1], "version")) return Version();
     if (argc >= 2 && !strcmp(argv[1], "call")) return Call(argc >= 3 && !strcmp(argv[2], "--pending"));
     if (argc >= 3 && !strcmp(argv[1], "scsi")) return Scsi(!strcmp(argv[2], "reject"));
-    if (argc >= 3 && !strcmp(argv[1], "outcome")) return Outcome(!strcmp(argv[2], "reject"));
-    if (argc >= 4 && !strcmp(argv[1], "capture")) return PatchDisk(!strcmp(argv[3], "reject")) ? CaptureToFile(argv[2]) : 1;
-    fprintf(stderr, "usage: e2e-host exports|version|call [--pending]|scsi good|reject|outcome good|reject|capture FILE good|reject\n");
+    if (argc >= 3 && !strcmp(argv[1], "outcome")) return Outcome(argv[2]);
+    if (argc >= 3 && !strcmp(argv[1], "explain")) return ExplainBehindStandIns(argv[2]);
+    if (argc >= 4 && !strcmp(argv[1], "capture")) return PatchDisk(argv[3]) ? CaptureToFile(argv[2]) : 1;
+    fprintf(stderr, "usage: e2e-host exports|version|call [--pending]|scsi good|reject|outcome|explain MODE|capture FILE MODE (MODE: good, reject, autorun)\n");
     return 2;
 }

@@ -10,9 +10,11 @@ outcome() {
     -e '/^\[LIB\]/p' -e '/^GetUSBDriveLetter:/p' -e '/^GetIDKey:/p'
 }
 # replay <name> <capture program and arguments> -- <real program and arguments>
+#        -- <live explanation program and arguments>
 replay() {
-  local name=$1 cap=() real=(); shift
-  while [ "$1" != -- ]; do cap+=("$1"); shift; done; shift; real=("$@")
+  local name=$1 cap=() real=() live=(); shift
+  while [ "$1" != -- ]; do cap+=("$1"); shift; done; shift
+  while [ "$1" != -- ]; do real+=("$1"); shift; done; shift; live=("$@")
   rm -f "$app/capture.json"
   (cd "$app" && timeout 120 wine "${cap[@]}" >"$work/cap.out" 2>&1)
   (cd "$app" && timeout 120 wine "${real[@]}" >"$work/real.out" 2>/dev/null); local real_rc=$?
@@ -26,6 +28,16 @@ replay() {
     [ -n "$real_o" ] || problem="the real DLL's outcome is empty"
     [ "$real_o" = "$replay_o" ] || problem="the replay differs from the real DLL"
     [ "$explain_rc" = "$real_rc" ] || [ "$real_rc" -gt 1 ] || problem="--explain exits $explain_rc, the real host $real_rc"
+    # The Windows probe's own explanation of the live machine agrees with
+    # the real DLL and reads as the host probe's explanation of the capture.
+    (cd "$app" && timeout 120 wine "${live[@]}" >"$work/live.out" 2>&1); local live_rc=$?
+    grep -q "^the real DLL agrees with the explanation" <(tr -d '\r' <"$work/live.out") ||
+      problem="the live explanation does not agree with the real DLL: $(tr -d '\r' <"$work/live.out" | tail -n 1)"
+    [ "$live_rc" = "$real_rc" ] || problem="${problem:-the live explanation exits $live_rc, the real host $real_rc}"
+    # The same explanation, but for the name of the file it was captured to.
+    if ! diff <(tr -d '\r' <"$work/live.out" | sed '/^$/,$d' | sed 1d) <(sed 1d "$work/explain.out") >"$work/live.diff"; then
+      problem="${problem:-the live explanation differs from the replayed one: $(head -c 300 "$work/live.diff")}"
+    fi
     # The stand-in disk's sector (bytes i * 7) must not be in the file.
     if grep -q '00070e151c23' "$app/capture.json"; then problem="the capture holds the sector's contents"; fi
   fi
@@ -43,27 +55,38 @@ replay() {
 }
 
 prefix winxp
-replay "winxp without a flash disk" morvalith-probe.exe --capture capture.json -- morvalith-probe.exe
+replay "winxp without a flash disk" morvalith-probe.exe --capture capture.json -- morvalith-probe.exe \
+  -- morvalith-probe.exe --explain
 register_flash_disk
-replay "winxp with a registered flash disk that answers" e2e-host.exe capture capture.json good -- e2e-host.exe outcome good
+replay "winxp with a registered flash disk that answers" e2e-host.exe capture capture.json good \
+  -- e2e-host.exe outcome good -- e2e-host.exe explain good
 replay "winxp with a registered flash disk that rejects the command" \
-  e2e-host.exe capture capture.json reject -- e2e-host.exe outcome reject
+  e2e-host.exe capture capture.json reject -- e2e-host.exe outcome reject -- e2e-host.exe explain reject
 finish
 
 prefix win7
-replay "win7 without an autorun volume" morvalith-probe.exe --capture capture.json -- morvalith-probe.exe
+register_flash_disk
+replay "win7 with the flash disk's autorun CD-ROM volume" e2e-host.exe capture capture.json autorun \
+  -- e2e-host.exe outcome autorun -- e2e-host.exe explain autorun
+finish
+
+prefix win7
+replay "win7 without an autorun volume" morvalith-probe.exe --capture capture.json -- morvalith-probe.exe \
+  -- morvalith-probe.exe --explain
 finish
 
 prefix win98
 rm -f "$app/WNASPI32.dll"
-replay "win98 with the system's WNASPI32" morvalith-probe.exe --capture capture.json -- morvalith-probe.exe
+replay "win98 with the system's WNASPI32" morvalith-probe.exe --capture capture.json -- morvalith-probe.exe \
+  -- morvalith-probe.exe --explain
 finish
 
 prefix win98
 export WINEDLLOVERRIDES="$base_overrides;wnaspi32=n"
-replay "win98 with the stand-in ASPI manager" morvalith-probe.exe --capture capture.json -- morvalith-probe.exe
+replay "win98 with the stand-in ASPI manager" morvalith-probe.exe --capture capture.json -- morvalith-probe.exe \
+  -- morvalith-probe.exe --explain
 export MORVALITH_ASPI_DOUBLE=reject
 replay "win98 with a unit that rejects the vendor command" \
-  morvalith-probe.exe --capture capture.json -- morvalith-probe.exe
+  morvalith-probe.exe --capture capture.json -- morvalith-probe.exe -- morvalith-probe.exe --explain
 unset MORVALITH_ASPI_DOUBLE
 finish
