@@ -396,8 +396,8 @@ static BOOL WINAPI Impl_HeapFree(HANDLE heap, DWORD, LPVOID block)
     return TRUE;
 }
 
-static HANDLE WINAPI Impl_CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES, DWORD disposition,
-                          DWORD flags, HANDLE)
+static HANDLE WINAPI Impl_CreateFileA(LPCSTR name, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD disposition,
+                          DWORD, HANDLE)
 {
     if (Enter("CreateFileA")) return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
     if (!name) return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);

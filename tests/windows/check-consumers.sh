@@ -34,8 +34,8 @@ version=$(sed -n 's/^project(Morvalith VERSION \([0-9.]*\).*/\1/p' "$here/../CMa
 zip=$out_dir/Morvalith-$version-win32.zip
 expect "cpack makes Morvalith-$version-win32.zip" test -f "$zip"
 listing=$(python3 -c 'import sys, zipfile; print(" ".join(sorted(n for n in zipfile.ZipFile(sys.argv[1]).namelist() if not n.endswith("/"))))' "$zip" 2>/dev/null)
-expect "the archive holds the DLL, the probe, both import libraries, the .def, the package, the header, the README and the declarations" \
-  test "$listing" = "README.md bin/Morvalith.dll bin/morvalith-probe.exe bindings/csharp/Morvalith.cs bindings/pascal/Morvalith.pas bindings/python/morvalith.py bindings/vb/Morvalith.bas include/morvalith.h lib/Morvalith.def lib/Morvalith.lib lib/cmake/Morvalith/MorvalithConfig.cmake lib/cmake/Morvalith/MorvalithConfigVersion.cmake lib/libMorvalith.dll.a"
+expect "the archive holds the DLL, the probes, both import libraries, the .def, the package, the header, the README and the declarations" \
+  test "$listing" = "README.md bin/Morvalith.dll bin/morvalith-probe.exe bin/morvalith-sim.exe bindings/csharp/Morvalith.cs bindings/pascal/Morvalith.pas bindings/python/morvalith.py bindings/vb/Morvalith.bas include/morvalith.h lib/Morvalith.def lib/Morvalith.lib lib/cmake/Morvalith/MorvalithConfig.cmake lib/cmake/Morvalith/MorvalithConfigVersion.cmake lib/libMorvalith.dll.a"
 rc_version=$(i686-w64-mingw32-windres -i "$build/Morvalith.dll" -O rc 2>/dev/null | sed -n 's/^ FILEVERSION \(.*\)/\1/p' | tr -d ' ' | tr ',' '.')
 expect "the version resource carries the project version ($rc_version)" test "$rc_version" = "$version"
 
