@@ -55,7 +55,16 @@ void CaptureVersion(sim::Machine &m, std::string &notes)
     }
 }
 
-std::vector<std::string> InterfacePaths(const GUID *cls, std::vector<DEVINST> *instances, std::string &notes)
+struct DeviceIds {
+    GetParentFn parent;
+    GetDeviceIdFn deviceId;
+};
+
+// The present interfaces of a class; for volumes (ids given) also their own
+// and their parent's device identifiers, asked while the list that gave the
+// device instances is still held.
+std::vector<std::string> InterfacePaths(const GUID *cls, const DeviceIds *ids, std::vector<std::string> *own,
+                                        std::vector<std::string> *parents, std::string &notes)
 {
     std::vector<std::string> paths;
     HDEVINFO set = SetupDiGetClassDevsA(cls, NULL, NULL, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
@@ -84,7 +93,16 @@ std::vector<std::string> InterfacePaths(const GUID *cls, std::vector<DEVINST> *i
             continue;
         }
         paths.push_back(detail->DevicePath);
-        if (instances) instances->push_back(info.DevInst);
+        if (ids && own && parents) {
+            char text[MAX_PATH];
+            std::memset(text, 0, sizeof(text));
+            own->push_back(ids->deviceId && ids->deviceId(info.DevInst, text, sizeof(text), 0) == CR_SUCCESS ? text : "");
+            DEVINST up = 0;
+            std::memset(text, 0, sizeof(text));
+            bool found = ids->parent && ids->deviceId && ids->parent(&up, info.DevInst, 0) == CR_SUCCESS &&
+                         ids->deviceId(up, text, sizeof(text), 0) == CR_SUCCESS;
+            parents->push_back(found ? text : "");
+        }
     }
     SetupDiDestroyDeviceInfoList(set);
     return paths;
@@ -92,24 +110,19 @@ std::vector<std::string> InterfacePaths(const GUID *cls, std::vector<DEVINST> *i
 
 void CaptureInterfaces(sim::Machine &m, std::string &notes)
 {
-    for (const std::string &path : InterfacePaths(&kDiskInterfaceClass, NULL, notes)) m.disks.push_back({path, ""});
+    for (const std::string &path : InterfacePaths(&kDiskInterfaceClass, NULL, NULL, NULL, notes))
+        m.disks.push_back({path, ""});
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
     HMODULE setupapi = LoadLibraryA("setupapi.dll");
     GetVolumeNameFn volumeName = kernel ? (GetVolumeNameFn)(void *)GetProcAddress(kernel, "GetVolumeNameForVolumeMountPointA") : NULL;
     GetParentFn parent = setupapi ? (GetParentFn)(void *)GetProcAddress(setupapi, "CM_Get_Parent") : NULL;
     GetDeviceIdFn deviceId = setupapi ? (GetDeviceIdFn)(void *)GetProcAddress(setupapi, "CM_Get_Device_IDA") : NULL;
-    std::vector<DEVINST> instances;
-    std::vector<std::string> paths = InterfacePaths(&kVolumeInterfaceClass, &instances, notes);
+    DeviceIds ids = {parent, deviceId};
+    std::vector<std::string> own, parents;
+    std::vector<std::string> paths = InterfacePaths(&kVolumeInterfaceClass, &ids, &own, &parents, notes);
     for (size_t i = 0; i < paths.size(); ++i) {
-        sim::VolumeInterface v{paths[i], "", "", ""};
+        sim::VolumeInterface v{paths[i], own[i], parents[i], ""};
         char text[MAX_PATH];
-        std::memset(text, 0, sizeof(text));
-        if (deviceId && deviceId(instances[i], text, sizeof(text), 0) == CR_SUCCESS) v.deviceId = text;
-        DEVINST up = 0;
-        std::memset(text, 0, sizeof(text));
-        if (parent && deviceId && parent(&up, instances[i], 0) == CR_SUCCESS &&
-            deviceId(up, text, sizeof(text), 0) == CR_SUCCESS)
-            v.parentId = text;
         std::string point = paths[i] + "\\";
         std::memset(text, 0, sizeof(text));
         if (volumeName && volumeName(point.c_str(), text, sizeof(text))) v.volumeName = text;

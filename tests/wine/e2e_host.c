@@ -12,6 +12,7 @@
 #include <windows.h>
 
 #include <fcntl.h>
+#include <cfgmgr32.h>
 #include <io.h>
 #include <stdio.h>
 #include <string.h>
@@ -248,14 +249,22 @@ int CaptureToFile(const char *file);
 
 /* The autorun CD-ROM volume F: as the library and the capture look for it:
  * the drive's type and its MountedDevices value. */
+static int removableVolume;
+
 static UINT WINAPI FakeGetDriveTypeA(LPCSTR root)
 {
-    if (root && (root[0] == 'C' || root[0] == 'c') && !strcmp(root + 1, ":\\")) return DRIVE_FIXED;
-    if (root && (root[0] == 'F' || root[0] == 'f') && !strcmp(root + 1, ":\\")) return DRIVE_CDROM;
+    if (!root || strlen(root) != 3 || strcmp(root + 1, ":\\")) return DRIVE_NO_ROOT_DIR;
+    char letter = (char)(root[0] & ~0x20);
+    if (letter == 'C') return DRIVE_FIXED;
+    if (letter == 'F' && autorunVolume) return DRIVE_CDROM;
+    if (letter == 'E' && removableVolume) return DRIVE_REMOVABLE;
     return DRIVE_NO_ROOT_DIR;
 }
 
-static DWORD WINAPI FakeGetLogicalDrives(void) { return (1UL << 2) | (1UL << 5); }
+static DWORD WINAPI FakeGetLogicalDrives(void)
+{
+    return (1UL << 2) | (autorunVolume ? 1UL << 5 : 0) | (removableVolume ? 1UL << 4 : 0);
+}
 
 static LONG WINAPI FakeRegQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
                                         LPDWORD length)
@@ -277,14 +286,66 @@ static LONG WINAPI FakeRegQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved,
 }
 
 
-/* mode: "good", "reject" or "autorun" (the disk answers through F:). */
+/* The flash disk's removable volume under E: (mode "volume"). Its interface
+ * is registered in Wine's registry, so SetupAPI lists it and Wine answers
+ * for its own device identifier; its parent, its volume name and the drive
+ * are answered here. */
+#define VOLUME_NAME "\\\\?\\Volume{e0e0e0e0-0000-0000-0000-00000000000e}\\"
+#define PARENT_INSTANCE 0x7E57
+
+static CONFIGRET WINAPI FakeCM_Get_Parent(PDEVINST parent, DEVINST instance, ULONG flags)
+{
+    (void)instance;
+    (void)flags;
+    *parent = PARENT_INSTANCE;
+    return CR_SUCCESS;
+}
+
+static CONFIGRET WINAPI FakeCM_Get_Device_IDA(DEVINST instance, PSTR buffer, ULONG length, ULONG flags)
+{
+    static const char parentId[] = "USBSTOR\\DISK&VEN_GENERIC&PROD_FLASH_DISK&REV_8.01\\7&1A2B3C4D&0";
+    if (instance == PARENT_INSTANCE) {
+        if (length < sizeof(parentId)) return CR_BUFFER_SMALL;
+        memcpy(buffer, parentId, sizeof(parentId));
+        return CR_SUCCESS;
+    }
+    /* Wine's own answer, through the wide call that is not patched. */
+    WCHAR wide[MAX_PATH];
+    CONFIGRET result = CM_Get_Device_IDW(instance, wide, MAX_PATH, flags);
+    if (result != CR_SUCCESS) return result;
+    if (!WideCharToMultiByte(CP_ACP, 0, wide, -1, buffer, (int)length, NULL, NULL)) return CR_BUFFER_SMALL;
+    return CR_SUCCESS;
+}
+
+static BOOL WINAPI FakeGetVolumeNameForVolumeMountPointA(LPCSTR point, LPSTR name, DWORD length)
+{
+    int root = !lstrcmpiA(point, "E:\\");
+    static const char interfacePrefix[] = "\\\\?\\storage#volume#";
+    int volume = !strncmp(point, interfacePrefix, sizeof(interfacePrefix) - 1);
+    if ((!root && !volume) || length < sizeof(VOLUME_NAME)) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return FALSE;
+    }
+    memcpy(name, VOLUME_NAME, sizeof(VOLUME_NAME));
+    return TRUE;
+}
+
+/* mode: "good", "reject", "autorun" (the disk answers through F:), "volume"
+ * (it answers, and has a removable volume under E:) or both, "autorun+volume". */
 static int PatchDisk(const char *mode)
 {
     diskStatus = !strcmp(mode, "reject") ? 0x02 : 0x00;
-    autorunVolume = !strcmp(mode, "autorun");
-    if (autorunVolume && !(PatchIn("kernel32.dll", "GetDriveTypeA", (void *)FakeGetDriveTypeA) &&
-                           PatchIn("kernel32.dll", "GetLogicalDrives", (void *)FakeGetLogicalDrives) &&
-                           PatchIn("advapi32.dll", "RegQueryValueExA", (void *)FakeRegQueryValueExA)))
+    autorunVolume = strstr(mode, "autorun") != NULL;
+    removableVolume = strstr(mode, "volume") != NULL;
+    if ((autorunVolume || removableVolume) &&
+        !(PatchIn("kernel32.dll", "GetDriveTypeA", (void *)FakeGetDriveTypeA) &&
+          PatchIn("kernel32.dll", "GetLogicalDrives", (void *)FakeGetLogicalDrives)))
+        return 0;
+    if (autorunVolume && !PatchIn("advapi32.dll", "RegQueryValueExA", (void *)FakeRegQueryValueExA)) return 0;
+    if (removableVolume && !(PatchIn("setupapi.dll", "CM_Get_Parent", (void *)FakeCM_Get_Parent) &&
+                             PatchIn("setupapi.dll", "CM_Get_Device_IDA", (void *)FakeCM_Get_Device_IDA) &&
+                             PatchIn("kernel32.dll", "GetVolumeNameForVolumeMountPointA",
+                                     (void *)FakeGetVolumeNameForVolumeMountPointA)))
         return 0;
     return Patch("CreateFileA", (void *)FakeCreateFileA) && Patch("DeviceIoControl", (void *)FakeDeviceIoControl);
 }

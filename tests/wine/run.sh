@@ -57,6 +57,23 @@ register_flash_disk() {
   wineserver -w
 } >/dev/null 2>&1
 
+# The flash disk's volume interface, registered the same way: Wine's SetupAPI
+# lists it and answers for its device identifier.
+register_removable_volume() {
+  local disk='USBSTOR#Disk&Ven_Generic&Prod_Flash_Disk&Rev_8.01#7&1a2b3c4d&0#{53f56307-b6bf-11d0-94f2-00a0c91efb8b}'
+  local inst="STORAGE\\Volume\\_??_$disk"
+  local guid='{53f5630d-b6bf-11d0-94f2-00a0c91efb8b}'
+  local classes="HKLM\\System\\CurrentControlSet\\Control\\DeviceClasses\\$guid"
+  local link="##?#STORAGE#Volume#_??_$disk#$guid"
+  local lower
+  lower=$(tr 'A-Z' 'a-z' <<<"storage#volume#_??_$disk")
+  wine reg add "HKLM\\System\\CurrentControlSet\\Enum\\$inst" /v ClassGUID /d '{71a27cdd-812a-11d0-bec7-08002be2092f}' /f
+  wine reg add "$classes\\$link" /v DeviceInstance /d "$inst" /f
+  wine reg add "$classes\\$link\\#" /v SymbolicLink /d "\\\\?\\$lower#$guid" /f
+  wine reg add "$classes\\$link\\#\\Control" /v Linked /t REG_DWORD /d 1 /f
+  wineserver -w
+} >/dev/null 2>&1
+
 # MORVALITH_WINE_SUITES=name runs one suite (suite-name.sh) alone.
 for suite in "$here"/suite-${MORVALITH_WINE_SUITES:-*}.sh; do . "$suite"; done
 

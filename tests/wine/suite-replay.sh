@@ -64,6 +64,25 @@ replay "winxp with a registered flash disk that rejects the command" \
   e2e-host.exe capture capture.json reject -- e2e-host.exe outcome reject -- e2e-host.exe explain reject
 finish
 
+# The flash disk's removable volume under E:, so that GetUSBDriveLetter
+# returns it on the real loader: through the parent's identifier on XP, the
+# volume's own on Windows 7.
+# (Windows 7 binds through the autorun volume F: as well.)
+for version in winxp win7; do
+  mode=volume; [ $version = win7 ] && mode=autorun+volume
+  prefix $version
+  register_flash_disk
+  register_removable_volume
+  replay "$version: the flash disk's removable volume under E:" e2e-host.exe capture capture.json $mode \
+    -- e2e-host.exe outcome $mode -- e2e-host.exe explain $mode
+  if grep -q '^GetUSBDriveLetter: E' <(tr -d '\r' <"$work/real.out"); then
+    passed=$((passed + 1)); echo "ok   $version: GetUSBDriveLetter returns E on the real loader"
+  else
+    failed=$((failed + 1)); echo "FAIL $version: GetUSBDriveLetter on the real loader: $(grep GetUSB "$work/real.out")"
+  fi
+  finish
+done
+
 prefix win7
 register_flash_disk
 replay "win7 with the flash disk's autorun CD-ROM volume" e2e-host.exe capture capture.json autorun \
