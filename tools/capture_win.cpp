@@ -145,8 +145,8 @@ void CaptureDrives(sim::Machine &m)
         d.type = GetDriveTypeA(root);
         char text[MAX_PATH];
         std::memset(text, 0, sizeof(text));
-        // Removable and CD-ROM roots only: asking an empty floppy drive is harmless, but no other kind matters.
-        if (volumeName && (d.type == DRIVE_REMOVABLE || d.type == DRIVE_CDROM) && volumeName(root, text, sizeof(text)))
+        // Local drives only: a network drive's answer can take long and never matters to the library.
+        if (volumeName && d.type != DRIVE_REMOTE && d.type != DRIVE_NO_ROOT_DIR && volumeName(root, text, sizeof(text)))
             d.volumeName = text;
         m.drives[root[0]] = d;
     }

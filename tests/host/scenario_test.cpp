@@ -139,6 +139,14 @@ TEST(Scenario, WrittenMachinesReadBackTheSame)
         EXPECT_TRUE(back == m) << sim::WriteScenario(m);
         EXPECT_EQ(sim::WriteScenario(back), sim::WriteScenario(m));
     }
+    // A capture cut short is refused on one line.
+    std::string text = sim::WriteScenario(full);
+    std::string file = Write("truncated.json", text.substr(0, text.size() / 2));
+    sim::Machine m;
+    std::string error;
+    EXPECT_FALSE(sim::LoadScenario(file, m, error));
+    EXPECT_NE(error.find(file + ": not valid JSON: "), std::string::npos) << error;
+    EXPECT_EQ(error.find('\n'), std::string::npos);
 }
 
 // Files built to exhaust the reader: each is refused on one short line.
