@@ -11,29 +11,8 @@
 #include "description.h"
 
 namespace sim {
-namespace {
 
-using nlohmann::json;
-
-// Limits no real machine comes near; they keep a hostile file from making a
-// run take minutes or exhaust memory.
-constexpr size_t kMaxFileBytes = 4 << 20;
-constexpr size_t kMaxText = 4096;             // one string (paths, names, identifiers)
-constexpr size_t kMaxAnswerBytes = 65536;     // one answer or value
-constexpr size_t kMaxDataBytes = 1 << 20;     // all answers and values together
-constexpr size_t kMaxInterfaces = 1024;       // disks, volumes; devices and values alike
-constexpr size_t kMaxAdapters = 16;
-constexpr size_t kMaxUnits = 256;             // over all adapters
-constexpr size_t kMaxFaults = 1024;
-constexpr long long kMaxDelayMs = 20;
-
-struct FieldError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
-// Text from the file as it may appear in a one-line message: control and
-// non-ASCII bytes escaped, long text cut.
-std::string Shown(const std::string &text, size_t limit = 60)
+std::string Printable(const std::string &text, size_t limit)
 {
     std::string out;
     for (size_t i = 0; i < text.size(); ++i) {
@@ -55,6 +34,28 @@ std::string Shown(const std::string &text, size_t limit = 60)
     }
     return out;
 }
+
+namespace {
+
+using nlohmann::json;
+
+std::string Shown(const std::string &text, size_t limit = 60) { return Printable(text, limit); }
+
+// Limits no real machine comes near; they keep a hostile file from making a
+// run take minutes or exhaust memory.
+constexpr size_t kMaxFileBytes = 4 << 20;
+constexpr size_t kMaxText = 4096;             // one string (paths, names, identifiers)
+constexpr size_t kMaxAnswerBytes = 65536;     // one answer or value
+constexpr size_t kMaxDataBytes = 1 << 20;     // all answers and values together
+constexpr size_t kMaxInterfaces = 1024;       // disks, volumes; devices and values alike
+constexpr size_t kMaxAdapters = 16;
+constexpr size_t kMaxUnits = 256;             // over all adapters
+constexpr size_t kMaxFaults = 1024;
+constexpr long long kMaxDelayMs = 20;
+
+struct FieldError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
 
 size_t dataBytes = 0;  // answer and value bytes read so far from the current file
 
@@ -521,7 +522,7 @@ Machine DefaultMachine()
     ScsiDevice flash;
     std::vector<uint8_t> sector(512);
     for (size_t i = 0; i < sector.size(); ++i) sector[i] = (uint8_t)(i * 7 + 3);
-    flash.answers[0x82] = ScsiAnswer{kGood, sector};
+    flash.answers[0x82] = ScsiAnswer{kGood, sector, {}};
     m.devices["flash"] = flash;
     m.drives['C'] = Drive{kDriveFixed, "\\\\?\\Volume{00000000-0000-0000-0000-00000000000c}\\", ""};
     m.drives['E'] = Drive{kDriveRemovable, "\\\\?\\Volume{6f1e2d3c-4b5a-11e0-9a8b-00000000000e}\\", ""};

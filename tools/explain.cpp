@@ -25,21 +25,7 @@ const char *const kPatterns[] = {"", "\"usbstor#disk&ven_generic\"", "\"usbalcor
                                  "\"usbstor#disk&ven_jetflash\"", "\"usbstor#disk&ven\" with \"8.01\""};
 
 // Text from the machine as it may appear on one line.
-std::string Shown(const std::string &text)
-{
-    std::string out;
-    for (unsigned char c : text) {
-        if (out.size() > 200) return out + "...";
-        if (c < 0x20 || c >= 0x7F) {
-            char hex[8];
-            std::snprintf(hex, sizeof(hex), "\\x%02x", c);
-            out += hex;
-        } else {
-            out += (char)c;
-        }
-    }
-    return out;
-}
+std::string Shown(const std::string &text) { return sim::Printable(text, 200); }
 
 // Runs fn with standard output caught: the library's [LIB] lines.
 std::string CaughtOutput(const std::function<void()> &fn)

@@ -144,6 +144,9 @@ bool LoadScenario(const std::string &file, Machine &m, std::string &error);
 // The machine as a scenario file (JSON text), which LoadScenario reads back
 // as the same machine. Records of a run (requests, calls) are not written.
 std::string WriteScenario(const Machine &m);
+// Text from a description as it may appear on one line of output: control
+// and non-ASCII bytes escaped, text past limit characters cut with "...".
+std::string Printable(const std::string &text, size_t limit);
 // The names of the platform operations the simulated machine implements (the
 // names FailCall and a scenario's faults take).
 const std::set<std::string> &Operations();

@@ -44,35 +44,30 @@ check() {
   fi
 }
 
-# A disk interface registered the way Wine's SetupAPI enumerates it.
+# register_interface <interface class> <device instance> <setup class> <device path>:
+# a device interface registered the way Wine's SetupAPI enumerates it.
+register_interface() {
+  local classes="HKLM\\System\\CurrentControlSet\\Control\\DeviceClasses\\$1"
+  local link="##?#${4#\\\\?\\}"
+  wine reg add "HKLM\\System\\CurrentControlSet\\Enum\\$2" /v ClassGUID /d "$3" /f
+  wine reg add "$classes\\$link" /v DeviceInstance /d "$2" /f
+  wine reg add "$classes\\$link\\#" /v SymbolicLink /d "$4" /f
+  wine reg add "$classes\\$link\\#\\Control" /v Linked /t REG_DWORD /d 1 /f
+  wineserver -w
+} >/dev/null 2>&1
+disk_class='{53f56307-b6bf-11d0-94f2-00a0c91efb8b}'
+flash_disk='usbstor#disk&ven_generic&prod_flash_disk&rev_8.01#7&1a2b3c4d&0#{53f56307-b6bf-11d0-94f2-00a0c91efb8b}'
+# The flash disk, and its removable volume (Wine answers for its own device
+# identifier; the test host answers the rest).
 register_flash_disk() {
-  local inst='USBSTOR\Disk&Ven_Generic&Prod_Flash_Disk&Rev_8.01\7&1a2b3c4d&0'
-  local guid='{53f56307-b6bf-11d0-94f2-00a0c91efb8b}'
-  local classes="HKLM\\System\\CurrentControlSet\\Control\\DeviceClasses\\$guid"
-  local link="##?#USBSTOR#Disk&Ven_Generic&Prod_Flash_Disk&Rev_8.01#7&1a2b3c4d&0#$guid"
-  wine reg add "HKLM\\System\\CurrentControlSet\\Enum\\$inst" /v ClassGUID /d '{4d36e967-e325-11ce-bfc1-08002be10318}' /f
-  wine reg add "$classes\\$link" /v DeviceInstance /d "$inst" /f
-  wine reg add "$classes\\$link\\#" /v SymbolicLink /d "\\\\?\\usbstor#disk&ven_generic&prod_flash_disk&rev_8.01#7&1a2b3c4d&0#$guid" /f
-  wine reg add "$classes\\$link\\#\\Control" /v Linked /t REG_DWORD /d 1 /f
-  wineserver -w
-} >/dev/null 2>&1
-
-# The flash disk's volume interface, registered the same way: Wine's SetupAPI
-# lists it and answers for its device identifier.
+  register_interface "$disk_class" 'USBSTOR\Disk&Ven_Generic&Prod_Flash_Disk&Rev_8.01\7&1a2b3c4d&0' \
+    '{4d36e967-e325-11ce-bfc1-08002be10318}' "\\\\?\\$flash_disk"
+}
 register_removable_volume() {
-  local disk='USBSTOR#Disk&Ven_Generic&Prod_Flash_Disk&Rev_8.01#7&1a2b3c4d&0#{53f56307-b6bf-11d0-94f2-00a0c91efb8b}'
-  local inst="STORAGE\\Volume\\_??_$disk"
-  local guid='{53f5630d-b6bf-11d0-94f2-00a0c91efb8b}'
-  local classes="HKLM\\System\\CurrentControlSet\\Control\\DeviceClasses\\$guid"
-  local link="##?#STORAGE#Volume#_??_$disk#$guid"
-  local lower
-  lower=$(tr 'A-Z' 'a-z' <<<"storage#volume#_??_$disk")
-  wine reg add "HKLM\\System\\CurrentControlSet\\Enum\\$inst" /v ClassGUID /d '{71a27cdd-812a-11d0-bec7-08002be2092f}' /f
-  wine reg add "$classes\\$link" /v DeviceInstance /d "$inst" /f
-  wine reg add "$classes\\$link\\#" /v SymbolicLink /d "\\\\?\\$lower#$guid" /f
-  wine reg add "$classes\\$link\\#\\Control" /v Linked /t REG_DWORD /d 1 /f
-  wineserver -w
-} >/dev/null 2>&1
+  local volume_class='{53f5630d-b6bf-11d0-94f2-00a0c91efb8b}'
+  register_interface "$volume_class" "STORAGE\\Volume\\_??_$(tr 'a-z' 'A-Z' <<<"$flash_disk")" \
+    '{71a27cdd-812a-11d0-bec7-08002be2092f}' "\\\\?\\storage#volume#_??_$flash_disk#$volume_class"
+}
 
 # MORVALITH_WINE_SUITES=name runs one suite (suite-name.sh) alone.
 for suite in "$here"/suite-${MORVALITH_WINE_SUITES:-*}.sh; do . "$suite"; done
