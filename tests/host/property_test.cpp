@@ -477,8 +477,11 @@ std::string CheckSeed(uint32_t seed, int faultRuns)
 
     // Single failures taken from the run's own log.
     std::map<std::string, int> points;
-    for (const std::string &op : run.log)
+    for (const std::string &op : run.log) {
+        // A scenario's faults must be able to name every operation there is.
+        if (!sim::Operations().count(op)) return Describe(seed, op + " is not among the operations a fault may name");
         if (!IsRelease(op)) ++points[op];
+    }
     Rng r(seed ^ 0x9E3779B9u);
     std::vector<std::pair<std::string, int>> all;
     for (const auto &[op, n] : points)
