@@ -53,7 +53,7 @@ static int Run(int argc, char **argv)
     }
     if (explain) return Explain(machine, name, calls);
     sim::Reset(machine);
-    std::printf("machine: %s (Windows %lu.%lu, platform %lu)\n", name.c_str(), machine.major, machine.minor,
+    std::printf("machine: %s (Windows %u.%u, platform %u)\n", name.c_str(), machine.major, machine.minor,
                 machine.platform);
     std::fflush(stdout);
 
