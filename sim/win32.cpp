@@ -327,6 +327,7 @@ FARPROC LookUp(const std::string &module, LPCSTR name)
         return AsFarproc((void *)&GetVolumeNameForVolumeMountPointA);
     if (module == "setupapi.dll" && n == "CM_Get_Parent") return AsFarproc((void *)&CM_Get_Parent);
     if (module == "setupapi.dll" && n == "CM_Get_Device_IDA") return AsFarproc((void *)&CM_Get_Device_IDA);
+    if (module == "user32.dll" && n == "MessageBoxA") return AsFarproc((void *)&MessageBoxA);
     if (module == kVendorModule && n == "VGetUFDProductInfo" && m.vendor.hasEntryPoint)
         return AsFarproc((void *)&VendorGetProductInfo);
     if (module == kAspiModule && !m.aspi.missing.count(n)) {
@@ -340,7 +341,7 @@ bool ModuleInstalled(const std::string &file)
 {
     const Machine &m = P().machine;
     if (m.absentModules.count(file)) return false;
-    if (file == "kernel32.dll" || file == "setupapi.dll") return true;
+    if (file == "kernel32.dll" || file == "setupapi.dll" || file == "user32.dll") return true;
     if (file == kVendorModule) return m.vendor.installed;
     if (file == kAspiModule) return m.aspi.installed;
     return false;

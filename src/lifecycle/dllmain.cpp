@@ -5,6 +5,8 @@
 #include "../transport/passthrough.h"
 #include "state.h"
 
+// Zero when the module is mapped; the Windows build keeps it in .bss (see
+// cmake/windows.cmake), so it takes no room in the file.
 LibraryState g_library;
 
 static int DeviceHandleHeld(void)

@@ -7,11 +7,25 @@
 #include "../platform.h"
 
 typedef int(WINAPI *VendorProductInfoFn)(char driveLetter, char *chipModel, BYTE *productInfo);
+typedef int(WINAPI *MessageBoxFn)(HWND owner, LPCSTR text, LPCSTR caption, UINT style);
 
 const DWORD kLetterBufferSize = 260;
 const DWORD kProductInfoSize = 268;
 const DWORD kKeyOffset = 202;
 const DWORD kKeySize = 32;
+
+// USER32 is loaded only to show a failure: a console host should not pay for
+// loading and initialising it at every start for a box it almost never sees.
+// Never called from DllMain, so the loader lock is not held here. If the box
+// cannot be shown, the caller's failure result stands all the same.
+static void ShowErrorBox(LPCSTR text)
+{
+    HMODULE user32 = LoadLibraryA("user32.dll");
+    if (!user32) return;
+    MessageBoxFn messageBox = (MessageBoxFn)(void *)GetProcAddress(user32, "MessageBoxA");
+    if (messageBox) messageBox(NULL, text, "Error", MB_OK);
+    FreeLibrary(user32);
+}
 
 extern "C" char MORVALITH_CDECL GetUSBDriveLetter(void)
 {
@@ -32,12 +46,12 @@ extern "C" int MORVALITH_STDCALL GetIDKey(unsigned char *key)
     char chipModel[260] = "<tag>ChipsbankCBM2076";
     HMODULE vendor = LoadLibraryA("Vendor\\VendorUFDAPI.dll");
     if (!vendor) {
-        MessageBoxA(NULL, "Load VendorUFDAPI.dll failed!", "Error", MB_OK);
+        ShowErrorBox("Load VendorUFDAPI.dll failed!");
         return 0;
     }
     VendorProductInfoFn getProductInfo = (VendorProductInfoFn)(void *)GetProcAddress(vendor, "VGetUFDProductInfo");
     if (!getProductInfo) {
-        MessageBoxA(NULL, "Load Dll Error!", "Error", MB_OK);
+        ShowErrorBox("Load Dll Error!");
         return 0;
     }
     // Zeroed so that a vendor call that claims success without writing the

@@ -146,6 +146,48 @@ TEST(Exports, AMissingEntryPointShowsTheOtherBox)
     ExpectErrorBox(sim::MessageBoxes()[0], "Load Dll Error!");
 }
 
+// USER32 is not imported: it is loaded for the box and released at once, and
+// a box that cannot be shown leaves the failure result as it was.
+TEST(Exports, TheErrorBoxLoadsUser32OnlyForItsMomentAndFailsQuietlyWithoutIt)
+{
+    struct Road {
+        const char *what;
+        bool vendorInstalled;
+        const char *text;
+    };
+    for (const Road &road : {Road{"no vendor library", false, "Load VendorUFDAPI.dll failed!"},
+                             Road{"no entry point", true, "Load Dll Error!"}}) {
+        int user32Load = 0;  // which LoadLibraryA is user32's, from the run that shows the box
+        for (const char *lack : {"", "module", "entry point", "load fails"}) {
+            SCOPED_TRACE(std::string(road.what) + ", user32 lacks: " + lack);
+            sim::Machine m = sim::DefaultMachine();
+            m.vendor.installed = road.vendorInstalled;
+            m.vendor.hasEntryPoint = false;
+            if (!std::strcmp(lack, "module")) m.absentModules.insert("user32.dll");
+            if (!std::strcmp(lack, "entry point")) m.missingEntryPoints["user32.dll"].insert("MessageBoxA");
+            Boot(m);
+            if (!std::strcmp(lack, "load fails")) sim::FailCall("LoadLibraryA", user32Load);
+            sim::TraceCalls(true);
+            Guarded key;
+            EXPECT_EQ(GetIDKey(key.Key()), 0);
+            sim::TraceCalls(false);
+            EXPECT_TRUE(key.Untouched());
+            if (!*lack) {
+                ASSERT_EQ(sim::MessageBoxes().size(), 1u);
+                ExpectErrorBox(sim::MessageBoxes()[0], road.text);
+                user32Load = sim::CallCount("LoadLibraryA");
+            } else {
+                EXPECT_TRUE(sim::MessageBoxes().empty());
+            }
+            std::string lastLoad;
+            for (const std::string &line : sim::Trace())
+                if (line.rfind("LoadLibraryA(", 0) == 0) lastLoad = line.substr(0, line.find(" ="));
+            EXPECT_EQ(lastLoad, "LoadLibraryA(\"user32.dll\")") << "loaded after the vendor library failed";
+            EXPECT_EQ(sim::ModuleReferences("user32.dll"), 0) << "released after the box";
+        }
+    }
+}
+
 TEST(Exports, AFailingVendorCallReturnsZeroWithoutABox)
 {
     for (int result : {1, -1, 0x7F}) {

@@ -5,6 +5,8 @@
  *   e2e-host call [--pending]
  *                      load, call both exports checking the stack pointer,
  *                      unload, and whether WNASPI32 went with it
+ *   e2e-host boxes     load with a removable volume under E: and call GetIDKey,
+ *                      printing each message box it shows (and closing it)
  *   e2e-host scsi good|reject
  *                      Wine has no SCSI pass-through: answer CreateFileA and
  *                      DeviceIoControl for the flash disk in this process,
@@ -374,6 +376,45 @@ static int Outcome(const char *mode)
     return 0;
 }
 
+/* Message boxes as the user sees them: a CBT hook reads the caption and the
+ * text of each box as it is activated, and answers OK. */
+static HHOOK boxHook;
+
+static LRESULT CALLBACK BoxWatch(int code, WPARAM wParam, LPARAM lParam)
+{
+    char kind[16] = "";
+    static HWND last;
+    if (code == HCBT_ACTIVATE && GetClassNameA((HWND)wParam, kind, sizeof(kind)) && !strcmp(kind, "#32770") &&
+        (HWND)wParam != last) {
+        HWND box = last = (HWND)wParam;
+        char caption[128] = "", text[256] = "";
+        GetWindowTextA(box, caption, sizeof(caption));
+        GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
+        printf("message box \"%s\": %s [%s]\n", caption, text, GetDlgItem(box, IDOK) ? "OK" : "no OK button");
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    }
+    return CallNextHookEx(boxHook, code, wParam, lParam);
+}
+
+static int Boxes(void)
+{
+    if (!PatchDisk("volume")) return 1;
+    boxHook = SetWindowsHookExA(WH_CBT, BoxWatch, NULL, GetCurrentThreadId());
+    fflush(stdout);
+    HMODULE m = LoadLibraryA("Morvalith.dll");
+    fflush(stdout);
+    if (!m || !boxHook) {
+        printf("load: %s\n", m ? "no hook" : "refused");
+        return 1;
+    }
+    int(__stdcall * keyFn)(unsigned char *) = (int(__stdcall *)(unsigned char *))(void *)GetProcAddress(m, "GetIDKey");
+    unsigned char key[32];
+    printf("GetIDKey: %d\n", keyFn(key));
+    FreeLibrary(m);
+    UnhookWindowsHookEx(boxHook);
+    return 0;
+}
+
 /* morvalith-probe.exe --explain behind the stand-ins: the live capture
  * explained on the simulated machine, then the real DLL. */
 int ExplainLive(void);
@@ -399,11 +440,12 @@ int main(int argc, char **argv)
     _setmode(_fileno(stdout), _O_BINARY);
     if (argc >= 2 && !strcmp(argv[1], "exports")) return Exports();
     if (argc >= 2 && !strcmp(argv[1], "version")) return Version();
+    if (argc >= 2 && !strcmp(argv[1], "boxes")) return Boxes();
     if (argc >= 2 && !strcmp(argv[1], "call")) return Call(argc >= 3 && !strcmp(argv[2], "--pending"));
     if (argc >= 3 && !strcmp(argv[1], "scsi")) return Scsi(!strcmp(argv[2], "reject"));
     if (argc >= 3 && !strcmp(argv[1], "outcome")) return Outcome(argv[2]);
     if (argc >= 3 && !strcmp(argv[1], "explain")) return ExplainBehindStandIns(argv[2]);
     if (argc >= 4 && !strcmp(argv[1], "capture")) return PatchDisk(argv[3]) ? CaptureToFile(argv[2]) : 1;
-    fprintf(stderr, "usage: e2e-host exports|version|call [--pending]|scsi good|reject|outcome|explain MODE|capture FILE MODE (MODE: good, reject, autorun)\n");
+    fprintf(stderr, "usage: e2e-host exports|version|boxes|call [--pending]|scsi good|reject|outcome|explain MODE|capture FILE MODE (MODE: good, reject, autorun)\n");
     return 2;
 }

@@ -1,0 +1,100 @@
+#!/usr/bin/env python3
+"""Checks that a PE32 file starts on the Windows releases it claims: every
+function it imports by name must be among the exports of that release's
+system DLL (one name a line in FLOOR/<release>/<dll>.txt).
+
+usage: pe_floor.py FLOOR BINARY RELEASE...
+
+Prints one line per finding and exits 1 when any import is missing or taken by
+ordinal. Imports from a DLL with no list for a release are listed, not failed:
+nothing records what that release's DLL exported."""
+import os
+import struct
+import sys
+
+
+def imports(path):
+    """(dll, name or None, ordinal or None) for every import of a PE32 file."""
+    data = open(path, "rb").read()
+    if data[:2] != b"MZ":
+        raise ValueError("not a PE file")
+    pe = struct.unpack_from("<I", data, 0x3C)[0]
+    if data[pe:pe + 4] != b"PE\0\0":
+        raise ValueError("not a PE file")
+    count = struct.unpack_from("<H", data, pe + 6)[0]
+    optional_size = struct.unpack_from("<H", data, pe + 20)[0]
+    optional = pe + 24
+    if struct.unpack_from("<H", data, optional)[0] != 0x10B:
+        raise ValueError("not PE32")
+    import_rva = struct.unpack_from("<I", data, optional + 104)[0]
+    sections = []
+    for i in range(count):
+        s = optional + optional_size + 40 * i
+        vsize, va, rawsize, raw = struct.unpack_from("<IIII", data, s + 8)
+        sections.append((va, max(vsize, rawsize), raw))
+
+    def offset(rva):
+        for va, size, raw in sections:
+            if va <= rva < va + size:
+                return raw + rva - va
+        raise ValueError("rva %x outside every section" % rva)
+
+    def text(rva):
+        o = offset(rva)
+        return data[o:data.index(b"\0", o)].decode("ascii")
+
+    found = []
+    if import_rva == 0:
+        return found
+    d = offset(import_rva)
+    while True:
+        lookup, _, _, name_rva, thunk = struct.unpack_from("<IIIII", data, d)
+        if name_rva == 0:
+            break
+        dll = text(name_rva)
+        t = offset(lookup or thunk)
+        while True:
+            entry = struct.unpack_from("<I", data, t)[0]
+            if entry == 0:
+                break
+            if entry & 0x80000000:
+                found.append((dll, None, entry & 0xFFFF))
+            else:
+                found.append((dll, text(entry + 2), None))
+            t += 4
+        d += 20
+    return found
+
+
+def main():
+    if len(sys.argv) < 4:
+        sys.exit(__doc__.split("\n\n")[1])
+    floor, binary, releases = sys.argv[1], sys.argv[2], sys.argv[3:]
+    shown = os.path.basename(binary)
+    try:
+        table = imports(binary)
+    except (OSError, ValueError, struct.error) as e:
+        print("FAIL %s: cannot be read: %s" % (shown, e))
+        return 1
+    bad = 0
+    for release in releases:
+        lists = {}
+        for dll, name, ordinal in table:
+            key = dll.lower().removesuffix(".dll")
+            if key not in lists:
+                path = os.path.join(floor, release, key + ".txt")
+                lists[key] = set(open(path).read().split()) if os.path.exists(path) else None
+                if lists[key] is None:
+                    print("note %s: %s: no list of %s's exports; its imports are not checked" % (shown, release, dll))
+            if name is None:
+                bad += 1
+                print("FAIL %s: %s: %s imported by ordinal %d" % (shown, release, dll, ordinal))
+            elif lists[key] is None:
+                print("note %s: %s: unchecked %s!%s" % (shown, release, dll, name))
+            elif name not in lists[key]:
+                bad += 1
+                print("FAIL %s: %s: %s lacks %s" % (shown, release, dll, name))
+    return 1 if bad else 0
+
+
+sys.exit(main())
