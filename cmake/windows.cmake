@@ -2,6 +2,13 @@
 # programs that load it under a real Win32 loader.
 enable_language(RC)
 
+# Every shipped binary starts on Windows 98 SE and on Windows 2000/XP (the
+# import-floor check in tests/windows proves it). The SDK headers are held to
+# NT 5.0, so that a call of a newer system fails to compile; a newer call worth
+# having is resolved at run time with a fallback.
+set(MORVALITH_FLOOR_DEFINES -D_WIN32_WINNT=0x0500 -DWINVER=0x0500)
+add_compile_options(${MORVALITH_FLOOR_DEFINES})
+
 # The version block is made from the project version.
 configure_file(src/lifecycle/version.rc.in ${CMAKE_BINARY_DIR}/version.rc @ONLY)
 add_library(Morvalith SHARED ${LIBRARY_SOURCES} ${CMAKE_BINARY_DIR}/version.rc)
@@ -68,15 +75,17 @@ file(CREATE_LINK ${NLOHMANN_JSON_DIR}/nlohmann ${CMAKE_BINARY_DIR}/json-include/
 # morvalith-sim.exe: the host build's probe (the library on the simulated
 # machine, and its explanation) built for Windows, so that
 # morvalith-probe.exe --explain can explain the live machine it captures.
-# The simulated machine finishes ASPI requests on threads of the C++
-# library, which needs MinGW's POSIX thread model; the simulated calls take
-# names of their own there (see sim/include/win32.h).
-find_program(MINGW_CXX_POSIX NAMES i686-w64-mingw32-g++-posix REQUIRED)
-set(SIM_EXE_SOURCES tools/probe.cpp tools/explain.cpp sim/win32.cpp sim/scenario.cpp ${LIBRARY_SOURCES})
+# The win32 thread model: the simulated machine's one background thread is a
+# plain CreateThread (sim/os.cpp); the POSIX model's thread library would
+# import calls that Windows 98 and XP lack. The simulated calls take names of
+# their own there (see sim/include/win32.h).
+find_program(MINGW_CXX_WIN32 NAMES i686-w64-mingw32-g++-win32 i686-w64-mingw32-g++ REQUIRED)
+set(SIM_EXE_SOURCES tools/probe.cpp tools/explain.cpp sim/win32.cpp sim/scenario.cpp sim/os.cpp ${LIBRARY_SOURCES})
 list(TRANSFORM SIM_EXE_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/ OUTPUT_VARIABLE SIM_EXE_PATHS)
 file(GLOB SIM_EXE_HEADERS ${CMAKE_SOURCE_DIR}/sim/include/*.h ${CMAKE_SOURCE_DIR}/src/*/*.h ${CMAKE_SOURCE_DIR}/tools/*.h)
 add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/morvalith-sim.exe
-    COMMAND ${MINGW_CXX_POSIX} -std=c++20 -O2 -s -static -DMORVALITH_SIMULATED -DMORVALITH_STATIC
+    COMMAND ${MINGW_CXX_WIN32} -std=c++20 -O2 -s -static ${MORVALITH_FLOOR_DEFINES} -ffunction-sections
+            -fdata-sections -Wl,--gc-sections -DMORVALITH_SIMULATED -DMORVALITH_STATIC
             -I${CMAKE_SOURCE_DIR}/sim/include -I${CMAKE_SOURCE_DIR}/src -I${CMAKE_SOURCE_DIR}/include
             -I${CMAKE_SOURCE_DIR}/tools -I${CMAKE_BINARY_DIR}/json-include ${SIM_EXE_PATHS}
             -o ${CMAKE_BINARY_DIR}/morvalith-sim.exe
@@ -88,7 +97,10 @@ add_custom_target(morvalith-sim ALL DEPENDS ${CMAKE_BINARY_DIR}/morvalith-sim.ex
 add_executable(morvalith-probe tools/probe_win.cpp tools/capture_win.cpp sim/scenario.cpp)
 target_include_directories(morvalith-probe PRIVATE sim/include tools ${CMAKE_BINARY_DIR}/json-include)
 target_link_libraries(morvalith-probe PRIVATE morvalith_code setupapi advapi32)
-target_link_options(morvalith-probe PRIVATE -static-libgcc -static-libstdc++ -s)
+# Unused sections dropped: what the C++ runtime does not need stays out of
+# the import table.
+target_compile_options(morvalith-probe PRIVATE -ffunction-sections -fdata-sections)
+target_link_options(morvalith-probe PRIVATE -static-libgcc -static-libstdc++ -Wl,--gc-sections -s)
 
 install(TARGETS Morvalith RUNTIME DESTINATION bin ARCHIVE DESTINATION lib)
 install(FILES src/lifecycle/Morvalith.def DESTINATION lib)

@@ -1,8 +1,12 @@
 // Machines described in JSON scenario files, and the built-in default.
-#include <cstdio>
-#include <filesystem>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <cstdint>
-#include <fstream>
+#include <cstdio>
+#include <cstring>
 #include <sstream>
 #include <stdexcept>
 
@@ -38,6 +42,13 @@ std::string Printable(const std::string &text, size_t limit)
 namespace {
 
 using nlohmann::json;
+using ordered = nlohmann::ordered_json;
+
+std::string Lower(std::string s)
+{
+    for (char &c : s) c = (char)std::tolower((unsigned char)c);
+    return s;
+}
 
 std::string Shown(const std::string &text, size_t limit = 60) { return Printable(text, limit); }
 
@@ -52,10 +63,141 @@ constexpr size_t kMaxAdapters = 16;
 constexpr size_t kMaxUnits = 256;             // over all adapters
 constexpr size_t kMaxFaults = 1024;
 constexpr long long kMaxDelayMs = 20;
+constexpr size_t kMaxDepth = 32;              // nesting of arrays and objects
+// Disk interfaces times volume interfaces: the drive-letter search walks the
+// volumes once per matching disk, so this, not each count, bounds its work.
+constexpr size_t kMaxDiskVolumePairs = 16384;
+
+// Strings are bytes (Windows' ANSI code page), JSON text is UTF-8: a string
+// that is not valid UTF-8 is written behind this mark, with every byte below
+// 0x20 or above 0x7E and '%' as %XX. Plain text stays as it is, so files
+// without the mark read as before.
+const std::string kBytesMark = "%bytes%";
 
 struct FieldError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
+
+bool ValidUtf8(const std::string &s)
+{
+    for (size_t i = 0; i < s.size();) {
+        unsigned char c = (unsigned char)s[i];
+        size_t n = c < 0x80 ? 0 : (c >> 5) == 0x6 ? 1 : (c >> 4) == 0xE ? 2 : (c >> 3) == 0x1E ? 3 : 9;
+        if (n == 9 || i + n >= s.size() + (n ? 0 : 1)) return false;
+        unsigned long cp = n == 0 ? c : c & (0x3F >> n);
+        for (size_t k = 1; k <= n; ++k) {
+            unsigned char t = (unsigned char)s[i + k];
+            if ((t & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (t & 0x3F);
+        }
+        // Overlong forms, surrogates and code points past U+10FFFF are not UTF-8.
+        static const unsigned long least[] = {0, 0x80, 0x800, 0x10000};
+        if (cp < least[n] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) return false;
+        i += n + 1;
+    }
+    return true;
+}
+
+std::string EncodedText(const std::string &s)
+{
+    if (ValidUtf8(s) && s.compare(0, kBytesMark.size(), kBytesMark) != 0) return s;
+    std::string out = kBytesMark;
+    for (unsigned char c : s) {
+        if (c < 0x20 || c > 0x7E || c == '%') {
+            char hex[4];
+            std::snprintf(hex, sizeof(hex), "%%%02X", c);
+            out += hex;
+        } else {
+            out += (char)c;
+        }
+    }
+    return out;
+}
+
+// false when the text behind the mark is not well formed.
+bool DecodedText(const std::string &s, std::string &out)
+{
+    if (s.compare(0, kBytesMark.size(), kBytesMark) != 0) {
+        out = s;
+        return true;
+    }
+    out.clear();
+    for (size_t i = kBytesMark.size(); i < s.size(); ++i) {
+        if (s[i] != '%') {
+            out += s[i];
+            continue;
+        }
+        if (i + 2 >= s.size() || !std::isxdigit((unsigned char)s[i + 1]) || !std::isxdigit((unsigned char)s[i + 2]))
+            return false;
+        out += (char)std::stoi(s.substr(i + 1, 2), nullptr, 16);
+        i += 2;
+    }
+    return true;
+}
+
+// Every string and key of a written document, through EncodedText.
+void EncodeAll(ordered &v)
+{
+    if (v.is_string()) {
+        v = EncodedText(v.get<std::string>());
+    } else if (v.is_array()) {
+        for (ordered &item : v) EncodeAll(item);
+    } else if (v.is_object()) {
+        ordered out = ordered::object();
+        for (auto it = v.begin(); it != v.end(); ++it) {
+            ordered item = it.value();
+            EncodeAll(item);
+            out[EncodedText(it.key())] = std::move(item);
+        }
+        v = std::move(out);
+    }
+}
+
+// The reverse, on a document read; where names where a string went wrong.
+void DecodeAll(json &v, const std::string &where)
+{
+    std::string text;
+    if (v.is_string()) {
+        if (!DecodedText(v.get_ref<const std::string &>(), text))
+            throw FieldError(where + ": a malformed " + kBytesMark + " escape");
+        v = text;
+    } else if (v.is_array()) {
+        for (size_t i = 0; i < v.size(); ++i) DecodeAll(v[i], where + "[" + std::to_string(i) + "]");
+    } else if (v.is_object()) {
+        json out = json::object();
+        for (auto it = v.begin(); it != v.end(); ++it) {
+            std::string shownKey = where + "." + Shown(it.key());
+            if (!DecodedText(it.key(), text)) throw FieldError(shownKey + ": a malformed " + kBytesMark + " escape");
+            if (out.contains(text)) throw FieldError(shownKey + ": names the same as another key");
+            json item = it.value();
+            DecodeAll(item, shownKey);
+            out[text] = std::move(item);
+        }
+        v = std::move(out);
+    }
+}
+
+// How deep arrays and objects nest, read before parsing, so that a file of
+// millions of brackets is refused at the cost of one pass.
+size_t NestingDepth(const std::string &text, size_t stopAt)
+{
+    size_t depth = 0, deepest = 0;
+    bool inString = false;
+    for (size_t i = 0; i < text.size() && deepest <= stopAt; ++i) {
+        char c = text[i];
+        if (inString) {
+            if (c == '\\') ++i;
+            else if (c == '"') inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            deepest = std::max(deepest, ++depth);
+        } else if ((c == ']' || c == '}') && depth) {
+            --depth;
+        }
+    }
+    return deepest;
+}
 
 size_t dataBytes = 0;  // answer and value bytes read so far from the current file
 
@@ -351,6 +493,10 @@ void Read(const Field &root, Machine &m)
             m.volumes.push_back(volume);
         }
     }
+    if (m.disks.size() * m.volumes.size() > kMaxDiskVolumePairs)
+        root.Wrong(std::to_string(m.disks.size()) + " disk interfaces by " + std::to_string(m.volumes.size()) +
+                   " volume interfaces: more than " + std::to_string(kMaxDiskVolumePairs) +
+                   " pairs (the drive-letter search walks every volume for every disk)");
     if (root.Has("drives")) {
         Field drives = root["drives"];
         for (auto it = drives.Object().begin(); it != drives.Object().end(); ++it) {
@@ -368,8 +514,16 @@ void Read(const Field &root, Machine &m)
     if (root.Has("extraDriveBits")) m.extraDriveBits = (uint32_t)root["extraDriveBits"].Integer(0, 0xFFFFFFFF);
     if (root.Has("mountedDevices")) {
         Field values = root["mountedDevices"];
+        std::map<std::string, std::string> lowered;
         for (auto it = values.Object().begin(); it != values.Object().end(); ++it) {
             if (it.key().size() > kMaxText) values.Member(it.key(), it.value()).Wrong("name too long");
+            // Registry value names are case-insensitive: no machine holds two
+            // that differ only in case.
+            auto [first, added] = lowered.emplace(Lower(it.key()), it.key());
+            if (!added)
+                values.Member(it.key(), it.value())
+                    .Wrong("\"" + Shown(first->second) + "\" and \"" + Shown(it.key()) +
+                           "\" differ only in case (registry names are case-insensitive)");
             m.mountedDevices[it.key()] = Data(values.Member(it.key(), it.value()));
         }
     }
@@ -441,29 +595,98 @@ void Read(const Field &root, Machine &m)
 
 }  // namespace
 
+std::string FileErrorReason(int error)
+{
+    switch (error) {
+    case ENOENT: return "does not exist";
+    case EACCES:
+    case EPERM: return "access denied";
+    case EISDIR: return "is a folder";
+    case ENOSPC: return "the disk is full";
+    case EROFS: return "the disk is read-only";
+    default: return std::string("cannot be used (") + std::strerror(error) + ")";
+    }
+}
+
+// Plain C files, not the C++ library's filesystem or streams: the Windows
+// builds of the tools must start on Windows 98, whose C runtime lacks the
+// calls those bring.
+bool ReadWholeFile(const std::string &file, size_t limit, std::string &text, std::string &why)
+{
+    struct stat status;
+    if (stat(file.c_str(), &status) != 0) {
+        why = FileErrorReason(errno);
+        return false;
+    }
+    if (S_ISDIR(status.st_mode)) {
+        why = "is a folder";
+        return false;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        why = "cannot be read (not a file)";
+        return false;
+    }
+    if ((unsigned long long)status.st_size > limit) {
+        why = "larger than " + std::to_string(limit) + " bytes";
+        return false;
+    }
+    FILE *in = std::fopen(file.c_str(), "rb");
+    if (!in) {
+        why = FileErrorReason(errno);
+        return false;
+    }
+    text.clear();
+    char buffer[65536];
+    size_t n;
+    // The file may grow between stat and read: the limit holds regardless.
+    while ((n = std::fread(buffer, 1, sizeof(buffer), in)) > 0 && text.size() <= limit) text.append(buffer, n);
+    bool failed = std::ferror(in) != 0;
+    std::fclose(in);
+    if (failed) why = "cannot be read";
+    else if (text.size() > limit) why = "larger than " + std::to_string(limit) + " bytes";
+    else return true;
+    return false;
+}
+
+std::string VersionNote(const Machine &m, const char *program)
+{
+    if (!m.trueMajor) return "";
+    char line[320];
+    bool older = m.major < m.trueMajor || (m.major == m.trueMajor && m.minor < m.trueMinor);
+    bool newer = m.major > m.trueMajor || (m.major == m.trueMajor && m.minor > m.trueMinor);
+    // Windows 8.1 and later tell a program without a manifest 6.2; any other
+    // older version is a compatibility mode set for the program.
+    bool manifest = older && m.major == 6 && m.minor == 2;
+    const char *why = manifest ? "without a compatibility manifest is told"
+                      : older  ? "runs in a compatibility mode and is told"
+                      : newer  ? "is told a newer version by a compatibility setting (no manifest is missing):"
+                               : nullptr;
+    if (why)
+        std::snprintf(line, sizeof(line),
+                      "the true version is %u.%u build %u: %s %s %u.%u, and the library follows what %s is told",
+                      m.trueMajor, m.trueMinor, m.trueBuild, program, why, m.major, m.minor, program);
+    else
+        std::snprintf(line, sizeof(line), "the true version is the one %s is told", program);
+    return line;
+}
+
 bool LoadScenario(const std::string &file, Machine &m, std::string &error)
 {
     const std::string shown = Shown(file, 200);
     // Nothing may escape: a scenario is input from the field.
     try {
-        std::error_code ec;
-        if (!std::filesystem::is_regular_file(file, ec)) {
-            error = shown + ": cannot be read (not a file)";
+        std::string text, why;
+        if (!ReadWholeFile(file, kMaxFileBytes, text, why)) {
+            error = shown + ": " + why;
             return false;
         }
-        auto size = std::filesystem::file_size(file, ec);
-        if (ec || size > kMaxFileBytes) {
-            error = shown + ": " + (ec ? "cannot be read" : "larger than " + std::to_string(kMaxFileBytes) + " bytes");
-            return false;
-        }
-        std::ifstream in(file, std::ios::binary);
-        if (!in) {
-            error = shown + ": cannot be read";
+        if (NestingDepth(text, kMaxDepth) > kMaxDepth) {
+            error = shown + ": nested deeper than " + std::to_string(kMaxDepth) + " levels";
             return false;
         }
         json document;
         try {
-            document = json::parse(in);
+            document = json::parse(text);
         } catch (const json::exception &e) {
             // Past the library's own "[json.exception...] " tag.
             std::string what = e.what();
@@ -475,6 +698,7 @@ bool LoadScenario(const std::string &file, Machine &m, std::string &error)
         Machine loaded;
         dataBytes = 0;
         try {
+            DecodeAll(document, "scenario");
             Read(Field{document, "scenario"}, loaded);
         } catch (const FieldError &e) {
             error = shown + ": " + e.what();
@@ -542,7 +766,6 @@ Machine DefaultMachine()
 namespace sim {
 namespace {
 
-using ordered = nlohmann::ordered_json;
 
 std::string HexText(const std::vector<uint8_t> &bytes)
 {
@@ -698,7 +921,10 @@ std::string WriteScenario(const Machine &m)
         for (const auto &[op, n] : m.faults) faults.push_back(ordered{{"operation", op}, {"call", n}});
         root["faults"] = faults;
     }
-    return root.dump(2) + "\n";
+    EncodeAll(root);
+    // Every string is valid UTF-8 now; replacing stays as the last guard so
+    // that writing can never throw.
+    return root.dump(2, ' ', false, ordered::error_handler_t::replace) + "\n";
 }
 
 }  // namespace sim

@@ -3,15 +3,13 @@
 // so that a test can prove every resource came back.
 #include <algorithm>
 #include <cctype>
-#include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
-#include <thread>
+#include <unordered_map>
 
 #include "machine.h"
+#include "os.h"
 
 namespace sim {
 namespace {
@@ -55,7 +53,13 @@ struct Process {
     std::vector<FileOpen> opens;
     std::vector<IoctlRecord> ioctls;
     std::vector<std::string> trace;
+    // Present volume interfaces by lower-cased path, for the mount-point
+    // lookup that the drive-letter search makes per drive and disk.
+    std::unordered_map<std::string, size_t> volumeIndex;
     bool tracing = false;
+    bool traced = false;     // the last call went into the trace
+    size_t traceLeftOut = 0; // calls past the trace's cap
+    size_t logLeftOut = 0;   // calls past the log's cap
     bool failed = false;  // the current call failed through Fail()
     DWORD lastError = 0;
 };
@@ -66,15 +70,18 @@ Process &P()
     return *process;
 }
 
-std::mutex eventMutex;
-std::condition_variable eventSignalled;
 // At most one request finishes in the background at a time: a new one first
-// waits for the last, so any number of units takes one thread.
-std::thread completion;
+// waits for the last, so any number of units takes one thread. One lock
+// guards the objects that thread touches.
 
 const GUID kDiskClass = {0x53F56307, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
 const GUID kVolumeClass = {0x53F5630D, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
 const uintptr_t kProcessHeap = 0x00150000;
+// Caps on what a run keeps: far above what any machine the reader accepts
+// needs for the library's own calls, so that a hostile machine cannot make
+// the record itself the cost.
+const size_t kMaxCallLog = 1 << 20;
+const size_t kMaxTrace = 1 << 16;
 // Device instances: disks from 1, volumes from 0x100000, their parents from
 // 0x200000; distinct for any number of interfaces a scenario may hold.
 const DEVINST kVolumeInstanceBase = 0x100000, kParentInstanceBase = 0x200000;
@@ -89,7 +96,8 @@ std::string Lower(std::string s)
 bool Enter(const char *operation)
 {
     Process &p = P();
-    p.log.push_back(operation);
+    if (p.log.size() < kMaxCallLog) p.log.push_back(operation);
+    else ++p.logLeftOut;
     int n = ++p.calls[operation];
     auto it = p.faults.find(operation);
     return it != p.faults.end() && it->second.count(n) != 0;
@@ -123,19 +131,32 @@ std::string ModuleFileName(LPCSTR name)
 const std::string kVendorModule = "vendor\\vendorufdapi.dll";
 const std::string kAspiModule = "wnaspi32.dll";
 
+bool SameNoCase(const std::string &a, const std::string &b)
+{
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::tolower((unsigned char)a[i]) != std::tolower((unsigned char)b[i])) return false;
+    return true;
+}
+
 const VolumeInterface *VolumeByPath(const std::string &path)
 {
-    for (const VolumeInterface &v : P().machine.volumes)
-        if (v.present && Lower(v.path) == Lower(path)) return &v;
+    const std::vector<VolumeInterface> &volumes = P().machine.volumes;
+    auto it = P().volumeIndex.find(Lower(path));
+    // A test may change the machine after Reset: the index is only a hint.
+    if (it != P().volumeIndex.end() && it->second < volumes.size() && volumes[it->second].present &&
+        SameNoCase(volumes[it->second].path, path))
+        return &volumes[it->second];
+    for (const VolumeInterface &v : volumes)
+        if (v.present && SameNoCase(v.path, path)) return &v;
     return nullptr;
 }
 
 void SignalEvent(void *handle)
 {
-    std::lock_guard<std::mutex> lock(eventMutex);
+    sim::os::Guard lock;
     auto it = P().objects.find((uintptr_t)handle);
     if (it != P().objects.end() && it->second.kind == Kind::Event) it->second.signalled = true;
-    eventSignalled.notify_all();
 }
 
 }  // namespace
@@ -144,7 +165,7 @@ void SignalEvent(void *handle)
 
 void Settle()
 {
-    if (completion.joinable()) completion.join();
+    sim::os::JoinBackground();
 }
 
 void Reset(const Machine &m)
@@ -155,6 +176,8 @@ void Reset(const Machine &m)
     p = Process();
     p.machine = m;
     for (const auto &fault : m.faults) p.faults[fault.first].insert(fault.second);
+    for (size_t i = 0; i < m.volumes.size(); ++i)
+        if (m.volumes[i].present) p.volumeIndex.emplace(Lower(m.volumes[i].path), i);
 }
 
 Machine &Current() { return P().machine; }
@@ -171,13 +194,15 @@ const std::vector<FileOpen> &FileOpens() { return P().opens; }
 const std::vector<IoctlRecord> &Ioctls() { return P().ioctls; }
 void TraceCalls(bool on) { P().tracing = on; }
 const std::vector<std::string> &Trace() { return P().trace; }
+size_t TraceLeftOut() { return P().traceLeftOut; }
+size_t CallLogLeftOut() { return P().logLeftOut; }
 
 
 Resources Held()
 {
     Process &p = P();
     Resources r;
-    std::lock_guard<std::mutex> lock(eventMutex);
+    sim::os::Guard lock;
     for (const auto &o : p.objects) {
         ++r.handles;
         if (o.second.kind == Kind::Event) ++r.events;
@@ -301,8 +326,8 @@ DWORD __cdecl AspiSendCommand(void *request)
         }
         srb[1] = SS_PENDING;
         Settle();
-        completion = std::thread([srb, answer, delay] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+        sim::os::StartBackground([srb, answer, delay] {
+            sim::os::SleepMs(delay);
             FinishExec(srb, answer);
         });
         return SS_PENDING;
@@ -407,7 +432,7 @@ static HANDLE WINAPI Impl_CreateFileA(LPCSTR name, DWORD, DWORD, LPSECURITY_ATTR
     std::string path = Lower(name), device;
     bool found = false;
     for (const DiskInterface &d : m.disks) {
-        if (Lower(d.path) == path && !d.opens.empty() && d.present) {
+        if (!d.opens.empty() && d.present && SameNoCase(d.path, path)) {
             if (d.openError) return Fail(d.openError, INVALID_HANDLE_VALUE);
             device = d.opens;
             found = true;
@@ -424,7 +449,7 @@ static HANDLE WINAPI Impl_CreateFileA(LPCSTR name, DWORD, DWORD, LPSECURITY_ATTR
     }
     if (!found) return Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
     uintptr_t h = NewHandle();
-    std::lock_guard<std::mutex> lock(eventMutex);
+    sim::os::Guard lock;
     P().objects[h] = Object{Kind::File, device};
     return (HANDLE)h;
 }
@@ -432,7 +457,7 @@ static HANDLE WINAPI Impl_CreateFileA(LPCSTR name, DWORD, DWORD, LPSECURITY_ATTR
 static BOOL WINAPI Impl_CloseHandle(HANDLE handle)
 {
     if (Enter("CloseHandle")) return Fail(ERROR_GEN_FAILURE, FALSE);
-    std::lock_guard<std::mutex> lock(eventMutex);
+    sim::os::Guard lock;
     if (!P().objects.erase((uintptr_t)handle)) {
         ++P().badReleases;
         return Fail(ERROR_INVALID_HANDLE, FALSE);
@@ -585,7 +610,7 @@ static HANDLE WINAPI Impl_CreateEventA(LPSECURITY_ATTRIBUTES, BOOL manualReset, 
     // Only what the library needs: unnamed manual-reset events.
     if (!manualReset || name) return Fail(ERROR_NOT_SUPPORTED, (HANDLE) nullptr);
     uintptr_t h = NewHandle();
-    std::lock_guard<std::mutex> lock(eventMutex);
+    sim::os::Guard lock;
     P().objects[h] = Object{Kind::Event, "", initialState != FALSE};
     return (HANDLE)h;
 }
@@ -600,16 +625,21 @@ static BOOL WINAPI Impl_SetEvent(HANDLE event)
 static DWORD WINAPI Impl_WaitForSingleObject(HANDLE handle, DWORD milliseconds)
 {
     if (Enter("WaitForSingleObject")) return Fail(ERROR_GEN_FAILURE, WAIT_FAILED);
-    std::unique_lock<std::mutex> lock(eventMutex);
-    auto signalled = [&] {
+    auto state = [&] {  // 0 not signalled, 1 signalled, -1 not an event
+        sim::os::Guard lock;
         auto it = P().objects.find((uintptr_t)handle);
-        return it == P().objects.end() || it->second.kind != Kind::Event || it->second.signalled;
+        if (it == P().objects.end() || it->second.kind != Kind::Event) return -1;
+        return it->second.signalled ? 1 : 0;
     };
-    auto it = P().objects.find((uintptr_t)handle);
-    if (it == P().objects.end() || it->second.kind != Kind::Event) return Fail(ERROR_INVALID_HANDLE, WAIT_FAILED);
+    if (state() < 0) return Fail(ERROR_INVALID_HANDLE, WAIT_FAILED);
     // An infinite wait that nobody will end would hang the test run: give up loudly.
-    auto limit = std::chrono::milliseconds(milliseconds == INFINITE ? 30000 : milliseconds);
-    if (eventSignalled.wait_for(lock, limit, signalled)) return WAIT_OBJECT_0;
+    unsigned long limit = milliseconds == INFINITE ? 30000 : milliseconds;
+    unsigned long long start = sim::os::NowMs();
+    for (;;) {
+        if (state() != 0) return WAIT_OBJECT_0;  // signalled, or closed meanwhile
+        if ((unsigned long)(sim::os::NowMs() - start) >= limit) break;
+        sim::os::SleepMs(1);
+    }
     if (milliseconds == INFINITE) {
         std::fprintf(stderr, "sim: an infinite wait on an event that is never signalled\n");
         std::abort();
@@ -640,7 +670,7 @@ static LONG WINAPI Impl_RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD res
     const auto &values = P().machine.mountedDevices;
     auto it = values.end();
     for (auto v = values.begin(); v != values.end(); ++v)
-        if (valueName && Lower(v->first) == Lower(valueName)) it = v;
+        if (valueName && SameNoCase(v->first, valueName)) it = v;
     if (it == values.end()) return ERROR_FILE_NOT_FOUND;
     DWORD size = (DWORD)it->second.size();
     if (type) *type = REG_BINARY;
@@ -844,10 +874,14 @@ template <typename F, typename... A> auto Traced(const char *op, F call, A... ar
     Process &p = P();
     p.failed = false;
     auto result = call();
-    if (p.tracing) {
+    p.traced = false;
+    if (p.tracing && p.trace.size() >= kMaxTrace) {
+        ++p.traceLeftOut;
+    } else if (p.tracing) {
         std::string line = std::string(op) + "(" + Args(args...) + ") = " + Arg(result);
         if (p.failed) line += " [error " + std::to_string(p.lastError) + "]";
         p.trace.push_back(line);
+        p.traced = true;
     }
     return result;
 }
@@ -894,7 +928,7 @@ BOOL WINAPI GetVolumeNameForVolumeMountPointA(LPCSTR m, LPSTR v, DWORD n)
 {
     BOOL result = Traced("GetVolumeNameForVolumeMountPointA",
                          [&] { return Impl_GetVolumeNameForVolumeMountPointA(m, v, n); }, m, (void *)v, n);
-    if (result && P().tracing) P().trace.back() += " -> " + Arg(v);
+    if (result && P().traced) P().trace.back() += " -> " + Arg(v);
     return result;
 }
 HMODULE WINAPI LoadLibraryA(LPCSTR n) { return Traced("LoadLibraryA", [&] { return Impl_LoadLibraryA(n); }, n); }
@@ -928,7 +962,7 @@ LONG WINAPI RegQueryValueExA(HKEY k, LPCSTR n, LPDWORD r, LPDWORD t, LPBYTE d, L
     DWORD given = l ? *l : 0;
     LONG result = Traced("RegQueryValueExA", [&] { return Impl_RegQueryValueExA(k, n, r, t, d, l); }, (void *)k, n,
                          (void *)r, (void *)t, (void *)d, given);
-    if (P().tracing && l) P().trace.back() += " -> length " + std::to_string(*l);
+    if (P().traced && l) P().trace.back() += " -> length " + std::to_string(*l);
     return result;
 }
 LONG WINAPI RegCloseKey(HKEY k) { return Traced("RegCloseKey", [&] { return Impl_RegCloseKey(k); }, (void *)k); }
@@ -949,8 +983,8 @@ BOOL WINAPI SetupDiGetDeviceInterfaceDetailA(HDEVINFO s, PSP_DEVICE_INTERFACE_DA
     BOOL result = Traced("SetupDiGetDeviceInterfaceDetailA",
                          [&] { return Impl_SetupDiGetDeviceInterfaceDetailA(s, d, detail, size, req, info); }, s,
                          (void *)d, (void *)detail, size, (void *)req, (void *)info);
-    if (P().tracing && result && detail) P().trace.back() += " -> " + Arg(detail->DevicePath);
-    else if (P().tracing && req) P().trace.back() += " -> required " + std::to_string(*req);
+    if (P().traced && result && detail) P().trace.back() += " -> " + Arg(detail->DevicePath);
+    else if (P().traced && req) P().trace.back() += " -> required " + std::to_string(*req);
     return result;
 }
 BOOL WINAPI SetupDiDestroyDeviceInfoList(HDEVINFO s)
@@ -960,13 +994,13 @@ BOOL WINAPI SetupDiDestroyDeviceInfoList(HDEVINFO s)
 CONFIGRET WINAPI CM_Get_Parent(PDEVINST p, DEVINST i, ULONG f)
 {
     CONFIGRET result = Traced("CM_Get_Parent", [&] { return Impl_CM_Get_Parent(p, i, f); }, (void *)p, i, f);
-    if (P().tracing && result == CR_SUCCESS) P().trace.back() += " -> " + Arg(*p);
+    if (P().traced && result == CR_SUCCESS) P().trace.back() += " -> " + Arg(*p);
     return result;
 }
 CONFIGRET WINAPI CM_Get_Device_IDA(DEVINST i, PSTR b, ULONG n, ULONG f)
 {
     CONFIGRET result = Traced("CM_Get_Device_IDA", [&] { return Impl_CM_Get_Device_IDA(i, b, n, f); }, i, (void *)b, n, f);
-    if (P().tracing && result == CR_SUCCESS) P().trace.back() += " -> " + Arg(b);
+    if (P().traced && result == CR_SUCCESS) P().trace.back() += " -> " + Arg(b);
     return result;
 }
 int WINAPI MessageBoxA(HWND w, LPCSTR t, LPCSTR c, UINT u)

@@ -51,5 +51,56 @@ for f in "$tmp/overflow.json" "$tmp/newline.json" "$tmp"; do
   fi
   done
 done
+# Output is printable ASCII whatever the machine holds: a device path with
+# terminal escapes (a title change, a screen clear), UTF-8 and Latin-1
+# names, and a file name with an escape of its own.
+odd="$tmp/odd"$'\e]0;title\a'".json"
+cat >"$odd" <<'JSON'
+{"os": "winxp",
+ "disks": [{"path": "\\\\?\\usbstor#disk&ven_generic&prod_flash_disk&rev_8.01#7&\u001b]0;pwned\u0007\u001b[2j\u00e9&0#{53f56307}", "opens": "d"}],
+ "devices": {"d": {"answers": {"0x82": {"length": 512}}}},
+ "volumes": [{"path": "\\\\?\\v\u001b[2J", "deviceId": "\u001b[2J",
+              "parentId": "USBSTOR\\X\\7&\u001b]0;PWNED\u0007\u001b[2J\u00e9&0", "volumeName": "%bytes%%E9\u00e9"}],
+ "drives": {"E": {"type": "removable", "volumeName": "%bytes%%E9\u00e9"}}}
+JSON
+for mode in "" --explain "--explain --calls"; do
+  n=$((n + 1))
+  out=$("$probe" $mode "$odd" 2>&1); rc=$?
+  if [ "$rc" != 0 ] || LC_ALL=C grep -q '[^ -~]' <<<"$out" || ! grep -q '^GetUSBDriveLetter: E' <<<"$out"; then
+    echo "FAIL printable output ($mode): exit $rc"; LC_ALL=C grep -n '[^ -~]' <<<"$out" | head -3 | cat -v; failed=$((failed + 1))
+  fi
+done
+
+# Work and output stay bounded on the largest machine the reader accepts:
+# 1024 disks sharing one instance token by 16 volumes that all hold it.
+big="$tmp/big.json"
+bs='\\'  # one JSON-escaped backslash
+{
+  printf '{"os": "winxp", "devices": {"d": {"answers": {"0x82": {"length": 512}}}}, "disks": ['
+  for i in $(seq 1024); do
+    [ "$i" = 1 ] || printf ','
+    printf '{"path": "%s%s?%susbstor#disk&ven_generic&prod_flash_disk&rev_8.01#7&aa01&0#{53f56307}", "opens": "d"}' "$bs" "$bs" "$bs"
+  done
+  printf '], "volumes": ['
+  for i in $(seq 16); do
+    [ "$i" = 1 ] || printf ','
+    printf '{"path": "v%d", "deviceId": "V", "parentId": "USBSTOR%sX%s7&AA01&0", "volumeName": "Volume{%d}"}' "$i" "$bs" "$bs" "$i"
+  done
+  printf '], "drives": {'
+  i=0; for letter in D E F G H I J K L M N O P Q R S; do
+    i=$((i + 1)); [ "$i" = 1 ] || printf ','
+    printf '"%s": {"type": "removable", "volumeName": "Volume{%d}"}' "$letter" "$i"
+  done
+  printf '}}'
+} >"$big"
+for mode in "" "--explain --calls"; do
+  n=$((n + 1))
+  timeout 20 "$probe" $mode "$big" >"$tmp/big.out" 2>&1; rc=$?
+  lines=$(wc -l <"$tmp/big.out")
+  if [ "$rc" != 0 ] || [ "$lines" -gt 100000 ] || ! grep -q '^GetUSBDriveLetter: D' "$tmp/big.out"; then
+    echo "FAIL the largest machine ($mode): exit $rc, $lines lines"; head -3 "$tmp/big.out"; failed=$((failed + 1))
+  fi
+done
+
 echo "$((n - failed)) passed, $failed failed"
 [ "$failed" -eq 0 ]

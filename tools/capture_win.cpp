@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -364,25 +365,35 @@ void CaptureMachine(sim::Machine &m, std::string &notes)
 
 // --capture FILE: the machine as the library would see it, for the host
 // build's probe to replay and explain.
-static int WriteCapture(const char *file, bool quiet)
+static int WriteCaptureOrThrow(const char *file, bool quiet)
 {
     sim::Machine m;
     std::string notes;
     CaptureMachine(m, notes);
     std::string text = sim::WriteScenario(m);
+    // Windows reports a folder as access denied: say what it is.
+    DWORD attributes = GetFileAttributesA(file);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        fprintf(stderr, "morvalith-probe: %s: cannot be written: is a folder\n", sim::Printable(file, 200).c_str());
+        return 2;
+    }
     FILE *out = fopen(file, "wb");
-    if (!out || fwrite(text.data(), 1, text.size(), out) != text.size() || fclose(out) != 0) {
-        fprintf(stderr, "morvalith-probe: %s: cannot be written\n", file);
+    int error = out ? 0 : errno;
+    if (out) {
+        if (fwrite(text.data(), 1, text.size(), out) != text.size()) error = errno ? errno : EIO;
+        if (fclose(out) != 0 && !error) error = errno ? errno : EIO;
+    }
+    if (error) {
+        fprintf(stderr, "morvalith-probe: %s: cannot be written: %s\n", sim::Printable(file, 200).c_str(),
+                sim::FileErrorReason(error).c_str());
         return 2;
     }
     if (quiet) return 0;
     printf("capture: wrote %s (%u bytes)\n", file, (unsigned)text.size());
     printf("  Windows %u.%u build %u, platform %u, as GetVersionExA reports it to this program\n", m.major, m.minor,
            m.build, m.platform);
-    if (m.trueMajor && (m.trueMajor != m.major || m.trueMinor != m.minor))
-        printf("  the true version is %u.%u build %u: a program without a compatibility manifest is told %u.%u, "
-               "and the library follows what its host is told\n",
-               m.trueMajor, m.trueMinor, m.trueBuild, m.major, m.minor);
+    std::string note = sim::VersionNote(m, "a program");
+    if (!note.empty()) printf("  %s\n", note.c_str());
     printf("  %u disk interfaces, %u volume interfaces, %u drives, %u MountedDevices values\n",
            (unsigned)m.disks.size(), (unsigned)m.volumes.size(), (unsigned)m.drives.size(),
            (unsigned)m.mountedDevices.size());
@@ -404,6 +415,19 @@ static int WriteCapture(const char *file, bool quiet)
     return 0;
 }
 
+
+// Nothing may escape a capture: the field tool ends with one line instead.
+static int WriteCapture(const char *file, bool quiet)
+{
+    try {
+        return WriteCaptureOrThrow(file, quiet);
+    } catch (const std::exception &e) {
+        fprintf(stderr, "morvalith-probe: the capture failed: %s\n", sim::Printable(e.what(), 200).c_str());
+    } catch (...) {
+        fprintf(stderr, "morvalith-probe: the capture failed\n");
+    }
+    return 2;
+}
 
 extern "C" int CaptureToFile(const char *file) { return WriteCapture(file, false); }
 

@@ -57,20 +57,24 @@ void Lines(const std::string &text, const char *indent)
     while (start < text.size()) {
         size_t end = text.find('\n', start);
         if (end == std::string::npos) end = text.size();
-        std::printf("%s%s\n", indent, text.substr(start, end - start).c_str());
+        std::printf("%s%s\n", indent, Shown(text.substr(start, end - start)).c_str());
         start = end + 1;
     }
 }
 
-size_t traced = 0;
+size_t traced = 0, leftOut = 0;
 void Calls(bool calls)
 {
     const auto &trace = sim::Trace();
     if (calls && traced < trace.size()) {
         std::printf("  platform calls:\n");
-        for (size_t i = traced; i < trace.size(); ++i) std::printf("    %s\n", trace[i].c_str());
+        for (size_t i = traced; i < trace.size(); ++i) std::printf("    %s\n", sim::Printable(trace[i], 1000).c_str());
     }
+    if (calls && sim::TraceLeftOut() > leftOut)
+        std::printf("    ... %zu more platform calls not shown (the trace keeps the first %zu)\n",
+                    sim::TraceLeftOut() - leftOut, trace.size());
     traced = trace.size();
+    leftOut = sim::TraceLeftOut();
 }
 
 const char *StatusName(uint8_t status)
@@ -184,16 +188,34 @@ void ExplainDisks(const sim::Machine &m)
     }
 }
 
-void ExplainLetters(const sim::Machine &m)
+// The drive mask of each disk that yields letters, from a run of its own
+// made before the reported one: the explanation makes no call of its own on
+// the process it reports, so a fault falls where the host meets it.
+std::vector<DWORD> FreshMasks(const sim::Machine &m)
+{
+    sim::Reset(m);
+    std::vector<DWORD> masks(m.disks.size(), 0);
+    for (size_t i = 0; i < m.disks.size(); ++i) {
+        char token[kInstanceTokenSize];
+        if (m.disks[i].present &&
+            DiskInstanceToken(m.disks[i].path.c_str(), kLetterTokens[0], kLetterTokens[1], kLetterTokens[2], token))
+            masks[i] = GetInstanceDriveMask(token);
+    }
+    sim::Settle();
+    return masks;
+}
+
+void ExplainLetters(const sim::Machine &m, const std::vector<DWORD> &masks)
 {
     std::printf("drive letters (disks whose path holds \"usbstor\", \"disk\" and \"_8.01\"):\n");
     bool parent = VolumeMatchedThroughParent(m.major);
     bool any = false;
-    for (const sim::DiskInterface &d : m.disks) {
+    for (size_t i = 0; i < m.disks.size(); ++i) {
+        const sim::DiskInterface &d = m.disks[i];
         char token[kInstanceTokenSize];
-        if (!d.present || !DiskInstanceToken(d.path.c_str(), "usbstor", "disk", "_8.01", token)) continue;
+        if (!d.present || !DiskInstanceToken(d.path.c_str(), kLetterTokens[0], kLetterTokens[1], kLetterTokens[2], token)) continue;
         any = true;
-        std::printf("  %s: instance token \"%s\"\n", Shown(d.path).c_str(), token);
+        std::printf("  %s: instance token \"%s\"\n", Shown(d.path).c_str(), Shown(token).c_str());
         for (const sim::VolumeInterface &v : m.volumes) {
             if (!v.present) continue;
             const std::string &source = parent ? v.parentId : v.deviceId;
@@ -210,9 +232,7 @@ void ExplainLetters(const sim::Machine &m)
                         v.volumeName.empty() ? "(no volume name)" : Shown(v.volumeName).c_str(),
                         letters.empty() ? "no letter" : letters.c_str());
         }
-        sim::TraceCalls(false);
-        DWORD mask = GetInstanceDriveMask(token);
-        sim::TraceCalls(true);
+        DWORD mask = masks[i];
         std::string letters;
         for (int n = 0; n < 26; ++n)
             if (mask & (1UL << n)) letters += std::string(letters.empty() ? "" : " ") + (char)('A' + n) + ":";
@@ -250,17 +270,15 @@ void ExplainAspi(const sim::Machine &m)
 
 int Explain(const sim::Machine &m, const std::string &name, bool calls)
 {
+    const std::vector<DWORD> masks = FreshMasks(m);
     sim::Reset(m);
     sim::TraceCalls(true);
-    traced = 0;
-    std::printf("machine: %s\n", name.c_str());
+    traced = leftOut = 0;
+    std::printf("machine: %s\n", Shown(name).c_str());
     std::printf("  Windows %lu.%lu build %lu, platform %lu, as GetVersionExA reports it to the host\n",
                 (unsigned long)m.major, (unsigned long)m.minor, (unsigned long)m.build, (unsigned long)m.platform);
-    if (m.trueMajor && (m.trueMajor != m.major || m.trueMinor != m.minor))
-        std::printf("  the true version is %lu.%lu build %lu: a host without a compatibility manifest is told %lu.%lu, "
-                    "and the library follows what the host is told\n",
-                    (unsigned long)m.trueMajor, (unsigned long)m.trueMinor, (unsigned long)m.trueBuild,
-                    (unsigned long)m.major, (unsigned long)m.minor);
+    std::string note = sim::VersionNote(m, "a host");
+    if (!note.empty()) std::printf("  %s\n", note.c_str());
 
     HINSTANCE self = (HINSTANCE)0x10000000;
     BOOL loaded = FALSE;
@@ -291,7 +309,7 @@ int Explain(const sim::Machine &m, const std::string &name, bool calls)
     else Lines(lines, "  ");
 
     if (loaded) {
-        ExplainLetters(m);
+        ExplainLetters(m, masks);
         std::string output;
         char letter = 0;
         output = CaughtOutput([&] { letter = GetUSBDriveLetter(); });
@@ -309,8 +327,8 @@ int Explain(const sim::Machine &m, const std::string &name, bool calls)
         for (const sim::VendorCall &c : sim::Current().vendor.calls)
             std::printf("  VGetUFDProductInfo('%c', \"ChipsbankCBM2076\") returned %d\n", c.letter, m.vendor.result);
         for (size_t i = boxes; i < sim::MessageBoxes().size(); ++i)
-            std::printf("  message box \"%s\": %s\n", sim::MessageBoxes()[i].caption.c_str(),
-                        sim::MessageBoxes()[i].text.c_str());
+            std::printf("  message box \"%s\": %s\n", Shown(sim::MessageBoxes()[i].caption).c_str(),
+                        Shown(sim::MessageBoxes()[i].text).c_str());
         Calls(calls);
         std::printf("GetIDKey: %d%s\n", ok, ok ? " (the 32-byte key is not shown)" : "");
     }

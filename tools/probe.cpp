@@ -23,7 +23,8 @@ static void ShowMessageBoxes(size_t from)
 {
     const auto &boxes = sim::MessageBoxes();
     for (size_t i = from; i < boxes.size(); ++i)
-        std::printf("message box \"%s\": %s [OK]\n", boxes[i].caption.c_str(), boxes[i].text.c_str());
+        std::printf("message box \"%s\": %s [OK]\n", sim::Printable(boxes[i].caption, 200).c_str(),
+                    sim::Printable(boxes[i].text, 200).c_str());
 }
 
 static int Run(int argc, char **argv)
@@ -52,9 +53,18 @@ static int Run(int argc, char **argv)
         name = file;
     }
     if (explain) return Explain(machine, name, calls);
+
+    // Every letter the disks yield, from a run of its own: the run reported
+    // below is exactly one host's (the attach, one GetUSBDriveLetter, one
+    // GetIDKey, the detach), so that faults fall where a host meets them.
     sim::Reset(machine);
-    std::printf("machine: %s (Windows %u.%u, platform %u)\n", name.c_str(), machine.major, machine.minor,
-                machine.platform);
+    char letters[260] = {};
+    int count = CollectDriveLetters(kLetterTokens[0], kLetterTokens[1], kLetterTokens[2], letters, sizeof(letters));
+    sim::Settle();
+
+    sim::Reset(machine);
+    std::printf("machine: %s (Windows %u.%u, platform %u)\n", sim::Printable(name, 200).c_str(), machine.major,
+                machine.minor, machine.platform);
     std::fflush(stdout);
 
     HINSTANCE self = (HINSTANCE)0x10000000;
@@ -64,8 +74,6 @@ static int Run(int argc, char **argv)
     else std::printf("load: Morvalith.dll refused to load (error %lu, a DLL initialization routine failed)\n",
                      (unsigned long)ERROR_DLL_INIT_FAILED);
 
-    char letters[260] = {};
-    int count = CollectDriveLetters("usbstor", "disk", "_8.01", letters, sizeof(letters));
     std::printf("collected letters (%d):", count);
     for (int i = 0; i < 260 && letters[i]; ++i) std::printf(" %c", letters[i]);
     std::printf("\n");

@@ -144,6 +144,16 @@ bool LoadScenario(const std::string &file, Machine &m, std::string &error);
 // The machine as a scenario file (JSON text), which LoadScenario reads back
 // as the same machine. Records of a run (requests, calls) are not written.
 std::string WriteScenario(const Machine &m);
+// Reads a whole file of at most limit bytes; otherwise says why in plain
+// words ("does not exist", "access denied", "is a folder", ...).
+bool ReadWholeFile(const std::string &file, size_t limit, std::string &text, std::string &why);
+// How the version a program is told stands to the true one, on one line
+// (program: "a host", "a program"): told an older one (no compatibility
+// manifest), a newer one (a compatibility mode), or the truth. Empty when the
+// true version is not known.
+std::string VersionNote(const Machine &m, const char *program);
+// The plain-words reason for a C library error number.
+std::string FileErrorReason(int error);
 // Text from a description as it may appear on one line of output: control
 // and non-ASCII bytes escaped, text past limit characters cut with "...".
 std::string Printable(const std::string &text, size_t limit);

@@ -71,6 +71,9 @@ const std::vector<IoctlRecord> &Ioctls();
 // result, one line each.
 void TraceCalls(bool on);
 const std::vector<std::string> &Trace();
+// Calls past the caps of the trace and of the call log, counted only.
+size_t TraceLeftOut();
+size_t CallLogLeftOut();
 
 // Finishes outstanding background completions (joins their threads).
 void Settle();

@@ -3,6 +3,10 @@
 
 const DWORD kInstanceTokenSize = 64;
 
+// The drive-letter search's test of a disk path (bus, class, revision): a
+// disk yields letters only when its path holds all three.
+const char *const kLetterTokens[3] = {"usbstor", "disk", "_8.01"};
+
 // Copies the text between one character past the first revisionToken and
 // the first "#{" into token (kInstanceTokenSize bytes, zero-filled first).
 // Returns 0, token all zero, when the path has no such text or it would not

@@ -1,6 +1,7 @@
 // Behaviours at the edges: near misses, boundaries, absent devices, values
 // and answers that could be misread from leftovers, and the exact calls a
 // device sees. Each table row names what would break.
+#include "discovery/locator.h"
 #include "discovery/resolver.h"
 #include "harness.h"
 #include "morvalith.h"
@@ -193,6 +194,42 @@ TEST(Edges, EachMountedDeviceValueIsJudgedOnItsOwnBytes)
         DetachLibrary();
         EXPECT_TRUE(NothingHeld()) << r.why;
     }
+}
+
+// Three behaviours a deliberately broken library would otherwise get past:
+// each case below fails when its rule is broken.
+TEST(Edges, TheTextEndsAtItsValueTheFoldingReachesZAndAnEmptyPathIsPassedOver)
+{
+    // A short value is judged on its own bytes even straight after a longer
+    // one: called back to back, the text of the first is left in the frame
+    // where the second's is built, so only the terminator keeps them apart.
+    std::vector<uint8_t> longer = sim::Utf16("\\??\\SCSI#CdRom&Ven_Generic&Prod_X#xxxxxxxxxxxxxxxxautorun"),
+                         shorter = sim::Utf16("\\??\\Disk");
+    int first = MountedDeviceIsAutorun(longer.data(), (DWORD)longer.size());
+    int second = MountedDeviceIsAutorun(shorter.data(), (DWORD)shorter.size());
+    EXPECT_EQ(first, 0) << "no \"disk\"";
+    EXPECT_EQ(second, 0) << "no \"autorun\" of its own";
+
+    // Every letter up to Z folds: a serial number ending in Z still finds
+    // its volume.
+    char id[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ\\[`az{";
+    NormaliseDeviceId(id);
+    EXPECT_STREQ(id, "abcdefghijklmnopqrstuvwxyz#[`az{");
+    sim::Machine m = XpWithFlashDisk();
+    m.disks[0].path = FlashDiskPath("7&az19&0");
+    m.volumes.push_back({"\\\\?\\storage#removablemedia#8&1&0&rm" + std::string(kVolumeClassSuffix),
+                         "STORAGE\\RemovableMedia\\8&1&0&RM",
+                         "USBSTOR\\Disk&Ven_Generic&Prod_Flash_Disk&Rev_8.01\\7&AZ19&0", "\\\\?\\Volume{z}\\"});
+    m.drives['G'] = sim::Drive{DRIVE_REMOVABLE, "\\\\?\\Volume{z}\\", ""};
+    Boot(m);
+    EXPECT_EQ(GetUSBDriveLetter(), 'G') << "serial number ending in Z";
+
+    // A disk interface with an empty path is passed over, and the search
+    // goes on to the disks after it.
+    m.disks.insert(m.disks.begin(), {"", ""});
+    Boot(m);
+    EXPECT_EQ(GetUSBDriveLetter(), 'G') << "after a disk with an empty path";
+    EXPECT_TRUE(NothingHeld());
 }
 
 // ---- empty answers ---------------------------------------------------------------

@@ -293,6 +293,10 @@ static LONG WINAPI FakeRegQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved,
  * for its own device identifier; its parent, its volume name and the drive
  * are answered here. */
 #define VOLUME_NAME "\\\\?\\Volume{e0e0e0e0-0000-0000-0000-00000000000e}\\"
+/* The same length, with bytes of an ANSI code page that are not UTF-8 (a
+ * capture must write and replay them). */
+#define VOLUME_NAME_LATIN1 "\\\\?\\Volume{e0e0e0e0-0000-0000-0000-00000000000\xe9}\\"
+static const char *volumeName = VOLUME_NAME;
 #define PARENT_INSTANCE 0x7E57
 
 static CONFIGRET WINAPI FakeCM_Get_Parent(PDEVINST parent, DEVINST instance, ULONG flags)
@@ -328,7 +332,7 @@ static BOOL WINAPI FakeGetVolumeNameForVolumeMountPointA(LPCSTR point, LPSTR nam
         SetLastError(ERROR_FILE_NOT_FOUND);
         return FALSE;
     }
-    memcpy(name, VOLUME_NAME, sizeof(VOLUME_NAME));
+    memcpy(name, volumeName, sizeof(VOLUME_NAME));
     return TRUE;
 }
 
@@ -339,6 +343,7 @@ static int PatchDisk(const char *mode)
     diskStatus = !strcmp(mode, "reject") ? 0x02 : 0x00;
     autorunVolume = strstr(mode, "autorun") != NULL;
     removableVolume = strstr(mode, "volume") != NULL;
+    if (strstr(mode, "latin1")) volumeName = VOLUME_NAME_LATIN1;
     if ((autorunVolume || removableVolume) &&
         !(PatchIn("kernel32.dll", "GetDriveTypeA", (void *)FakeGetDriveTypeA) &&
           PatchIn("kernel32.dll", "GetLogicalDrives", (void *)FakeGetLogicalDrives)))

@@ -80,6 +80,17 @@ for version in winxp win7; do
   else
     failed=$((failed + 1)); echo "FAIL $version: GetUSBDriveLetter on the real loader: $(grep GetUSB "$work/real.out")"
   fi
+  # A volume name in the ANSI code page, not UTF-8: written, read back and
+  # replayed as the same bytes.
+  if [ $version = winxp ]; then
+    replay "winxp: a volume name that is not UTF-8" e2e-host.exe capture capture.json volume+latin1 \
+      -- e2e-host.exe outcome volume+latin1 -- e2e-host.exe explain volume+latin1
+    if grep -q '^GetUSBDriveLetter: E' "$work/replay.out" && grep -q '%bytes%' "$app/capture.json"; then
+      passed=$((passed + 1)); echo "ok   winxp: the replay finds E under that name"
+    else
+      failed=$((failed + 1)); echo "FAIL winxp: the replay of a name that is not UTF-8: $(grep GetUSB "$work/replay.out")"
+    fi
+  fi
   finish
 done
 
