@@ -57,6 +57,7 @@ struct Process {
     // lookup that the drive-letter search makes per drive and disk.
     std::unordered_map<std::string, size_t> volumeIndex;
     bool tracing = false;
+    std::vector<InjectedFailure> injected;
     bool traced = false;     // the last call went into the trace
     size_t traceLeftOut = 0; // calls past the trace's cap
     size_t logLeftOut = 0;   // calls past the log's cap
@@ -100,7 +101,9 @@ bool Enter(const char *operation)
     else ++p.logLeftOut;
     int n = ++p.calls[operation];
     auto it = p.faults.find(operation);
-    return it != p.faults.end() && it->second.count(n) != 0;
+    bool fail = it != p.faults.end() && it->second.count(n) != 0;
+    if (fail) p.injected.push_back({operation, n, p.log.size() + p.logLeftOut - 1});
+    return fail;
 }
 
 template <typename T> T Fail(DWORD error, T result)
@@ -195,6 +198,7 @@ const std::vector<IoctlRecord> &Ioctls() { return P().ioctls; }
 void TraceCalls(bool on) { P().tracing = on; }
 const std::vector<std::string> &Trace() { return P().trace; }
 size_t TraceLeftOut() { return P().traceLeftOut; }
+const std::vector<InjectedFailure> &InjectedFailures() { return P().injected; }
 size_t CallLogLeftOut() { return P().logLeftOut; }
 
 

@@ -25,7 +25,7 @@ const char *const kPatterns[] = {"", "\"usbstor#disk&ven_generic\"", "\"usbalcor
                                  "\"usbstor#disk&ven_jetflash\"", "\"usbstor#disk&ven\" with \"8.01\""};
 
 // Text from the machine as it may appear on one line.
-std::string Shown(const std::string &text) { return sim::Printable(text, 200); }
+std::string Shown(const std::string &text, size_t limit = 200) { return sim::Printable(text, limit); }
 
 // Runs fn with standard output caught: the library's [LIB] lines.
 std::string CaughtOutput(const std::function<void()> &fn)
@@ -62,19 +62,25 @@ void Lines(const std::string &text, const char *indent)
     }
 }
 
-size_t traced = 0, leftOut = 0;
-void Calls(bool calls)
+// Where each step of the host's run ended in the trace, and how many of its
+// calls fell past the trace's cap.
+struct Mark {
+    size_t traced = 0, leftOut = 0, calls = 0;
+};
+Mark Now() { return {sim::Trace().size(), sim::TraceLeftOut(), sim::CallLog().size() + sim::CallLogLeftOut()}; }
+
+// Prints the platform calls of one step: from the mark before it to its own.
+void Calls(bool calls, Mark from, Mark to)
 {
     const auto &trace = sim::Trace();
-    if (calls && traced < trace.size()) {
+    if (calls && from.traced < to.traced) {
         std::printf("  platform calls:\n");
-        for (size_t i = traced; i < trace.size(); ++i) std::printf("    %s\n", sim::Printable(trace[i], 1000).c_str());
+        for (size_t i = from.traced; i < to.traced; ++i)
+            std::printf("    %s\n", sim::Printable(trace[i], 1000).c_str());
     }
-    if (calls && sim::TraceLeftOut() > leftOut)
+    if (calls && to.leftOut > from.leftOut)
         std::printf("    ... %zu more platform calls not shown (the trace keeps the first %zu)\n",
-                    sim::TraceLeftOut() - leftOut, trace.size());
-    traced = trace.size();
-    leftOut = sim::TraceLeftOut();
+                    to.leftOut - from.leftOut, trace.size());
 }
 
 const char *StatusName(uint8_t status)
@@ -266,23 +272,284 @@ void ExplainAspi(const sim::Machine &m)
             std::printf("  vendor read 0x82 sent to adapter %u target %u lun %u\n", srb[2], srb[8], srb[9]);
 }
 
+
+// What one host did: the attach, one GetUSBDriveLetter, one GetIDKey, the
+// detach, with what it printed and where each step ended in the trace.
+struct HostRun {
+    BOOL loaded = FALSE;
+    std::string lines;  // the attach's [LIB] lines
+    char letter = 0;
+    int key = 0;
+    size_t boxesBefore = 0;
+    Mark attach, letterCall, keyCall;
+    bool versionFailed = false;
+};
+
+HostRun RunHost(const sim::Machine &m)
+{
+    sim::Reset(m);
+    // A fresh process: the library state as the loader maps it.
+    std::memset(&g_library, 0, sizeof(g_library));
+    sim::TraceCalls(true);
+    HostRun r;
+    HINSTANCE self = (HINSTANCE)0x10000000;
+    r.lines = CaughtOutput([&] { r.loaded = DllMain(self, DLL_PROCESS_ATTACH, nullptr); });
+    // The attach keeps the version it was told; all zero when the query failed.
+    r.versionFailed = g_library.osVersion.dwMajorVersion == 0 && g_library.osVersion.dwPlatformId == 0;
+    r.attach = Now();
+    if (r.loaded) {
+        CaughtOutput([&] { r.letter = GetUSBDriveLetter(); });
+        r.letterCall = Now();
+        unsigned char key[32];
+        r.boxesBefore = sim::MessageBoxes().size();
+        CaughtOutput([&] { r.key = GetIDKey(key); });
+        std::memset(key, 0, sizeof(key));
+        r.keyCall = Now();
+    }
+    DllMain(self, DLL_PROCESS_DETACH, nullptr);
+    sim::Settle();
+    sim::TraceCalls(false);
+    return r;
+}
+
+
+const char *ErrorName(DWORD error)
+{
+    switch (error) {
+    case 2: return "file not found";
+    case 3: return "path not found";
+    case 5: return "access denied";
+    case 6: return "invalid handle";
+    case 8: return "not enough memory";
+    case 21: return "the device is not ready";
+    case 31: return "a device attached to the system is not functioning";
+    case 32: return "sharing violation: another program holds the disk";
+    case 50: return "the request is not supported";
+    case 87: return "invalid parameter";
+    case 126: return "the module was not found";
+    case 127: return "the entry point was not found";
+    case 170: return "the device is busy";
+    case 1117: return "an I/O device error";
+    case 1167: return "the device is not connected";
+    default: return "an error the explanation has no name for";
+    }
+}
+
+std::string Error(DWORD error) { return std::string(ErrorName(error)) + " (error " + std::to_string(error) + ")"; }
+
+// The first platform call of a step that the machine failed on purpose (the
+// scenario's faults); empty when none did.
+std::string FirstFailure(Mark from, Mark to)
+{
+    for (const sim::InjectedFailure &f : sim::InjectedFailures())
+        if (f.position >= from.calls && f.position < to.calls)
+            return f.operation + " failed (its call " + std::to_string(f.nth) + ", a fault the machine describes)";
+    return "";
+}
+
+// Why a served disk did not match: the nearest miss among the USB disks.
+std::string NearestMiss(const sim::Machine &m)
+{
+    for (const sim::DiskInterface &d : m.disks) {
+        if (!d.present) continue;
+        std::string lower = d.path;
+        for (char &c : lower) c = (char)std::tolower((unsigned char)c);
+        if (lower != d.path && DevicePathMatches(lower.c_str()))
+            return "; nearest: " + Shown(d.path, 120) + " would pass in lower case, but Windows reported it in upper case";
+    }
+    for (const sim::DiskInterface &d : m.disks) {
+        std::string lower = d.path;
+        for (char &c : lower) c = (char)std::tolower((unsigned char)c);
+        size_t ven = lower.find("usbstor#disk&ven_");
+        if (!d.present || ven == std::string::npos) continue;
+        size_t end = lower.find('#', ven + 12);
+        return "; nearest: the USB disk " + Shown(d.path.substr(ven + 8, end == std::string::npos ? 60 : end - ven - 8), 80) +
+               " is another vendor's or another revision";
+    }
+    return "";
+}
+
+struct Diagnosis {
+    std::string cause, remedy;
+};
+
+Diagnosis DiagnoseNt(const sim::Machine &m, const HostRun &run)
+{
+    const auto &opens = sim::FileOpens();
+    if (opens.empty()) {
+        bool candidate = false;
+        for (const sim::DiskInterface &d : m.disks) candidate = candidate || (d.present && DevicePathMatches(d.path.c_str()));
+        std::string failure = FirstFailure(Mark{}, run.attach);
+        if (!candidate)
+            return {"no flash disk of the served family is attached: no disk interface passes the device-path "
+                    "patterns" + NearestMiss(m),
+                    "attach a flash disk of the served family (vendor Generic or JetFlash, or revision 8.01); another "
+                    "product is not served"};
+        if (!failure.empty())
+            return {"the search for the flash disk broke down: " + failure,
+                    "run the program again; if it persists, the system's device list is damaged (reinsert the disk, "
+                    "or restart Windows)"};
+        bool cdrom = false;
+        for (const auto &[letter, drive] : m.drives) cdrom = cdrom || drive.type == DRIVE_CDROM;
+        if (!cdrom)
+            return {"the flash disk is attached, but Windows shows no CD-ROM drive: the disk's autorun partition is "
+                    "not mounted",
+                    "reinsert the flash disk and check in Disk Management that its CD-ROM (autorun) partition has a "
+                    "drive letter"};
+        return {"the flash disk is attached, but no CD-ROM drive's MountedDevices value names an autorun disk",
+                "reinsert the flash disk and check in Disk Management that its CD-ROM (autorun) partition has a drive "
+                "letter; another CD-ROM drive does not serve"};
+    }
+    const sim::FileOpen &open = opens.front();
+    if (!open.opened) {
+        if (open.error == ERROR_ACCESS_DENIED)
+            return {"the flash disk was found but could not be opened: " + Error(open.error),
+                    "on Windows Vista and later run the program elevated (as administrator); otherwise ask the "
+                    "administrator whether a policy denies access to removable storage"};
+        return {"the flash disk was found but could not be opened: " + Error(open.error),
+                "check that the disk is still attached and that no other program holds it, then reinsert it"};
+    }
+    for (const sim::IoctlRecord &r : sim::Ioctls()) {
+        if (!r.ok)
+            return {"the vendor read did not reach the disk: DeviceIoControl failed: " + Error(r.error),
+                    "reinsert the disk; if it persists, the disk's driver or a policy blocks SCSI pass-through"};
+        PassThroughRequest reply;
+        std::memset(&reply, 0, sizeof(reply));
+        std::memcpy(&reply, r.reply.data(), std::min(r.reply.size(), sizeof(reply)));
+        if (PassThroughSucceeded(TRUE, &reply)) continue;
+        const SCSI_PASS_THROUGH_DIRECT &h = reply.header;
+        char status[96];
+        std::snprintf(status, sizeof(status), "SCSI status 0x%02x (%s)", h.ScsiStatus, StatusName(h.ScsiStatus));
+        std::string cause = std::string("the disk refused the vendor read: ") + status;
+        size_t at = h.SenseInfoOffset;
+        if (h.SenseInfoLength >= 3 && at + 3 <= r.reply.size()) {
+            char sense[64];
+            std::snprintf(sense, sizeof(sense), ", sense key 0x%x (%s)", r.reply[at + 2] & 0x0F,
+                          SenseKeyName(r.reply[at + 2]));
+            cause += sense;
+        }
+        bool illegal = h.SenseInfoLength >= 3 && at + 3 <= r.reply.size() && (r.reply[at + 2] & 0x0F) == 0x5;
+        return {cause, illegal ? "the disk does not know the vendor command: it is another product of the same "
+                                 "vendor; use a flash disk of the served family"
+                               : "reinsert the disk and try again; if it persists, the disk is faulty"};
+    }
+    return {"the attach failed after the vendor read" + std::string(FirstFailure(Mark{}, run.attach).empty()
+                                                                     ? ""
+                                                                     : ": " + FirstFailure(Mark{}, run.attach)),
+            "run the program again; if it persists, send the capture to support"};
+}
+
+Diagnosis Diagnose9x(const sim::Machine &m)
+{
+    const sim::AspiManager &a = m.aspi;
+    if (!a.installed)
+        return {"WNASPI32.DLL, the ASPI manager, is not installed",
+                "install an ASPI manager (WNASPI32.DLL) for Windows 9x and attach the disk again"};
+    if (!a.missing.empty())
+        return {"WNASPI32.DLL lacks its entry point " + Shown(*a.missing.begin()),
+                "reinstall a complete ASPI manager (WNASPI32.DLL)"};
+    if (a.supportStatus != SS_COMP && a.supportStatus != SS_NO_ADAPTERS) {
+        char text[96];
+        std::snprintf(text, sizeof(text), "the ASPI manager failed to start (status 0x%02x)", a.supportStatus);
+        return {text, "reinstall the ASPI manager and restart Windows"};
+    }
+    int adapters = a.adapterCount >= 0 ? a.adapterCount : (int)a.adapters.size();
+    if (adapters == 0 || a.supportStatus == SS_NO_ADAPTERS)
+        return {"the ASPI manager reports no host adapters",
+                "install the USB storage driver for Windows 98, attach the disk and restart Windows"};
+    for (const auto &srb : sim::Current().aspi.srbs) {
+        if (srb[0] != SC_EXEC_SCSI_CMD || srb.size() <= 48 || srb[48] != 0x82) continue;
+        // The request block is recorded as sent; the unit's answer is in the machine.
+        int status = -1;
+        if (srb[2] < a.adapters.size())
+            for (const sim::AspiUnit &u : a.adapters[srb[2]].units)
+                if (u.target == srb[8] && u.lun == srb[9] && u.answers.count(0x82)) status = u.answers.at(0x82).status;
+        char text[160];
+        std::snprintf(text, sizeof(text),
+                      "the unit at adapter %u target %u lun %u, which identifies as the flash disk, rejected the "
+                      "vendor read (%s 0x%02x)",
+                      srb[2], srb[8], srb[9], "ASPI status", status < 0 ? 0x04 : status);
+        return {text, "the disk does not know the vendor command: it is another product of the same vendor; use a "
+                      "flash disk of the served family"};
+    }
+    return {"no ASPI unit identifies as the flash disk (\"Generic Flash Disk\")",
+            "attach a flash disk of the served family; check that Windows shows it as a disk drive"};
+}
+
+Diagnosis Diagnose(const sim::Machine &m, const HostRun &run)
+{
+    if (!run.loaded) {
+        if (run.versionFailed)
+            return {"the Windows version could not be read (GetVersionExA failed), so the library cannot choose its "
+                    "road",
+                    "run the program again; if it persists, the system's version information is damaged"};
+        if (m.major >= 5) return DiagnoseNt(m, run);
+        if (m.platform == VER_PLATFORM_WIN32_WINDOWS) return Diagnose9x(m);
+        char text[160];
+        std::snprintf(text, sizeof(text),
+                      "Windows %u.%u (platform %u) is not served: the library runs on Windows 98 and on Windows 2000 "
+                      "and later",
+                      m.major, m.minor, m.platform);
+        return {text, "run the program on Windows 98, or on Windows 2000 or later"};
+    }
+    if (!run.letter) {
+        std::string failure = FirstFailure(run.attach, run.letterCall);
+        if (!failure.empty())
+            return {"the library loads, but the drive-letter search broke down: " + failure +
+                        "; GetUSBDriveLetter returns 0 and GetIDKey fails",
+                    "run the program again; if it persists, reinsert the disk"};
+        bool tested = false;
+        for (const sim::DiskInterface &d : m.disks) {
+            char token[kInstanceTokenSize];
+            tested = tested || (d.present && DiskInstanceToken(d.path.c_str(), kLetterTokens[0], kLetterTokens[1],
+                                                               kLetterTokens[2], token));
+        }
+        if (!tested)
+            return {"the library loads, but no disk's path holds \"usbstor\", \"disk\" and \"_8.01\": "
+                    "GetUSBDriveLetter returns 0 and GetIDKey fails",
+                    "the drive letter and the key are served for USB flash disks of revision 8.01 only; attach one"};
+        return {"the library loads, but the flash disk has no lettered removable volume: GetUSBDriveLetter returns 0 "
+                "and GetIDKey fails",
+                "reinsert the disk and check in Disk Management that its removable partition has a drive letter"};
+    }
+    if (!run.key) {
+        for (size_t i = run.boxesBefore; i < sim::MessageBoxes().size(); ++i) {
+            if (sim::MessageBoxes()[i].text == "Load VendorUFDAPI.dll failed!")
+                return {"the vendor library Vendor\\VendorUFDAPI.dll cannot be loaded: GetIDKey fails",
+                        "ship the folder Vendor with VendorUFDAPI.dll beside the program"};
+            if (sim::MessageBoxes()[i].text == "Load Dll Error!")
+                return {"Vendor\\VendorUFDAPI.dll lacks VGetUFDProductInfo: GetIDKey fails",
+                        "ship the disk vendor's own VendorUFDAPI.dll; this one is another version or another library"};
+        }
+        if (!sim::Current().vendor.calls.empty())
+            return {"the vendor library's VGetUFDProductInfo failed (returned " + std::to_string(m.vendor.result) +
+                        ") for " + std::string(1, run.letter) + ": GetIDKey fails",
+                    "check the flash disk with the vendor's tool; another product of the vendor has no key"};
+        return {"GetIDKey fails" + (FirstFailure(run.letterCall, run.keyCall).empty()
+                                        ? std::string()
+                                        : ": " + FirstFailure(run.letterCall, run.keyCall)),
+                "run the program again; if it persists, send the capture to support"};
+    }
+    return {std::string("none: the library loads, GetUSBDriveLetter returns ") + run.letter +
+                ": and GetIDKey returns the key",
+            "none needed"};
+}
+
 }  // namespace
 
 int Explain(const sim::Machine &m, const std::string &name, bool calls)
 {
     const std::vector<DWORD> masks = FreshMasks(m);
-    sim::Reset(m);
-    sim::TraceCalls(true);
-    traced = leftOut = 0;
+    const HostRun run = RunHost(m);
+    const Diagnosis d = Diagnose(m, run);
+
     std::printf("machine: %s\n", Shown(name).c_str());
     std::printf("  Windows %lu.%lu build %lu, platform %lu, as GetVersionExA reports it to the host\n",
                 (unsigned long)m.major, (unsigned long)m.minor, (unsigned long)m.build, (unsigned long)m.platform);
     std::string note = sim::VersionNote(m, "a host");
     if (!note.empty()) std::printf("  %s\n", note.c_str());
-
-    HINSTANCE self = (HINSTANCE)0x10000000;
-    BOOL loaded = FALSE;
-    std::string lines = CaughtOutput([&] { loaded = DllMain(self, DLL_PROCESS_ATTACH, nullptr); });
+    std::printf("cause: %s\n", Shown(d.cause, 400).c_str());
+    std::printf("remedy: %s\n", Shown(d.remedy, 400).c_str());
 
     std::printf("load:\n");
     if (m.major >= 5) {
@@ -302,38 +569,27 @@ int Explain(const sim::Machine &m, const std::string &name, bool calls)
     } else if (m.platform == VER_PLATFORM_WIN32_WINDOWS) {
         ExplainAspi(m);
     }
-    Calls(calls);
+    Calls(calls, Mark{}, run.attach);
     std::printf("outcome: Morvalith.dll %s\n",
-                loaded ? "loads" : "refuses to load (the host sees error 1114, a DLL initialization routine failed)");
-    if (lines.empty()) std::printf("  [LIB] lines: none\n");
-    else Lines(lines, "  ");
+                run.loaded ? "loads" : "refuses to load (the host sees error 1114, a DLL initialization routine failed)");
+    if (run.lines.empty()) std::printf("  [LIB] lines: none\n");
+    else Lines(run.lines, "  ");
 
-    if (loaded) {
+    if (run.loaded) {
         ExplainLetters(m, masks);
-        std::string output;
-        char letter = 0;
-        output = CaughtOutput([&] { letter = GetUSBDriveLetter(); });
-        Calls(calls);
-        std::printf("GetUSBDriveLetter: %s\n", letter ? (std::string(1, letter) + ":").c_str() : "0 (no letter)");
+        Calls(calls, run.attach, run.letterCall);
+        std::printf("GetUSBDriveLetter: %s\n", run.letter ? (std::string(1, run.letter) + ":").c_str() : "0 (no letter)");
         std::printf("vendor library \"Vendor\\VendorUFDAPI.dll\": %s%s\n",
                     m.vendor.installed ? "found" : "not found",
                     m.vendor.installed ? (m.vendor.hasEntryPoint ? ", has VGetUFDProductInfo" : ", lacks VGetUFDProductInfo")
                                        : "");
-        unsigned char key[32];
-        size_t boxes = sim::MessageBoxes().size();
-        int ok = 0;
-        CaughtOutput([&] { ok = GetIDKey(key); });
-        std::memset(key, 0, sizeof(key));
         for (const sim::VendorCall &c : sim::Current().vendor.calls)
             std::printf("  VGetUFDProductInfo('%c', \"ChipsbankCBM2076\") returned %d\n", c.letter, m.vendor.result);
-        for (size_t i = boxes; i < sim::MessageBoxes().size(); ++i)
+        for (size_t i = run.boxesBefore; i < sim::MessageBoxes().size(); ++i)
             std::printf("  message box \"%s\": %s\n", Shown(sim::MessageBoxes()[i].caption).c_str(),
                         Shown(sim::MessageBoxes()[i].text).c_str());
-        Calls(calls);
-        std::printf("GetIDKey: %d%s\n", ok, ok ? " (the 32-byte key is not shown)" : "");
+        Calls(calls, run.letterCall, run.keyCall);
+        std::printf("GetIDKey: %d%s\n", run.key, run.key ? " (the 32-byte key is not shown)" : "");
     }
-    DllMain(self, DLL_PROCESS_DETACH, nullptr);
-    sim::Settle();
-    sim::TraceCalls(false);
-    return loaded ? 0 : 1;
+    return run.loaded ? 0 : 1;
 }

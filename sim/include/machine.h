@@ -71,6 +71,14 @@ const std::vector<IoctlRecord> &Ioctls();
 // result, one line each.
 void TraceCalls(bool on);
 const std::vector<std::string> &Trace();
+// A call failed on purpose (FailCall, or a scenario's faults): which call of
+// the operation it was, and its place among all calls since Reset.
+struct InjectedFailure {
+    std::string operation;
+    int nth;
+    size_t position;
+};
+const std::vector<InjectedFailure> &InjectedFailures();
 // Calls past the caps of the trace and of the call log, counted only.
 size_t TraceLeftOut();
 size_t CallLogLeftOut();
