@@ -1,3 +1,4 @@
+#include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -8,6 +9,17 @@
 // Zero when the module is mapped; the Windows build keeps it in .bss (see
 // cmake/windows.cmake), so it takes no room in the file.
 LibraryState g_library;
+
+void LibLine(const char *format, ...)
+{
+    va_list arguments;
+    va_start(arguments, format);
+    vprintf(format, arguments);
+    va_end(arguments);
+    // All streams: the host's earlier lines stay before this one. (stdout
+    // itself would link MinGW's __iob_func wrapper into the DLL.)
+    fflush(NULL);
+}
 
 static int DeviceHandleHeld(void)
 {
@@ -24,14 +36,14 @@ static BOOL AttachProcess(HINSTANCE module)
         g_library.deviceHandle = OpenFlashDisk(1);
         if (!DeviceHandleHeld()) {
             g_library.deviceHandle = NULL;
-            printf("[LIB] Can not find Alcor flash disk\n");
+            LibLine("[LIB] Can not find Alcor flash disk\n");
             return FALSE;
         }
         if (SendPassThroughCommand(g_library.deviceHandle, kVendorReadOpcode, SCSI_IOCTL_DATA_IN,
                                    g_library.vendorSector, kVendorSectorSize)) {
             return TRUE;
         }
-        printf("[LIB] Get Vendor 512bytes sector FAILED\n");
+        LibLine("[LIB] Get Vendor 512bytes sector FAILED\n");
         CloseHandle(g_library.deviceHandle);
         g_library.deviceHandle = NULL;
         return FALSE;

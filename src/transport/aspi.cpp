@@ -71,7 +71,7 @@ static int InquiryMatches(BYTE hostAdapter, BYTE target, BYTE lun)
     SendAndWait(&srb, event);
     CloseHandle(event);
     if (srb.SRB_Status != SS_COMP) {
-        printf("[LIB] Exec SCSIOP_INQUIRY Fail.\n");
+        LibLine("[LIB] Exec SCSIOP_INQUIRY Fail.\n");
         return 0;
     }
     // Vendor "Generic " and the first ten bytes of the product identification.
@@ -84,7 +84,7 @@ int AspiFindFlashDisk(void)
     BYTE status = (BYTE)(support >> 8);
     BYTE adapters = (BYTE)support;
     if (status != SS_COMP && status != SS_NO_ADAPTERS) {
-        printf("[LIB] Initial FAILED\n");
+        LibLine("[LIB] Initial FAILED\n");
         return 0;
     }
     for (g_library.aspiHostAdapter = 0; g_library.aspiHostAdapter < adapters; ++g_library.aspiHostAdapter) {
@@ -94,7 +94,7 @@ int AspiFindFlashDisk(void)
         inquiry.SRB_HaId = g_library.aspiHostAdapter;
         g_library.aspiSendCommand(&inquiry);
         if (inquiry.SRB_Status != SS_COMP) {
-            printf("[LIB] SC_HA_INQUIRY FAILED\n");
+            LibLine("[LIB] SC_HA_INQUIRY FAILED\n");
             continue;
         }
         for (g_library.aspiTarget = 0; g_library.aspiTarget < 8; ++g_library.aspiTarget) {
@@ -138,8 +138,8 @@ int AspiExecCommand(BYTE hostAdapter, BYTE target, BYTE lun, BYTE opcode, BYTE f
     srb->CDBByte[0] = opcode;
     SendAndWait(srb, event);
     int result = srb->SRB_Status == SS_COMP;
-    if (result) printf("[LIB] Exec Vendor SCSI command, 0x%02x, SUCCEED.\n", opcode);
-    else printf("[LIB] Exec Vendor SCSI command, 0x%02x, FAILED.\n", opcode);
+    if (result) LibLine("[LIB] Exec Vendor SCSI command, 0x%02x, SUCCEED.\n", opcode);
+    else LibLine("[LIB] Exec Vendor SCSI command, 0x%02x, FAILED.\n", opcode);
     HeapFree(heap, 0, srb);
     CloseHandle(event);
     return result;
@@ -152,15 +152,15 @@ int AspiBind(HMODULE module)
     case kAspiOpened:
         break;
     case kAspiNotLoaded:
-        printf("[LIB] Load WNASPI32 Fail\n");
+        LibLine("[LIB] Load WNASPI32 Fail\n");
         return 0;
     case kAspiEntryMissing:
         // A manager without both entry points cannot be driven; say which failed.
-        printf("[LIB] WNASPI32 entry point missing\n");
+        LibLine("[LIB] WNASPI32 entry point missing\n");
         return 0;
     }
     if (!AspiFindFlashDisk()) {
-        printf("[LIB] Can not find Alcor flash disk\n");
+        LibLine("[LIB] Can not find Alcor flash disk\n");
         AspiClose();
         return 0;
     }
@@ -168,7 +168,7 @@ int AspiBind(HMODULE module)
                         SRB_DIR_IN | SRB_EVENT_NOTIFY, g_library.vendorSector, kVendorSectorSize)) {
         return 1;
     }
-    printf("[LIB] Get Vendor 512bytes sector FAILED\n");
+    LibLine("[LIB] Get Vendor 512bytes sector FAILED\n");
     AspiClose();
     return 0;
 }
