@@ -88,6 +88,7 @@ file(GLOB SIM_EXE_HEADERS ${CMAKE_SOURCE_DIR}/sim/include/*.h ${CMAKE_SOURCE_DIR
 add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/morvalith-sim.exe
     COMMAND ${MINGW_CXX_WIN32} -std=c++20 -O2 -s -static ${MORVALITH_FLOOR_DEFINES} -ffunction-sections
             -fdata-sections -Wl,--gc-sections -DMORVALITH_SIMULATED -DMORVALITH_STATIC
+            -DMORVALITH_PROGRAM="morvalith-sim.exe"
             -I${CMAKE_SOURCE_DIR}/sim/include -I${CMAKE_SOURCE_DIR}/src -I${CMAKE_SOURCE_DIR}/include
             -I${CMAKE_SOURCE_DIR}/tools -I${CMAKE_BINARY_DIR}/json-include ${SIM_EXE_PATHS}
             -o ${CMAKE_BINARY_DIR}/morvalith-sim.exe
@@ -98,7 +99,8 @@ add_custom_target(morvalith-sim ALL DEPENDS ${CMAKE_BINARY_DIR}/morvalith-sim.ex
 
 add_executable(morvalith-probe tools/probe_win.cpp tools/capture_win.cpp sim/scenario.cpp)
 target_include_directories(morvalith-probe PRIVATE sim/include tools ${CMAKE_BINARY_DIR}/json-include)
-target_link_libraries(morvalith-probe PRIVATE morvalith_code setupapi advapi32)
+target_link_libraries(morvalith-probe PRIVATE morvalith_code setupapi advapi32 version)
+target_compile_definitions(morvalith-probe PRIVATE MORVALITH_VERSION="${PROJECT_VERSION}")
 # Unused sections dropped: what the C++ runtime does not need stays out of
 # the import table.
 target_compile_options(morvalith-probe PRIVATE -ffunction-sections -fdata-sections)

@@ -45,6 +45,15 @@ MORVALITH_API char MORVALITH_CDECL GetUSBDriveLetter(void);
  */
 MORVALITH_API int MORVALITH_STDCALL GetIDKey(unsigned char *key);
 
+/*
+ * The two functions' types with their conventions, for a program that loads
+ * the DLL itself (LoadLibraryA, then GetProcAddress "GetIDKey" and
+ * "GetUSBDriveLetter"), so that it can handle a refused load:
+ *   MorvalithGetIDKeyFn getKey = (MorvalithGetIDKeyFn)GetProcAddress(dll, "GetIDKey");
+ */
+typedef int(MORVALITH_STDCALL *MorvalithGetIDKeyFn)(unsigned char *key);
+typedef char(MORVALITH_CDECL *MorvalithGetUSBDriveLetterFn)(void);
+
 #ifdef __cplusplus
 }
 #endif

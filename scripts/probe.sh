@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs what the host build needs, builds it and runs the probe on the
-# built-in simulated machine (or on the scenario file given).
+# built-in simulated machine (or on the scenario or capture file given, a
+# path relative to the folder it is run from).
 set -euo pipefail
-cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh host
-cmake -S . -B build/host -DCMAKE_BUILD_TYPE=Debug >/dev/null
-cmake --build build/host -j"$(nproc)" --target morvalith-probe
-exec build/host/morvalith-probe "$@"
+root=$(cd "$(dirname "$0")/.." && pwd)
+bash "$root/scripts/install-deps.sh" host
+cmake -S "$root" -B "$root/build/host" -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build "$root/build/host" -j"$(nproc)" --target morvalith-probe
+exec "$root/build/host/morvalith-probe" "$@"

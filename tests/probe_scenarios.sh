@@ -102,5 +102,20 @@ for mode in "" "--explain --calls"; do
   fi
 done
 
+# The usage: on standard output for --help (exit 0), on standard error for
+# an unknown option (exit 2); either way it names the program.
+n=$((n + 1))
+help=$("$probe" --help 2>/dev/null); hrc=$?
+wrong=$("$probe" --bogus 2>&1 >/dev/null); wrc=$?
+if [ "$hrc" != 0 ] || [ "$wrc" != 2 ] || [[ $help != "usage: morvalith-probe [FILE]"* ]] || [[ $wrong != "$help" ]]; then
+  echo "FAIL usage: --help exit $hrc, --bogus exit $wrc"; failed=$((failed + 1))
+fi
+# The script takes a file relative to the folder it is run from.
+n=$((n + 1))
+here=$(cd "$(dirname "$0")" && pwd)
+if ! (cd "$dir" && bash "$here/../scripts/probe.sh" --explain xp-flash-disk-loads.json 2>&1 |
+      grep -q '^machine: xp-flash-disk-loads.json$'); then
+  echo "FAIL scripts/probe.sh with a relative path"; failed=$((failed + 1))
+fi
 echo "$((n - failed)) passed, $failed failed"
 [ "$failed" -eq 0 ]

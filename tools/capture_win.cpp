@@ -445,7 +445,7 @@ extern "C" int ExplainLive(void)
     char *slash = length && length < sizeof(self) ? strrchr(self, '\\') : NULL;
     if (WriteCapture(file, true) == 0 && slash) {
         strcpy(slash + 1, "morvalith-sim.exe");
-        std::string command = std::string("\"") + self + "\" --explain \"" + file + "\"";
+        std::string command = std::string("\"") + self + "\" --explain --this-pc \"" + file + "\"";
         std::vector<char> line(command.begin(), command.end());
         line.push_back(0);
         STARTUPINFOA startup;

@@ -27,30 +27,53 @@ static void ShowMessageBoxes(size_t from)
                     sim::Printable(boxes[i].text, 200).c_str());
 }
 
+// The name the program goes by: this file is built as the host build's
+// morvalith-probe and as morvalith-sim.exe for Windows.
+#ifndef MORVALITH_PROGRAM
+#define MORVALITH_PROGRAM "morvalith-probe"
+#endif
+
+static void Usage(FILE *to)
+{
+    std::fprintf(to,
+                 "usage: " MORVALITH_PROGRAM " [FILE]\n"
+                 "       " MORVALITH_PROGRAM " --explain [FILE] [--calls]\n"
+                 "Runs Morvalith on a simulated machine: the one a capture FILE describes, or a built-in\n"
+                 "one (never the PC it runs on). --explain says what the library did and why, with the\n"
+                 "cause and the remedy first; --calls adds every platform call.\n"
+                 "Exit status: 0 the library loads, 1 it refuses, 2 the file or the options cannot be used.\n");
+}
+
 static int Run(int argc, char **argv)
 {
-    bool explain = false, calls = false;
+    bool explain = false, calls = false, wrong = false, thisPc = false;
     const char *file = nullptr;
     for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
+            Usage(stdout);
+            return 0;
+        }
         if (!std::strcmp(argv[i], "--explain")) explain = true;
         else if (!std::strcmp(argv[i], "--calls")) calls = true;
-        else if (argv[i][0] == '-' || file) file = "";
+        // morvalith-probe.exe --explain: the file is its own capture of the PC
+        // it runs on, in a temporary file whose name means nothing to anyone.
+        else if (!std::strcmp(argv[i], "--this-pc")) thisPc = true;
+        else if (argv[i][0] == '-' || file) wrong = true;
         else file = argv[i];
     }
-    if ((file && !*file) || (calls && !explain)) {
-        std::fprintf(stderr, "usage: morvalith-probe [scenario.json]\n"
-                             "       morvalith-probe --explain [scenario.json] [--calls]\n");
+    if (wrong || (calls && !explain)) {
+        Usage(stderr);
         return 2;
     }
     sim::Machine machine = sim::DefaultMachine();
-    std::string name = "built-in default machine";
+    std::string name = "built-in simulated machine (Windows XP with a flash disk), not this PC";
     if (file) {
         std::string error;
         if (!sim::LoadScenario(file, machine, error)) {
-            std::fprintf(stderr, "morvalith-probe: %s\n", error.c_str());
+            std::fprintf(stderr, MORVALITH_PROGRAM ": %s\n", error.c_str());
             return 2;
         }
-        name = file;
+        name = thisPc ? "this PC, captured just now" : file;
     }
     if (explain) return Explain(machine, name, calls);
 
@@ -107,9 +130,9 @@ int main(int argc, char **argv)
     try {
         return Run(argc, argv);
     } catch (const std::exception &e) {
-        std::fprintf(stderr, "morvalith-probe: %s\n", e.what());
+        std::fprintf(stderr, MORVALITH_PROGRAM ": %s\n", sim::Printable(e.what(), 200).c_str());
     } catch (...) {
-        std::fprintf(stderr, "morvalith-probe: failed\n");
+        std::fprintf(stderr, MORVALITH_PROGRAM ": failed\n");
     }
     return 2;
 }

@@ -6,58 +6,106 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <exception>
+#include <string>
+
 #include "capture_win.h"
+#include "morvalith.h"
 
-typedef char(__cdecl *GetUSBDriveLetterFn)(void);
-typedef int(__stdcall *GetIDKeyFn)(unsigned char *key);
+#ifndef MORVALITH_VERSION
+#define MORVALITH_VERSION "unknown"
+#endif
 
-static int RealDll(void);
+// How one LoadLibraryA of the real DLL went.
+enum LoadOutcome { kLoaded = 0, kRefused = 1, kNotTested = 2 };
 
-int main(int argc, char **argv)
+static void Usage(FILE *to)
 {
-    // Binary mode: the library's lines reach the pipe byte for byte, "\n" and all.
-    _setmode(_fileno(stdout), _O_BINARY);
-    if (argc == 3 && !strcmp(argv[1], "--capture")) return CaptureToFile(argv[2]);
-    bool explain = argc == 2 && !strcmp(argv[1], "--explain");
-    if (argc != 1 && !explain) {
-        fprintf(stderr, "usage: morvalith-probe.exe [--capture FILE | --explain]\n");
-        return 2;
-    }
-    int predicted = -1;
-    if (explain) {
-        predicted = ExplainLive();
-        if (predicted < 0) return 2;
-        printf("\nthe real Morvalith.dll on this machine:\n");
-    }
-    int loaded = RealDll();
-    if (explain) {
-        if (loaded == !predicted) printf("the real DLL agrees with the explanation: it %s\n", loaded ? "loads" : "refuses to load");
-        else printf("the real DLL DISAGREES with the explanation: it %s\n", loaded ? "loads" : "refuses to load");
-    }
-    return loaded ? 0 : 1;
+    fprintf(to, "usage: morvalith-probe.exe [--capture FILE | --explain]\n"
+                "Loads the Morvalith.dll that a program in this folder would load, on this PC, and shows\n"
+                "what the program sees. --explain also captures this PC and explains, cause and remedy\n"
+                "first, what the library does on it; --capture FILE writes the capture for support (it\n"
+                "holds device paths with serial numbers, never the identification key or the sector).\n"
+                "Exit status: 0 the library loads, 1 it refuses, 2 it could not be tested or a file\n"
+                "could not be written.\n");
 }
 
-// Loads the real DLL as a host does and says what it saw; 1 when it loaded.
-static int RealDll(void)
+// The file version from a DLL's version block, "" when it has none.
+static std::string FileVersion(const char *path)
+{
+    DWORD ignored = 0, size = GetFileVersionInfoSizeA(path, &ignored);
+    if (!size || size > (1 << 20)) return "";
+    std::string block(size, '\0');
+    VS_FIXEDFILEINFO *info = NULL;
+    UINT length = 0;
+    if (!GetFileVersionInfoA(path, 0, size, &block[0]) ||
+        !VerQueryValueA(&block[0], "\\", (void **)&info, &length) || !info || length < sizeof(*info))
+        return "";
+    char text[64];
+    snprintf(text, sizeof(text), "%lu.%lu.%lu.%lu", info->dwFileVersionMS >> 16, info->dwFileVersionMS & 0xFFFF,
+             info->dwFileVersionLS >> 16, info->dwFileVersionLS & 0xFFFF);
+    return text;
+}
+
+static std::string Described(const char *path)
+{
+    std::string version = FileVersion(path);
+    return std::string(path) + (version.empty() ? ", no version block" : ", version " + version);
+}
+
+static std::string SystemText(DWORD error)
+{
+    char text[256] = "";
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, error, 0, text,
+                             sizeof(text), NULL);
+    while (n && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' ' || text[n - 1] == '.')) text[--n] = 0;
+    return n ? text : "no description";
+}
+
+// Loads the real DLL as a host does and says what it saw.
+static LoadOutcome RealDll(std::string &why)
 {
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof(version);
     GetVersionExA(&version);
     printf("machine: Windows %lu.%lu, platform %lu\n", version.dwMajorVersion, version.dwMinorVersion,
            version.dwPlatformId);
+    // The file the loader takes: the program's folder comes first.
+    char found[MAX_PATH] = "";
+    char *name = NULL;
+    DWORD length = SearchPathA(NULL, "Morvalith.dll", NULL, sizeof(found), found, &name);
+    if (!length || length >= sizeof(found)) found[0] = 0;
     fflush(stdout);
     HMODULE library = LoadLibraryA("Morvalith.dll");
     if (!library) {
         DWORD error = GetLastError();
         fflush(stdout);
-        printf("load: Morvalith.dll refused to load (error %lu)\n", error);
+        if (error == ERROR_DLL_INIT_FAILED) {
+            printf("load: Morvalith.dll refused to load (error 1114)\n");
+            if (found[0]) printf("  file: %s\n", Described(found).c_str());
+            fflush(stdout);
+            return kRefused;
+        }
+        if (error == ERROR_MOD_NOT_FOUND && !found[0]) {
+            why = "Morvalith.dll was not found";
+            printf("load: Morvalith.dll was not found (error 126): looked in this program's folder, the current "
+                   "folder, the system folders and PATH\n");
+        } else if (error == ERROR_BAD_EXE_FORMAT) {
+            why = "the file is not a 32-bit Windows DLL";
+            printf("load: %s is not a 32-bit Windows DLL (error 193)\n", found[0] ? found : "Morvalith.dll");
+        } else {
+            why = "error " + std::to_string(error);
+            printf("load: Morvalith.dll could not be loaded: error %lu (%s)%s%s\n", error, SystemText(error).c_str(),
+                   found[0] ? ": " : "", found);
+        }
         fflush(stdout);
-        return 0;
+        return kNotTested;
     }
-    fflush(stdout);
-    printf("load: Morvalith.dll loaded\n");
-    GetUSBDriveLetterFn getLetter = (GetUSBDriveLetterFn)(void *)GetProcAddress(library, "GetUSBDriveLetter");
-    GetIDKeyFn getKey = (GetIDKeyFn)(void *)GetProcAddress(library, "GetIDKey");
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(library, path, sizeof(path));
+    printf("load: Morvalith.dll loaded\n  file: %s\n", Described(path).c_str());
+    MorvalithGetUSBDriveLetterFn getLetter = (MorvalithGetUSBDriveLetterFn)(void *)GetProcAddress(library, "GetUSBDriveLetter");
+    MorvalithGetIDKeyFn getKey = (MorvalithGetIDKeyFn)(void *)GetProcAddress(library, "GetIDKey");
     if (getLetter && getKey) {
         char letter = getLetter();
         if (letter) printf("GetUSBDriveLetter: %c\n", letter);
@@ -73,5 +121,55 @@ static int RealDll(void)
     FreeLibrary(library);
     printf("unload: done\n");
     fflush(stdout);
-    return 1;
+    return kLoaded;
+}
+
+static int Run(int argc, char **argv)
+{
+    if (argc == 2 && (!strcmp(argv[1], "--help") || !strcmp(argv[1], "-h"))) {
+        Usage(stdout);
+        return 0;
+    }
+    if (argc == 3 && !strcmp(argv[1], "--capture")) return CaptureToFile(argv[2]);
+    bool explain = argc == 2 && !strcmp(argv[1], "--explain");
+    if (argc != 1 && !explain) {
+        Usage(stderr);
+        return 2;
+    }
+    printf("probe: morvalith-probe.exe %s\n", MORVALITH_VERSION);
+    int predicted = -1;
+    if (explain) {
+        predicted = ExplainLive();
+        if (predicted < 0) return 2;
+        printf("\nthe real Morvalith.dll on this machine:\n");
+    }
+    std::string why;
+    LoadOutcome outcome = RealDll(why);
+    if (explain) {
+        // A refusal is error 1114; a DLL that is missing or no DLL at all
+        // tells nothing about the machine.
+        if (outcome == kNotTested)
+            printf("the real DLL could not be tested (%s): no agreement can be judged\n", why.c_str());
+        else if ((outcome == kLoaded) == (predicted == 0))
+            printf("the real DLL agrees with the explanation: it %s\n", outcome == kLoaded ? "loads" : "refuses to load");
+        else
+            printf("the real DLL DISAGREES with the explanation: it %s\n",
+                   outcome == kLoaded ? "loads" : "refuses to load");
+    }
+    return outcome;
+}
+
+int main(int argc, char **argv)
+{
+    // Binary mode: the library's lines reach the pipe byte for byte, "\n" and all.
+    _setmode(_fileno(stdout), _O_BINARY);
+    // Nothing may escape on a customer's PC: one line and exit status 2.
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception &e) {
+        fprintf(stderr, "morvalith-probe: failed: %s\n", e.what());
+    } catch (...) {
+        fprintf(stderr, "morvalith-probe: failed\n");
+    }
+    return 2;
 }

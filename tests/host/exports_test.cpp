@@ -12,6 +12,8 @@ namespace {
 // The conventions are part of the interface: pin them at compile time.
 static_assert(std::is_same_v<decltype(&GetIDKey), int(__attribute__((stdcall)) *)(unsigned char *)>);
 static_assert(std::is_same_v<decltype(&GetUSBDriveLetter), char(__attribute__((cdecl)) *)(void)>);
+static_assert(std::is_same_v<decltype(&GetIDKey), MorvalithGetIDKeyFn>);
+static_assert(std::is_same_v<decltype(&GetUSBDriveLetter), MorvalithGetUSBDriveLetterFn>);
 
 const char kVendorModule[] = "vendor\\vendorufdapi.dll";
 

@@ -36,6 +36,8 @@ check() {
   # A host that hangs fails its check instead of the whole run.
   (cd "$app" && env "${vars[@]}" timeout 120 wine "$@" >"$work/out" 2>/dev/null); rc=$?
   if [ -n "${text_mode:-}" ]; then out=$(tr -d '\r' <"$work/out"); else out=$(cat "$work/out"); fi
+  # The folder the programs run from, as Windows names it, reads APP.
+  out=${out//"Z:${app//\//\\}"/APP}
   if [ "$rc" = "$want_rc" ] && [ "$out" = "$want" ]; then
     passed=$((passed + 1)); echo "ok   $name"
   else

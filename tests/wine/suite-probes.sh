@@ -1,0 +1,53 @@
+# The field programs on the real loader. The live explanation's agreement
+# check: only a load, or a refusal (error 1114), can agree with the
+# explanation; a DLL that is missing or is no DLL at all tells nothing about
+# the machine, and the probe says so.
+agreement() {  # agreement <name> <expected exit> <expected last line>
+  (cd "$app" && timeout 120 wine morvalith-probe.exe --explain >"$work/agree.out" 2>&1); local rc=$?
+  local last; last=$(tr -d '\r' <"$work/agree.out" | tail -n 1)
+  if [ "$rc" = "$2" ] && [ "$last" = "$3" ]; then
+    passed=$((passed + 1)); echo "ok   $1"
+  else
+    failed=$((failed + 1)); echo "FAIL $1 (exit $rc, expected $2): $last"
+  fi
+}
+prefix winxp
+agreement "agreement: a refusal (error 1114) agrees with an explanation that predicts it" 1 \
+  "the real DLL agrees with the explanation: it refuses to load"
+rm "$app/Morvalith.dll"
+agreement "agreement: no Morvalith.dll is no agreement" 2 \
+  "the real DLL could not be tested (Morvalith.dll was not found): no agreement can be judged"
+grep -q 'looked in this program' <(tr -d '\r' <"$work/agree.out") || { failed=$((failed + 1)); echo "FAIL agreement: where it looked"; }
+echo "not a DLL" >"$app/Morvalith.dll"
+agreement "agreement: a file that is not a DLL is no agreement" 2 \
+  "the real DLL could not be tested (the file is not a 32-bit Windows DLL): no agreement can be judged"
+finish
+prefix win98
+export WINEDLLOVERRIDES="$base_overrides;wnaspi32=n"
+agreement "agreement: a load agrees with an explanation that predicts it" 0 \
+  "the real DLL agrees with the explanation: it loads"
+finish
+
+# Each program names itself; run without a file, morvalith-sim.exe says first
+# that its machine is a built-in simulated one, not this PC.
+first_line() {  # first_line <name> <expected exit> <expected first line> <program> [args...]
+  local name=$1 want_rc=$2 want=$3; shift 3
+  (cd "$app" && timeout 120 wine "$@" >"$work/first.out" 2>&1); local rc=$?
+  local got; got=$(tr -d '\r' <"$work/first.out" | head -n 1)
+  if [ "$rc" = "$want_rc" ] && [ "$got" = "$want" ]; then passed=$((passed + 1)); echo "ok   $name"
+  else failed=$((failed + 1)); echo "FAIL $name (exit $rc, expected $want_rc): $got"; fi
+}
+prefix winxp
+first_line "morvalith-sim.exe without a file says first that it is not this PC" 0 \
+  "machine: built-in simulated machine (Windows XP with a flash disk), not this PC (Windows 5.1, platform 2)" \
+  morvalith-sim.exe
+first_line "morvalith-sim.exe --help names itself, exit 0" 0 "usage: morvalith-sim.exe [FILE]" morvalith-sim.exe --help
+first_line "morvalith-sim.exe --bogus: its usage, exit 2" 2 "usage: morvalith-sim.exe [FILE]" morvalith-sim.exe --bogus
+first_line "morvalith-probe.exe --help, exit 0" 0 "usage: morvalith-probe.exe [--capture FILE | --explain]" \
+  morvalith-probe.exe --help
+first_line "morvalith-probe.exe --bogus: its usage, exit 2" 2 \
+  "usage: morvalith-probe.exe [--capture FILE | --explain]" morvalith-probe.exe --bogus
+mkdir -p "$app/folder"
+first_line "morvalith-probe.exe --capture to a folder says so" 2 \
+  "morvalith-probe: folder: cannot be written: is a folder" morvalith-probe.exe --capture folder
+finish
