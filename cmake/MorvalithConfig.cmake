@@ -1,6 +1,8 @@
 # find_package(Morvalith CONFIG) gives the imported target Morvalith::Morvalith:
 # Morvalith.dll, the import library that fits the consumer's toolchain and
-# the include directory. Everything is found relative to this file, so an
+# the include directory; and Morvalith::Headers, the include directory only,
+# for a program that loads the DLL itself (LoadLibraryA and the header's
+# function types) so that it can handle a refused load. Everything is found relative to this file, so an
 # installed tree or an unpacked archive can live anywhere.
 if(NOT CMAKE_SIZEOF_VOID_P EQUAL 4)
     set(Morvalith_FOUND FALSE)
@@ -25,5 +27,9 @@ if(NOT TARGET Morvalith::Morvalith)
         IMPORTED_IMPLIB "${_morvalith_implib}"
         INTERFACE_INCLUDE_DIRECTORIES "${_morvalith_prefix}/include")
     unset(_morvalith_implib)
+endif()
+if(NOT TARGET Morvalith::Headers)
+    add_library(Morvalith::Headers INTERFACE IMPORTED)
+    set_target_properties(Morvalith::Headers PROPERTIES INTERFACE_INCLUDE_DIRECTORIES "${_morvalith_prefix}/include")
 endif()
 unset(_morvalith_prefix)

@@ -9,6 +9,18 @@ enable_language(RC)
 set(MORVALITH_FLOOR_DEFINES -D_WIN32_WINNT=0x0500 -DWINVER=0x0500)
 add_compile_options(${MORVALITH_FLOOR_DEFINES})
 
+# Reproducible bytes: two builds of one commit in any two folders give the
+# same files. No build paths (assertion texts and the like name files by
+# their place in the tree) and no time stamp in the PE headers (zero).
+set(MORVALITH_REPRODUCIBLE -ffile-prefix-map=${CMAKE_SOURCE_DIR}=. -ffile-prefix-map=${CMAKE_BINARY_DIR}=build)
+add_compile_options(${MORVALITH_REPRODUCIBLE})
+add_link_options(-Wl,--no-insert-timestamp)
+# The installed tree beside the build unless a prefix is given: a Windows
+# build has nothing to put under /usr/local.
+if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT)
+    set(CMAKE_INSTALL_PREFIX ${CMAKE_BINARY_DIR}/sdk CACHE PATH "Install prefix" FORCE)
+endif()
+
 # The version block is made from the project version.
 configure_file(src/lifecycle/version.rc.in ${CMAKE_BINARY_DIR}/version.rc @ONLY)
 add_library(Morvalith SHARED ${LIBRARY_SOURCES} ${CMAKE_BINARY_DIR}/version.rc)
@@ -50,9 +62,12 @@ target_link_libraries(Morvalith PRIVATE msvcrt kernel32 setupapi advapi32 gcc)
 # so the import library is made from the .def instead, mapping it to the
 # undecorated export.
 find_program(MINGW_DLLTOOL NAMES i686-w64-mingw32-dlltool REQUIRED)
+# (Run in the build folder with names of their own: the members' names then
+# carry no build path.)
 add_custom_command(TARGET Morvalith POST_BUILD
     COMMAND ${MINGW_DLLTOOL} -k -D Morvalith.dll -d ${CMAKE_SOURCE_DIR}/src/lifecycle/Morvalith.def
-            -l $<TARGET_LINKER_FILE:Morvalith>
+            -l $<TARGET_LINKER_FILE_NAME:Morvalith> --temp-prefix morvalith
+    WORKING_DIRECTORY $<TARGET_LINKER_FILE_DIR:Morvalith>
     VERBATIM)
 
 # The MSVC-format import library for Visual C++ and clang-cl callers, from
@@ -61,7 +76,8 @@ add_custom_command(TARGET Morvalith POST_BUILD
 find_program(LLVM_DLLTOOL NAMES llvm-dlltool llvm-dlltool-14 REQUIRED)
 add_custom_command(TARGET Morvalith POST_BUILD
     COMMAND ${LLVM_DLLTOOL} -m i386 -k -D Morvalith.dll -d ${CMAKE_SOURCE_DIR}/src/lifecycle/Morvalith.def
-            -l ${CMAKE_BINARY_DIR}/Morvalith.lib
+            -l Morvalith.lib
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
     VERBATIM)
 
 # The probe captures the live machine with the library's own searches (its
@@ -86,7 +102,8 @@ set(SIM_EXE_SOURCES tools/probe.cpp tools/explain.cpp sim/win32.cpp sim/scenario
 list(TRANSFORM SIM_EXE_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/ OUTPUT_VARIABLE SIM_EXE_PATHS)
 file(GLOB SIM_EXE_HEADERS ${CMAKE_SOURCE_DIR}/sim/include/*.h ${CMAKE_SOURCE_DIR}/src/*/*.h ${CMAKE_SOURCE_DIR}/tools/*.h)
 add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/morvalith-sim.exe
-    COMMAND ${MINGW_CXX_WIN32} -std=c++20 -O2 -s -static ${MORVALITH_FLOOR_DEFINES} -ffunction-sections
+    COMMAND ${MINGW_CXX_WIN32} -std=c++20 -O2 -s -static ${MORVALITH_FLOOR_DEFINES} ${MORVALITH_REPRODUCIBLE}
+            -Wl,--no-insert-timestamp -ffunction-sections
             -fdata-sections -Wl,--gc-sections -DMORVALITH_SIMULATED -DMORVALITH_STATIC
             -DMORVALITH_PROGRAM="morvalith-sim.exe"
             -I${CMAKE_SOURCE_DIR}/sim/include -I${CMAKE_SOURCE_DIR}/src -I${CMAKE_SOURCE_DIR}/include
@@ -119,16 +136,24 @@ write_basic_package_version_file(${CMAKE_BINARY_DIR}/MorvalithConfigVersion.cmak
     VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion ARCH_INDEPENDENT)
 install(FILES cmake/MorvalithConfig.cmake ${CMAKE_BINARY_DIR}/MorvalithConfigVersion.cmake
         DESTINATION lib/cmake/Morvalith)
-install(FILES README.md DESTINATION .)
+# The users' README and the change log; the contributors' README stays in
+# the source tree.
+install(FILES release/README.md release/CHANGES DESTINATION .)
 install(DIRECTORY bindings/ DESTINATION bindings PATTERN __pycache__ EXCLUDE)
 
-# cpack: Morvalith-<version>-win32.zip of the installed tree.
-set(CPACK_GENERATOR ZIP)
-set(CPACK_PACKAGE_NAME Morvalith)
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_FILE_NAME Morvalith-${PROJECT_VERSION}-win32)
-set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
-include(CPack)
+# The release archive, Morvalith-<version>-win32.zip, and SHA256SUMS beside
+# it: `cmake --build build/win --target archive`. Made from the installed
+# tree by cmake/archive.py, the same bytes on every build of one commit.
+set(MORVALITH_ARCHIVE ${CMAKE_BINARY_DIR}/Morvalith-${PROJECT_VERSION}-win32.zip)
+find_package(Python3 COMPONENTS Interpreter REQUIRED)
+add_custom_target(archive
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${CMAKE_BINARY_DIR}/archive-tree
+    COMMAND ${CMAKE_COMMAND} --install ${CMAKE_BINARY_DIR} --prefix ${CMAKE_BINARY_DIR}/archive-tree
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/cmake/archive.py ${CMAKE_BINARY_DIR}/archive-tree
+            ${MORVALITH_ARCHIVE}
+    DEPENDS Morvalith morvalith-probe morvalith-sim
+    COMMENT "Making ${MORVALITH_ARCHIVE}"
+    VERBATIM)
 
 # Test programs only: the end-to-end host and the stand-in ASPI manager.
 add_executable(e2e-host tests/wine/e2e_host.c tools/capture_win.cpp sim/scenario.cpp)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds both builds and runs every test: the host
 # suites (sanitized, against the simulated machine), the checks on the built
-# DLL, and the end-to-end suite under Wine.
+# DLL (and a second build in another folder, which must give the same
+# bytes), and the end-to-end suite under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -13,4 +14,5 @@ cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BU
 cmake --build build/win -j"$jobs"
 (cd build/host && ctest --output-on-failure -j"$jobs")
 bash tests/windows/run.sh build/win
+bash tests/windows/reproducible.sh build/win
 bash tests/wine/run.sh build/win

@@ -1,19 +1,55 @@
 """Morvalith.dll from Python, with ctypes.
 
 Only a 32-bit Python on Windows can load the DLL. GetIDKey is __stdcall and
-must be taken from a ctypes.WinDLL; GetUSBDriveLetter is __cdecl and must be
-taken from a ctypes.CDLL. Both objects load the same module. Loading raises
-OSError (WinError 1114) on a machine without the flash disk.
+is taken from a ctypes.WinDLL; GetUSBDriveLetter is __cdecl and is taken from
+a ctypes.CDLL. Both objects load the same module.
+
+The DLL is loaded by its full path: from Python 3.8 on, ctypes searches
+neither the script's folder nor the current folder for a bare name. By
+default it is the Morvalith.dll beside this file; pass the folder that holds
+it otherwise:
+
+    import morvalith
+    try:
+        disk = morvalith.Morvalith()            # or Morvalith(r"C:\\MyApp")
+    except morvalith.MorvalithError as e:
+        print(e)                                # not found, not 32-bit, or refused to load
+    else:
+        print(disk.drive_letter(), disk.id_key() is not None)
 """
 import ctypes
+import os
 
 KEY_SIZE = 32
 
+# Windows errors a load can end with, in plain words.
+_LOAD_ERRORS = {
+    126: "Morvalith.dll was not found (or a DLL it needs is missing)",
+    193: "Morvalith.dll cannot be loaded by this process: a 64-bit Python cannot load a 32-bit DLL, "
+         "or the file is not a Windows DLL",
+    1114: "Morvalith.dll refused to load: no flash disk of the served family answers on this machine",
+}
+
+
+class MorvalithError(OSError):
+    """Morvalith.dll could not be used: not found, not loadable by this
+    (64-bit) process, or refused to load (no flash disk). winerror holds the
+    Windows error number where there is one."""
+
 
 class Morvalith:
-    def __init__(self, path="Morvalith.dll"):
-        stdcall = ctypes.WinDLL(path)
-        cdecl = ctypes.CDLL(path)
+    def __init__(self, folder=None):
+        folder = os.path.abspath(folder if folder is not None else os.path.dirname(os.path.abspath(__file__)))
+        path = os.path.join(folder, "Morvalith.dll")
+        if not os.path.isfile(path):
+            raise MorvalithError(2, "Morvalith.dll was not found in " + folder, path)
+        try:
+            stdcall = ctypes.WinDLL(path)
+            cdecl = ctypes.CDLL(path)
+        except OSError as e:
+            code = getattr(e, "winerror", None) or e.errno
+            raise MorvalithError(code, _LOAD_ERRORS.get(code, "Morvalith.dll could not be loaded: %s" % e),
+                                 path) from e
         self._get_id_key = stdcall.GetIDKey
         self._get_id_key.argtypes = [ctypes.POINTER(ctypes.c_ubyte)]
         self._get_id_key.restype = ctypes.c_int

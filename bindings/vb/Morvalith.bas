@@ -7,6 +7,18 @@ Attribute VB_Name = "Morvalith"
 ' the stack for either side to remove, so this Declare is safe for it. (A
 ' cdecl function with arguments could not be declared this way: VB would
 ' report error 49, "Bad DLL calling convention".)
+'
+' Where the DLL is looked for: the folder of the host program (for VBA that
+' is Office's own folder, EXCEL.EXE's, not the workbook's), the current
+' folder, the Windows system folders and the folders on PATH. Put
+' Morvalith.dll beside your VB6 program; from VBA, ChDir to its folder first
+' or declare Lib with the full path.
+'
+' Errors to trap at the first call (On Error GoTo ...):
+'   53  "File not found: Morvalith.dll": the DLL is not in any of those folders;
+'   48  "Error in loading DLL": it was found but refused to load, which is
+'       what a machine without the flash disk gives (Windows error 1114), or
+'       a 64-bit Office.
 Option Explicit
 
 ' 1 and the 32-byte key written from Key onwards, or 0. Pass the first

@@ -1,11 +1,16 @@
 """The Python declarations take each function from the loader of its
-convention: GetIDKey from a WinDLL (stdcall), GetUSBDriveLetter from a CDLL
-(cdecl). Linux has no WinDLL, so both loaders are stand-ins that record."""
+convention (GetIDKey from a WinDLL, stdcall; GetUSBDriveLetter from a CDLL,
+cdecl), load the DLL by its full path, and turn every failed load into one
+exception class. Linux has no WinDLL, so both loaders are stand-ins that
+record, and fail as Windows does when told to."""
 import ctypes
+import os
 import sys
+import tempfile
 
 sys.path.insert(0, sys.argv[1])
-loaded = []
+loaded, paths = [], []
+fail_with = None  # the Windows error the next load ends with
 
 
 class Function:
@@ -24,7 +29,11 @@ class Function:
 def loader(kind):
     class Loader:
         def __init__(self, path):
-            assert path == "Morvalith.dll", path
+            paths.append(path)
+            if fail_with:
+                e = OSError(22, "stand-in failure")
+                e.winerror = fail_with
+                raise e
 
         def __getattr__(self, name):
             return Function(kind, name)
@@ -35,8 +44,26 @@ ctypes.WinDLL = loader("WinDLL")
 ctypes.CDLL = loader("CDLL")
 import morvalith  # noqa: E402
 
-m = morvalith.Morvalith()
+folder = tempfile.mkdtemp()
+open(os.path.join(folder, "Morvalith.dll"), "wb").close()
+m = morvalith.Morvalith(folder)
 assert m.drive_letter() == "E"
 assert m.id_key() == bytes(range(32))
 assert sorted(loaded) == [("CDLL", "GetUSBDriveLetter"), ("WinDLL", "GetIDKey")], loaded
-print("python declarations: GetIDKey from WinDLL, GetUSBDriveLetter from CDLL")
+assert paths == [os.path.join(folder, "Morvalith.dll")] * 2, paths
+
+# Without a folder, the DLL beside the binding; absent, one exception.
+try:
+    morvalith.Morvalith()
+    raise AssertionError("no DLL beside the binding, yet it loaded")
+except morvalith.MorvalithError as e:
+    assert "was not found" in str(e) and e.filename == os.path.join(os.path.abspath(sys.argv[1]), "Morvalith.dll"), e
+for error, words in ((126, "was not found"), (193, "64-bit Python"), (1114, "refused to load")):
+    fail_with = error
+    try:
+        morvalith.Morvalith(folder)
+        raise AssertionError("error %d did not raise" % error)
+    except morvalith.MorvalithError as e:
+        assert e.errno == error and words in str(e), (error, e)
+    assert issubclass(morvalith.MorvalithError, OSError)
+print("python declarations: GetIDKey from WinDLL, GetUSBDriveLetter from CDLL, by full path, one exception class")

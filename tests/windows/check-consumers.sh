@@ -29,13 +29,23 @@ for lang in c cxx; do
 done
 
 # The release archive: its name from the one version, its contents.
-(cd "$build" && rm -f Morvalith-*.zip && cpack -G ZIP >/dev/null)
+(cd "$build" && rm -f Morvalith-*.zip SHA256SUMS && cmake --build . --target archive >/dev/null)
 version=$(sed -n 's/^project(Morvalith VERSION \([0-9.]*\).*/\1/p' "$here/../CMakeLists.txt")
 zip=$out_dir/Morvalith-$version-win32.zip
-expect "cpack makes Morvalith-$version-win32.zip" test -f "$zip"
-listing=$(python3 -c 'import sys, zipfile; print(" ".join(sorted(n for n in zipfile.ZipFile(sys.argv[1]).namelist() if not n.endswith("/"))))' "$zip" 2>/dev/null)
-expect "the archive holds the DLL, the probes, both import libraries, the .def, the package, the header, the README and the declarations" \
-  test "$listing" = "README.md bin/Morvalith.dll bin/morvalith-probe.exe bin/morvalith-sim.exe bindings/csharp/Morvalith.cs bindings/pascal/Morvalith.pas bindings/python/morvalith.py bindings/vb/Morvalith.bas include/morvalith.h lib/Morvalith.def lib/Morvalith.lib lib/cmake/Morvalith/MorvalithConfig.cmake lib/cmake/Morvalith/MorvalithConfigVersion.cmake lib/libMorvalith.dll.a"
+expect "the archive target makes Morvalith-$version-win32.zip" test -f "$zip"
+listing=$(python3 -c 'import sys, zipfile; print(" ".join(n for n in zipfile.ZipFile(sys.argv[1]).namelist()))' "$zip" 2>/dev/null)
+expect "the archive holds the DLL, the probes, both import libraries, the .def, the package, the header, the users' README, the change log, the declarations and SHA256SUMS, in order" \
+  test "$listing" = "CHANGES README.md SHA256SUMS bin/Morvalith.dll bin/morvalith-probe.exe bin/morvalith-sim.exe bindings/csharp/Morvalith.cs bindings/pascal/Morvalith.pas bindings/pascal/MorvalithDynamic.pas bindings/python/morvalith.py bindings/vb/Morvalith.bas include/morvalith.h lib/Morvalith.def lib/Morvalith.lib lib/cmake/Morvalith/MorvalithConfig.cmake lib/cmake/Morvalith/MorvalithConfigVersion.cmake lib/libMorvalith.dll.a"
+# SHA256SUMS inside lists every other file with its digest; the one beside
+# lists the archive.
+sums=$(mktemp -d)
+(cd "$sums" && cmake -E tar xf "$zip")
+expect "SHA256SUMS in the archive checks every file in it" bash -c \
+  'cd "$1" && sha256sum --quiet -c SHA256SUMS && test "$(wc -l <SHA256SUMS)" = "$(($(find . -type f | wc -l) - 1))"' _ "$sums"
+expect "SHA256SUMS beside the archive checks it" bash -c 'cd "$1" && sha256sum --quiet -c SHA256SUMS' _ "$out_dir"
+expect "the archive's README is the users' (no contributors' set-up)" bash -c \
+  '! grep -q "scripts/test.sh" "$1/README.md" && grep -q "What to ship with your program" "$1/README.md"' _ "$sums"
+rm -rf "$sums"
 rc_version=$(i686-w64-mingw32-windres -i "$build/Morvalith.dll" -O rc 2>/dev/null | sed -n 's/^ FILEVERSION \(.*\)/\1/p' | tr -d ' ' | tr ',' '.')
 expect "the version resource carries the project version ($rc_version)" test "$rc_version" = "$version"
 
@@ -52,6 +62,10 @@ for from in installed archive; do
      cmake --build "$2" >/dev/null && test -f "$2/package-consumer.exe" -a -f "$2/Morvalith.dll"' \
     _ "$here/package" "$out" "$here/../cmake/mingw-i686.cmake" "$prefix"
 done
+loader=$work/package-archive/package-loader.exe
+loader_imports=$(i686-w64-mingw32-objdump -p "$loader" 2>/dev/null | grep -c 'DLL Name: Morvalith.dll')
+expect "Morvalith::Headers gives a host that loads the DLL itself (no import of Morvalith.dll)" \
+  test -f "$loader" -a "$loader_imports" = 0
 refusal=$(cmake -S "$here/package" -B "$work/package-64" -DCMAKE_PREFIX_PATH="$sdk" 2>&1 >/dev/null)
 expect "a 64-bit consumer is refused at configure time with a clear message" \
   grep -q "Morvalith.dll is a 32-bit (x86) Windows library" <<<"$refusal"
@@ -68,6 +82,9 @@ expect "the C# assembly is marked 32-bit" grep -q 'Intel 80386' <(file "$work/Mo
 expect "the Pascal unit and a program using it compile (Free Pascal, Delphi mode)" bash -c \
   'fpc -Mdelphi -FE"$1" -Fu"$2" "$3" >/dev/null && fpc -Mdelphi -Cn -FE"$1" -Fu"$2" "$4" >/dev/null' \
   _ "$work" "$here/../bindings/pascal" "$here/../bindings/pascal/Morvalith.pas" "$here/bindings/use_morvalith.pas"
+expect "the run-time loading Pascal unit compiles, links and reports a missing DLL without crashing" bash -c \
+  'fpc -Mdelphi -FE"$1" -Fu"$2" "$3" >/dev/null && test "$(cd "$1" && ./use_morvalith_dynamic)" = "Morvalith.dll is missing or refused to load"' \
+  _ "$work" "$here/../bindings/pascal" "$here/bindings/use_morvalith_dynamic.pas"
 expect "the Python declarations compile and take each function from the loader of its convention" bash -c \
   'python3 -B -c "import sys; compile(open(sys.argv[1]).read(), sys.argv[1], \"exec\")" "$1/morvalith.py" &&
    python3 -B "$2" "$1" >/dev/null' _ "$here/../bindings/python" \

@@ -16,12 +16,24 @@ done
 text_mode=
 app=$work/package-app
 mkdir -p "$app"
-cp "$build/consumers/package-archive/package-consumer.exe" "$build/consumers/package-archive/Morvalith.dll" \
-   "$build/WNASPI32.dll" "$app/"
+cp "$build/consumers/package-archive/package-consumer.exe" "$build/consumers/package-archive/package-loader.exe" \
+   "$build/consumers/package-archive/Morvalith.dll" "$build/WNASPI32.dll" "$app/"
 text_mode=1
 check "the CMake package's consumer runs with the DLL copied beside it" 0 \
 "[LIB] Exec Vendor SCSI command, 0x82, SUCCEED.
 consumer: letter 0, key result 0" package-consumer.exe
+check "a host built on Morvalith::Headers loads the DLL itself with the header's function types" 0 \
+"[LIB] Exec Vendor SCSI command, 0x82, SUCCEED.
+loader: letter 0, key result 0" package-loader.exe
+text_mode=
+finish
+
+# Without the flash disk the header-only host handles the refusal itself.
+prefix winxp
+cp "$build/consumers/package-archive/package-loader.exe" "$app/"
+text_mode=1
+check "a host built on Morvalith::Headers handles the refusal (error 1114)" 1 "[LIB] Can not find Alcor flash disk
+loader: refused (error 1114)" package-loader.exe
 text_mode=
 finish
 

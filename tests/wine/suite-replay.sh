@@ -35,7 +35,7 @@ replay() {
       problem="the live explanation does not agree with the real DLL: $(tr -d '\r' <"$work/live.out" | tail -n 1)"
     [ "$live_rc" = "$real_rc" ] || problem="${problem:-the live explanation exits $live_rc, the real host $real_rc}"
     # The same explanation, but for the name of the file it was captured to.
-    if ! diff <(tr -d '\r' <"$work/live.out" | sed '/^$/,$d' | sed 1,2d) <(sed 1d "$work/explain.out") >"$work/live.diff"; then
+    if ! diff <(tr -d '\r' <"$work/live.out" | sed '/^$/,$d' | sed '0,/^machine: /d') <(sed 1d "$work/explain.out") >"$work/live.diff"; then
       problem="${problem:-the live explanation differs from the replayed one: $(head -c 300 "$work/live.diff")}"
     fi
     # The stand-in disk's sector (bytes i * 7) must not be in the file.

@@ -1,0 +1,25 @@
+# Authenticode: a throwaway self-signed certificate signs the DLL and both
+# programs (scripts/sign.sh); each verifies, a changed byte does not, and the
+# signed files go to $build/signed for the Wine suite's load checks.
+signing=$(mktemp -d /tmp/morvalith-sign.XXXXXX)
+openssl req -x509 -newkey rsa:2048 -nodes -subj "/CN=Morvalith test signer" -days 2 -addext extendedKeyUsage=codeSigning \
+  -keyout "$signing/key.pem" -out "$signing/cert.pem" >/dev/null 2>&1
+openssl pkcs12 -export -inkey "$signing/key.pem" -in "$signing/cert.pem" -out "$signing/signer.pfx" \
+  -passout pass:throwaway >/dev/null 2>&1
+rm -rf "$build/signed"; mkdir -p "$build/signed"
+cp "$build/Morvalith.dll" "$build/morvalith-probe.exe" "$build/morvalith-sim.exe" "$build/signed/"
+MORVALITH_SIGN_PFX=$signing/signer.pfx MORVALITH_SIGN_PASSWORD=throwaway \
+  bash "$(dirname "$0")/../../scripts/sign.sh" "$build/signed/"* >/dev/null
+for f in Morvalith.dll morvalith-probe.exe morvalith-sim.exe; do
+  expect "signed $f verifies (SHA-256)" bash -c \
+    'osslsigncode verify -CAfile "$1" -in "$2" 2>&1 | grep -q "Signature verification: ok" &&
+     osslsigncode verify -CAfile "$1" -in "$2" 2>&1 | grep -qi "sha256"' _ "$signing/cert.pem" "$build/signed/$f"
+done
+cp "$build/signed/Morvalith.dll" "$signing/tampered.dll"
+python3 -c 'import sys; d = bytearray(open(sys.argv[1], "rb").read()); d[1100] ^= 0xFF; open(sys.argv[1], "wb").write(d)' \
+  "$signing/tampered.dll"
+expect "a signed DLL with one byte changed fails the check" bash -c \
+  '! osslsigncode verify -CAfile "$1" -in "$2" 2>&1 | grep -q "Signature verification: ok"' _ "$signing/cert.pem" \
+  "$signing/tampered.dll"
+expect "unsigned stays the default build" bash -c '! osslsigncode verify -in "$1" >/dev/null 2>&1' _ "$build/Morvalith.dll"
+rm -rf "$signing"
