@@ -52,6 +52,9 @@ struct Process {
     std::vector<MessageBoxRecord> boxes;
     std::vector<FileOpen> opens;
     std::vector<IoctlRecord> ioctls;
+    std::map<std::string, std::vector<std::vector<uint8_t>>> deviceRequests;
+    std::vector<VendorCall> vendorCalls;
+    std::vector<std::vector<uint8_t>> aspiRequests;
     std::vector<std::string> trace;
     // Present volume interfaces by lower-cased path, for the mount-point
     // lookup that the drive-letter search makes per drive and disk.
@@ -195,6 +198,14 @@ HMODULE DisabledThreadCallsFor() { return P().disabledThreadCalls; }
 const std::vector<MessageBoxRecord> &MessageBoxes() { return P().boxes; }
 const std::vector<FileOpen> &FileOpens() { return P().opens; }
 const std::vector<IoctlRecord> &Ioctls() { return P().ioctls; }
+const std::vector<std::vector<uint8_t>> &DeviceRequests(const std::string &device)
+{
+    static const std::vector<std::vector<uint8_t>> none;
+    auto it = P().deviceRequests.find(device);
+    return it == P().deviceRequests.end() ? none : it->second;
+}
+const std::vector<VendorCall> &VendorCalls() { return P().vendorCalls; }
+const std::vector<std::vector<uint8_t>> &AspiRequests() { return P().aspiRequests; }
 void TraceCalls(bool on) { P().tracing = on; }
 const std::vector<std::string> &Trace() { return P().trace; }
 size_t TraceLeftOut() { return P().traceLeftOut; }
@@ -237,12 +248,12 @@ namespace {
 
 int WINAPI VendorGetProductInfo(char letter, char *chipModel, BYTE *productInfo)
 {
-    VendorLibrary &v = P().machine.vendor;
+    const VendorLibrary &v = P().machine.vendor;
     VendorCall call;
     call.letter = letter;
     std::memcpy(call.chipModel.data(), chipModel, call.chipModel.size());
     call.record = (uintptr_t)productInfo;
-    v.calls.push_back(call);
+    P().vendorCalls.push_back(call);
     if (v.writesRecord) {
         // The whole record is written, so a copy of more than the key shows.
         std::memset(productInfo, 0xA5, 268);
@@ -284,9 +295,9 @@ void FinishExec(uint8_t *srb, AspiAnswer answer)
 DWORD __cdecl AspiSendCommand(void *request)
 {
     uint8_t *srb = (uint8_t *)request;
-    AspiManager &a = P().machine.aspi;
+    const AspiManager &a = P().machine.aspi;
     size_t size = srb[0] == 0 ? 60 : srb[0] == 1 ? 12 : srb[0] == 2 ? 80 : 8;
-    a.srbs.emplace_back(srb, srb + size);
+    P().aspiRequests.emplace_back(srb, srb + size);
     uint8_t adapter = srb[2];
     if (adapter >= a.adapters.size() && srb[0] <= 2) {
         srb[1] = SS_INVALID_HA;
@@ -479,13 +490,14 @@ static BOOL WINAPI Impl_DeviceIoControl(HANDLE handle, DWORD code, LPVOID in, DW
     auto dev = P().machine.devices.find(it->second.device);
     if (code != IOCTL_SCSI_PASS_THROUGH_DIRECT || dev == P().machine.devices.end() || !dev->second.scsiCapable)
         return Fail(ERROR_INVALID_FUNCTION, FALSE);
-    ScsiDevice &device = dev->second;
+    const ScsiDevice &device = dev->second;
+    auto &requests = P().deviceRequests[dev->first];
     if (!in || inSize < sizeof(SCSI_PASS_THROUGH_DIRECT)) return Fail(ERROR_INVALID_PARAMETER, FALSE);
     if (device.ioctlError) {
-        device.requests.emplace_back((uint8_t *)in, (uint8_t *)in + inSize);
+        requests.emplace_back((uint8_t *)in, (uint8_t *)in + inSize);
         return Fail(device.ioctlError, FALSE);
     }
-    device.requests.emplace_back((uint8_t *)in, (uint8_t *)in + inSize);
+    requests.emplace_back((uint8_t *)in, (uint8_t *)in + inSize);
     SCSI_PASS_THROUGH_DIRECT header;
     std::memcpy(&header, in, sizeof(header));
     // The port driver's own checks on the block.

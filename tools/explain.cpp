@@ -17,12 +17,15 @@
 #include "morvalith.h"
 #include "transport/passthrough.h"
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved);
 
 namespace {
 
-const char *const kPatterns[] = {"", "\"usbstor#disk&ven_generic\"", "\"usbalcor#disk&ven_generic\"",
-                                 "\"usbstor#disk&ven_jetflash\"", "\"usbstor#disk&ven\" with \"8.01\""};
+// A pattern as the explanation names it, from the library's own table.
+std::string PatternText(int pattern)
+{
+    const DevicePathPattern &p = kDevicePathPatterns[pattern - 1];
+    return std::string("\"") + p.text + "\"" + (p.also ? std::string(" with \"") + p.also + "\"" : "");
+}
 
 // Text from the machine as it may appear on one line.
 std::string Shown(const std::string &text, size_t limit = 200) { return sim::Printable(text, limit); }
@@ -188,7 +191,7 @@ void ExplainDisks(const sim::Machine &m)
         }
         int pattern = DevicePathMatches(d.path.c_str());
         std::printf("  %s: %s%s\n", Shown(d.path).c_str(),
-                    pattern ? (std::string("passes pattern ") + kPatterns[pattern]).c_str() : "passes no pattern",
+                    pattern ? ("passes pattern " + PatternText(pattern)).c_str() : "passes no pattern",
                     pattern && first ? " (the flash disk)" : "");
         if (pattern) first = false;
     }
@@ -213,7 +216,8 @@ std::vector<DWORD> FreshMasks(const sim::Machine &m)
 
 void ExplainLetters(const sim::Machine &m, const std::vector<DWORD> &masks)
 {
-    std::printf("drive letters (disks whose path holds \"usbstor\", \"disk\" and \"_8.01\"):\n");
+    std::printf("drive letters (disks whose path holds \"%s\", \"%s\" and \"%s\"):\n", kLetterTokens[0],
+                kLetterTokens[1], kLetterTokens[2]);
     bool parent = VolumeMatchedThroughParent(m.major);
     bool any = false;
     for (size_t i = 0; i < m.disks.size(); ++i) {
@@ -249,7 +253,8 @@ void ExplainLetters(const sim::Machine &m, const std::vector<DWORD> &masks)
 
 void ExplainAspi(const sim::Machine &m)
 {
-    std::printf("ASPI units (the first direct-access unit whose INQUIRY reads \"Generic Flash Disk\" is the flash disk):\n");
+    std::printf("ASPI units (the first direct-access unit whose INQUIRY reads \"" MORVALITH_FLASH_DISK_ID
+                "\" is the flash disk):\n");
     if (!m.aspi.installed) {
         std::printf("  WNASPI32 is not installed\n");
         return;
@@ -267,7 +272,7 @@ void ExplainAspi(const sim::Machine &m)
                         empty ? "no identification" : ("\"" + Shown(id) + "\"").c_str());
         }
     }
-    for (const auto &srb : sim::Current().aspi.srbs)
+    for (const auto &srb : sim::AspiRequests())
         if (srb[0] == 2 && srb.size() > 48 && srb[48] == 0x82)
             std::printf("  vendor read 0x82 sent to adapter %u target %u lun %u\n", srb[2], srb[8], srb[9]);
 }
@@ -457,7 +462,7 @@ Diagnosis Diagnose9x(const sim::Machine &m)
     if (adapters == 0 || a.supportStatus == SS_NO_ADAPTERS)
         return {"the ASPI manager reports no host adapters",
                 "install the USB storage driver for Windows 98, attach the disk and restart Windows"};
-    for (const auto &srb : sim::Current().aspi.srbs) {
+    for (const auto &srb : sim::AspiRequests()) {
         if (srb[0] != SC_EXEC_SCSI_CMD || srb.size() <= 48 || srb[48] != 0x82) continue;
         // The request block is recorded as sent; the unit's answer is in the machine.
         int status = -1;
@@ -472,7 +477,7 @@ Diagnosis Diagnose9x(const sim::Machine &m)
         return {text, "the disk does not know the vendor command: it is another product of the same vendor; use a "
                       "flash disk of the served family"};
     }
-    return {"no ASPI unit identifies as the flash disk (\"Generic Flash Disk\")",
+    return {"no ASPI unit identifies as the flash disk (\"" MORVALITH_FLASH_DISK_ID "\")",
             "attach a flash disk of the served family; check that Windows shows it as a disk drive"};
 }
 
@@ -496,7 +501,8 @@ Diagnosis Diagnose(const sim::Machine &m, const HostRun &run)
         std::string failure = FirstFailure(run.attach, run.letterCall);
         if (!failure.empty())
             return {"the library loads, but the drive-letter search broke down: " + failure +
-                        "; GetUSBDriveLetter returns 0 and GetIDKey fails",
+                        (run.key ? "; GetUSBDriveLetter returns 0 (GetIDKey, which searches again, gets the key)"
+                                 : "; GetUSBDriveLetter returns 0 and GetIDKey fails"),
                     "run the program again; if it persists, reinsert the disk"};
         bool tested = false;
         for (const sim::DiskInterface &d : m.disks) {
@@ -505,8 +511,9 @@ Diagnosis Diagnose(const sim::Machine &m, const HostRun &run)
                                                                kLetterTokens[2], token));
         }
         if (!tested)
-            return {"the library loads, but no disk's path holds \"usbstor\", \"disk\" and \"_8.01\": "
-                    "GetUSBDriveLetter returns 0 and GetIDKey fails",
+            return {std::string("the library loads, but no disk's path holds \"") + kLetterTokens[0] + "\", \"" +
+                        kLetterTokens[1] + "\" and \"" + kLetterTokens[2] +
+                        "\": GetUSBDriveLetter returns 0 and GetIDKey fails",
                     "the drive letter and the key are served for USB flash disks of revision 8.01 only; attach one"};
         return {"the library loads, but the flash disk has no lettered removable volume: GetUSBDriveLetter returns 0 "
                 "and GetIDKey fails",
@@ -521,7 +528,7 @@ Diagnosis Diagnose(const sim::Machine &m, const HostRun &run)
                 return {"Vendor\\VendorUFDAPI.dll lacks VGetUFDProductInfo: GetIDKey fails",
                         "ship the disk vendor's own VendorUFDAPI.dll; this one is another version or another library"};
         }
-        if (!sim::Current().vendor.calls.empty())
+        if (!sim::VendorCalls().empty())
             return {"the vendor library's VGetUFDProductInfo failed (returned " + std::to_string(m.vendor.result) +
                         ") for " + std::string(1, run.letter) + ": GetIDKey fails",
                     "check the flash disk with the vendor's tool; another product of the vendor has no key"};
@@ -583,8 +590,9 @@ int Explain(const sim::Machine &m, const std::string &name, bool calls)
                     m.vendor.installed ? "found" : "not found",
                     m.vendor.installed ? (m.vendor.hasEntryPoint ? ", has VGetUFDProductInfo" : ", lacks VGetUFDProductInfo")
                                        : "");
-        for (const sim::VendorCall &c : sim::Current().vendor.calls)
-            std::printf("  VGetUFDProductInfo('%c', \"ChipsbankCBM2076\") returned %d\n", c.letter, m.vendor.result);
+        for (const sim::VendorCall &c : sim::VendorCalls())
+            std::printf("  VGetUFDProductInfo('%c', \"" MORVALITH_CHIP_MODEL "\") returned %d\n", c.letter,
+                        m.vendor.result);
         for (size_t i = run.boxesBefore; i < sim::MessageBoxes().size(); ++i)
             std::printf("  message box \"%s\": %s\n", Shown(sim::MessageBoxes()[i].caption).c_str(),
                         Shown(sim::MessageBoxes()[i].text).c_str());

@@ -11,7 +11,6 @@
 #include "machine.h"
 #include "morvalith.h"
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved);
 
 // A sanitizer report must not read as a refused load (exit 1) or a file
 // that cannot be used (exit 2).

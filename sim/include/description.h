@@ -35,7 +35,6 @@ struct ScsiDevice {
     std::map<uint8_t, ScsiAnswer> answers;  // by operation code; others end in CHECK CONDITION
     bool scsiCapable = true;                // false: pass-through is refused (ERROR_INVALID_FUNCTION)
     uint32_t ioctlError = 0;                // not 0: DeviceIoControl fails with this error
-    std::vector<std::vector<uint8_t>> requests;  // every pass-through block exactly as received
     bool operator==(const ScsiDevice &) const = default;
 };
 
@@ -64,20 +63,12 @@ struct Drive {
     bool operator==(const Drive &) const = default;
 };
 
-struct VendorCall {
-    char letter = 0;
-    std::array<uint8_t, 255> chipModel{};  // 255 bytes read from the address received
-    uintptr_t record = 0;
-    bool operator==(const VendorCall &) const = default;
-};
-
 struct VendorLibrary {
     bool installed = false;
     bool hasEntryPoint = true;
     int result = 0;
     bool writesRecord = true;
     std::array<uint8_t, 32> key{};
-    std::vector<VendorCall> calls;
     bool operator==(const VendorLibrary &) const = default;
 };
 
@@ -111,7 +102,6 @@ struct AspiManager {
     std::vector<AspiAdapter> adapters;
     bool completeLater = false;     // SC_EXEC_SCSI_CMD answers SS_PENDING, finished by another thread
     unsigned completionDelayMs = 20;  // 0: finished before SendASPI32Command returns SS_PENDING
-    std::vector<std::vector<uint8_t>> srbs;  // every request block as received
     bool operator==(const AspiManager &) const = default;
 };
 
@@ -142,7 +132,8 @@ Machine DefaultMachine();
 // puts "file: field: problem" into error.
 bool LoadScenario(const std::string &file, Machine &m, std::string &error);
 // The machine as a scenario file (JSON text), which LoadScenario reads back
-// as the same machine. Records of a run (requests, calls) are not written.
+// as the same machine. The description is input only: what a run records
+// lives in the simulated process (machine.h).
 std::string WriteScenario(const Machine &m);
 // Reads a whole file of at most limit bytes; otherwise says why in plain
 // words ("does not exist", "access denied", "is a folder", ...).

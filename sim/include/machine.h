@@ -31,6 +31,14 @@ struct IoctlRecord {
     std::vector<uint8_t> reply;  // the output buffer as the call left it
 };
 
+// One call of the vendor library's VGetUFDProductInfo as received.
+struct VendorCall {
+    char letter = 0;
+    std::array<uint8_t, 255> chipModel{};  // 255 bytes read from the address received
+    uintptr_t record = 0;
+    bool operator==(const VendorCall &) const = default;
+};
+
 struct MessageBoxRecord {
     HWND owner;
     std::string text;
@@ -67,6 +75,12 @@ HMODULE DisabledThreadCallsFor();
 const std::vector<MessageBoxRecord> &MessageBoxes();
 const std::vector<FileOpen> &FileOpens();
 const std::vector<IoctlRecord> &Ioctls();
+// What the devices received: the pass-through blocks each SCSI device was
+// sent (by device name), the vendor library's calls, and every ASPI request
+// block as WNASPI32 received it.
+const std::vector<std::vector<uint8_t>> &DeviceRequests(const std::string &device);
+const std::vector<VendorCall> &VendorCalls();
+const std::vector<std::vector<uint8_t>> &AspiRequests();
 // With tracing on, every platform call is recorded with its arguments and
 // result, one line each.
 void TraceCalls(bool on);

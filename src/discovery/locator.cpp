@@ -10,12 +10,19 @@ const GUID kVolumeInterfaceClass = {0x53F5630D, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x0
 // Tried in this order, on the path exactly as reported (no case folding).
 // The result names the pattern that matched (1 to 4), so that a diagnosis
 // can say which; 0 when none does.
+const DevicePathPattern kDevicePathPatterns[kDevicePathPatternCount] = {
+    {"usbstor#disk&ven_generic", NULL},
+    {"usbalcor#disk&ven_generic", NULL},
+    {"usbstor#disk&ven_jetflash", NULL},
+    {"usbstor#disk&ven", "8.01"},
+};
+
 int DevicePathMatches(const char *devicePath)
 {
-    if (strstr(devicePath, "usbstor#disk&ven_generic")) return 1;
-    if (strstr(devicePath, "usbalcor#disk&ven_generic")) return 2;
-    if (strstr(devicePath, "usbstor#disk&ven_jetflash")) return 3;
-    if (strstr(devicePath, "usbstor#disk&ven") && strstr(devicePath, "8.01")) return 4;
+    for (int i = 0; i < (int)kDevicePathPatternCount; ++i) {
+        const DevicePathPattern &p = kDevicePathPatterns[i];
+        if (strstr(devicePath, p.text) && (!p.also || strstr(devicePath, p.also))) return i + 1;
+    }
     return 0;
 }
 

@@ -5,6 +5,7 @@
 
 #include "../discovery/resolver.h"
 #include "../platform.h"
+#include "state.h"
 
 typedef int(WINAPI *VendorProductInfoFn)(char driveLetter, char *chipModel, BYTE *productInfo);
 typedef int(WINAPI *MessageBoxFn)(HWND owner, LPCSTR text, LPCSTR caption, UINT style);
@@ -43,7 +44,7 @@ extern "C" int MORVALITH_STDCALL GetIDKey(unsigned char *key)
     if (!driveLetter) return 0;
 
     // The vendor library is handed the model text past its five-byte tag.
-    char chipModel[260] = "<tag>ChipsbankCBM2076";
+    char chipModel[260] = "<tag>" MORVALITH_CHIP_MODEL;
     HMODULE vendor = LoadLibraryA("Vendor\\VendorUFDAPI.dll");
     if (!vendor) {
         ShowErrorBox("Load VendorUFDAPI.dll failed!");

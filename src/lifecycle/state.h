@@ -17,10 +17,21 @@ struct LibraryState {
 
 extern LibraryState g_library;
 
+// The entry point the loader calls (attach, detach); the simulated machine's
+// hosts call it as the loader would.
+extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved);
+
 // Prints one "[LIB] " line and writes it out at once: a host whose output
 // goes to a file or a pipe may be ended by the loader (a refused load-time
 // link) before the C runtime's buffer would be written.
 void LibLine(const char *format, ...);
+
+// Texts the devices and the vendor library are given or answer with (macros,
+// so that the library's own buffers are initialised from them as before):
+// the INQUIRY vendor and product text of the flash disk under ASPI, and the
+// chip model the vendor library is asked about.
+#define MORVALITH_FLASH_DISK_ID "Generic Flash Disk"
+#define MORVALITH_CHIP_MODEL "ChipsbankCBM2076"
 
 const BYTE kVendorReadOpcode = 0x82;
 const DWORD kVendorSectorSize = 512;

@@ -5,7 +5,7 @@
 
 #include "../lifecycle/state.h"
 
-static const char kFlashDiskIdentification[] = "Generic Flash Disk";
+static const char kFlashDiskIdentification[] = MORVALITH_FLASH_DISK_ID;
 const DWORD kInquiryLength = 36;
 
 // Sends an SC_EXEC_SCSI_CMD block and, when WNASPI32 takes it in the

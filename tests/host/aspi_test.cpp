@@ -47,7 +47,7 @@ sim::Machine Win98(std::vector<std::vector<sim::AspiUnit>> adapters)
 std::vector<std::vector<uint8_t>> Srbs(uint8_t command)
 {
     std::vector<std::vector<uint8_t>> found;
-    for (const auto &srb : sim::Current().aspi.srbs)
+    for (const auto &srb : sim::AspiRequests())
         if (srb[0] == command) found.push_back(srb);
     return found;
 }
@@ -178,7 +178,7 @@ TEST(Aspi, SupportInfoStatusesAndAdapterCounts)
         Attach a = AttachLibrary();
         EXPECT_FALSE(a.result);
         EXPECT_EQ(a.output, c.output) << "status " << (int)c.status;
-        EXPECT_TRUE(sim::Current().aspi.srbs.empty());
+        EXPECT_TRUE(sim::AspiRequests().empty());
         EXPECT_EQ(sim::ModuleReferences("wnaspi32.dll"), 0);
         DetachLibrary();
         EXPECT_TRUE(NothingHeld());

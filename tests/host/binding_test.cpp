@@ -37,7 +37,7 @@ TEST(Binding, SendsTheVendorReadCommandAndKeepsTheHandleUntilDetach)
     EXPECT_EQ(sim::Held().handles, 1);
     EXPECT_EQ(std::vector<uint8_t>(g_library.vendorSector, g_library.vendorSector + 512), Pattern(512));
 
-    const auto &requests = sim::Current().devices["flash"].requests;
+    const auto &requests = sim::DeviceRequests("flash");
     ASSERT_EQ(requests.size(), 1u);
     const std::vector<uint8_t> &b = requests[0];
     ASSERT_EQ(b.size(), 80u);
@@ -110,8 +110,8 @@ TEST(Binding, TwoMatchingDisksOpenTheLowerMemberIndex)
     m.devices["first"] = FlashDevice();
     Boot(m);
     ASSERT_TRUE(AttachLibrary().result);
-    EXPECT_EQ(sim::Current().devices["first"].requests.size(), 1u);
-    EXPECT_EQ(sim::Current().devices["flash"].requests.size(), 0u);
+    EXPECT_EQ(sim::DeviceRequests("first").size(), 1u);
+    EXPECT_EQ(sim::DeviceRequests("flash").size(), 0u);
     DetachLibrary();
 }
 
@@ -178,8 +178,8 @@ TEST(Binding, AnotherVendorWithRevision801BindsAndUpperCaseDoesNot)
     m.devices["acme"] = FlashDevice();
     Boot(m);
     ASSERT_TRUE(AttachLibrary().result);
-    EXPECT_TRUE(sim::Current().devices["upper"].requests.empty());
-    EXPECT_EQ(sim::Current().devices["acme"].requests.size(), 1u);
+    EXPECT_TRUE(sim::DeviceRequests("upper").empty());
+    EXPECT_EQ(sim::DeviceRequests("acme").size(), 1u);
     DetachLibrary();
 }
 
@@ -201,9 +201,9 @@ TEST(Binding, VistaOpensTheFirstAutorunCdromWhicheverDiskMatched)
     m.drives['D'] = sim::Drive{DRIVE_CDROM, "", "cdrom-d"};  // no mounted-device entry
     Boot(m);
     ASSERT_TRUE(AttachLibrary().result);
-    EXPECT_EQ(sim::Current().devices["cdrom-e"].requests.size(), 1u);
-    EXPECT_TRUE(sim::Current().devices["cdrom"].requests.empty());
-    EXPECT_TRUE(sim::Current().devices["flash"].requests.empty());
+    EXPECT_EQ(sim::DeviceRequests("cdrom-e").size(), 1u);
+    EXPECT_TRUE(sim::DeviceRequests("cdrom").empty());
+    EXPECT_TRUE(sim::DeviceRequests("flash").empty());
     EXPECT_EQ(sim::CallCount("RegOpenKeyA"), 2);  // anew for D and for E
     EXPECT_EQ(sim::CallCount("RegCloseKey"), 2);
     DetachLibrary();
@@ -256,8 +256,8 @@ TEST(MountedDevices, ValueOfExactly520BytesIsReadAndOneMoreIsPassedOver)
     m.mountedDevices["\\DosDevices\\H:"] = exact;
     Boot(m);
     ASSERT_TRUE(AttachLibrary().result);
-    EXPECT_TRUE(sim::Current().devices["too-long"].requests.empty());
-    EXPECT_EQ(sim::Current().devices["exact"].requests.size(), 1u);
+    EXPECT_TRUE(sim::DeviceRequests("too-long").empty());
+    EXPECT_EQ(sim::DeviceRequests("exact").size(), 1u);
     DetachLibrary();
     EXPECT_TRUE(NothingHeld());
 }

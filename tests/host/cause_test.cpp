@@ -118,7 +118,7 @@ std::vector<Road> Roads()
     m.faults.push_back({"GetLogicalDrives", 1});
     add("letter search fails", m,
         "the library loads, but the drive-letter search broke down: GetLogicalDrives failed (its call 1, a fault "
-        "the machine describes); GetUSBDriveLetter returns 0 and GetIDKey fails");
+        "the machine describes); GetUSBDriveLetter returns 0 (GetIDKey, which searches again, gets the key)");
     m = Served();
     m.vendor.installed = false;
     add("vendor missing", m, "the vendor library Vendor\\VendorUFDAPI.dll cannot be loaded: GetIDKey fails");

@@ -72,7 +72,7 @@ TEST(Edges, DevicesThatAreNotPresentAreIgnored)
     Boot(m);
     ASSERT_TRUE(AttachLibrary().result);
     EXPECT_EQ(sim::FileOpens().at(0).name, FlashDiskPath());
-    EXPECT_TRUE(sim::Current().devices["ghost"].requests.empty());
+    EXPECT_TRUE(sim::DeviceRequests("ghost").empty());
     DetachLibrary();
 
     // The lookup: an absent disk's removable volume lends no letter.

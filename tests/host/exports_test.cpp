@@ -99,7 +99,7 @@ TEST(Exports, GetIDKeyHandsTheVendorLibraryTheLetterAndChipModelAndCopiesExactly
     for (int i = 0; i < 8; ++i) EXPECT_EQ(key.bytes[i], 0xCC) << "guard before, byte " << i;
     for (int i = 40; i < 48; ++i) EXPECT_EQ(key.bytes[i], 0xCC) << "guard after, byte " << i;
 
-    const auto &calls = sim::Current().vendor.calls;
+    const auto &calls = sim::VendorCalls();
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].letter, 'F');
     std::array<uint8_t, 255> chip{};
@@ -200,7 +200,7 @@ TEST(Exports, AFailingVendorCallReturnsZeroWithoutABox)
         EXPECT_EQ(GetIDKey(key.Key()), 0) << result;
         EXPECT_TRUE(key.Untouched()) << result;
         EXPECT_TRUE(sim::MessageBoxes().empty()) << result;
-        EXPECT_EQ(sim::Current().vendor.calls.size(), 1u);
+        EXPECT_EQ(sim::VendorCalls().size(), 1u);
     }
 }
 

@@ -11,7 +11,6 @@
 #include "lifecycle/state.h"
 #include "machine.h"
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved);
 
 namespace harness {
 

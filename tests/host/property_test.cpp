@@ -5,6 +5,8 @@
 //
 // MORVALITH_PROPERTY_SECONDS=N runs fresh seeds for N seconds instead of the
 // fixed set, and MORVALITH_PROPERTY_SEED=S replays one seed (scripts/property.sh).
+#include <unistd.h>
+
 #include <chrono>
 #include <fstream>
 #include <cstdlib>
@@ -445,8 +447,9 @@ std::string CheckSeed(uint32_t seed, int faultRuns)
     // Only the opened device hears the vendor read; others hear nothing.
     for (const auto &[name, dev] : sim::Current().devices) {
         size_t want = name == e.opened && dev.scsiCapable ? 1 : 0;  // others refuse pass-through itself
-        if (dev.requests.size() != want)
-            return Describe(seed, "device " + name + " got " + std::to_string(dev.requests.size()) + " requests");
+        const auto &requests = sim::DeviceRequests(name);
+        if (requests.size() != want)
+            return Describe(seed, "device " + name + " got " + std::to_string(requests.size()) + " requests");
         if (want) {
             // The pass-through block, byte for byte, as the port driver sees it.
             std::vector<uint8_t> block(80, 0);
@@ -461,16 +464,16 @@ std::string CheckSeed(uint32_t seed, int faultRuns)
             std::memcpy(&block[20], &buffer, 4);
             block[24] = 48;     // SenseInfoOffset
             block[28] = 0x82;   // the vendor read
-            if (dev.requests[0] != block) {
+            if (requests[0] != block) {
                 std::string d;
-                for (size_t i = 0; i < 80 && i < dev.requests[0].size(); ++i)
-                    if (dev.requests[0][i] != block[i]) d += " " + std::to_string(i) + "=" + std::to_string(dev.requests[0][i]);
+                for (size_t i = 0; i < 80 && i < requests[0].size(); ++i)
+                    if (requests[0][i] != block[i]) d += " " + std::to_string(i) + "=" + std::to_string(requests[0][i]);
                 return Describe(seed, "the pass-through block differs at" + d);
             }
         }
     }
     std::vector<std::string> srbs;
-    for (const auto &b : sim::Current().aspi.srbs)
+    for (const auto &b : sim::AspiRequests())
         srbs.push_back(std::to_string(b[0]) + " " + std::to_string(b[2]) + ":" +
                        std::to_string(b[0] == 0 ? 0 : b[8]) + ":" + std::to_string(b[0] == 0 ? 0 : b[9]));
     if (srbs != e.srbs) return Describe(seed, "ASPI requests differ from the scan order");
@@ -501,7 +504,7 @@ std::string CheckSeed(uint32_t seed, int faultRuns)
             bool cdrom = false;
             for (const auto &[letter, drive] : m.drives) cdrom = cdrom || (drive.type == DRIVE_CDROM && drive.opens == name);
             bool allowed = m.major == 5 ? name == e.opened : m.major > 5 && cdrom;
-            if (!dev.requests.empty() && !allowed) return Describe(seed, "device " + name + " was sent the vendor read" + where);
+            if (!sim::DeviceRequests(name).empty() && !allowed) return Describe(seed, "device " + name + " was sent the vendor read" + where);
         }
         if (f.loaded && m.major == 5 && e.opened.empty()) return Describe(seed, "loaded without a flash disk" + where);
     }
@@ -536,7 +539,8 @@ TEST(Property, RandomMachinesMatchTheOracle)
         sim::Machine m = Generate(seed);
         Expected e = Oracle(m);
         // Every generated machine also survives a trip through a scenario file.
-        std::string file = testing::TempDir() + "generated.json";
+        // A name of its own: other runs of the suites may share the folder.
+        std::string file = testing::TempDir() + "generated-" + std::to_string(getpid()) + ".json";
         std::ofstream(file) << sim::WriteScenario(m);
         sim::Machine back;
         std::string error;

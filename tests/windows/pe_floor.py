@@ -12,55 +12,32 @@ import os
 import struct
 import sys
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from pe import Pe  # noqa: E402
+
 
 def imports(path):
     """(dll, name or None, ordinal or None) for every import of a PE32 file."""
-    data = open(path, "rb").read()
-    if data[:2] != b"MZ":
-        raise ValueError("not a PE file")
-    pe = struct.unpack_from("<I", data, 0x3C)[0]
-    if data[pe:pe + 4] != b"PE\0\0":
-        raise ValueError("not a PE file")
-    count = struct.unpack_from("<H", data, pe + 6)[0]
-    optional_size = struct.unpack_from("<H", data, pe + 20)[0]
-    optional = pe + 24
-    if struct.unpack_from("<H", data, optional)[0] != 0x10B:
-        raise ValueError("not PE32")
-    import_rva = struct.unpack_from("<I", data, optional + 104)[0]
-    sections = []
-    for i in range(count):
-        s = optional + optional_size + 40 * i
-        vsize, va, rawsize, raw = struct.unpack_from("<IIII", data, s + 8)
-        sections.append((va, max(vsize, rawsize), raw))
-
-    def offset(rva):
-        for va, size, raw in sections:
-            if va <= rva < va + size:
-                return raw + rva - va
-        raise ValueError("rva %x outside every section" % rva)
-
-    def text(rva):
-        o = offset(rva)
-        return data[o:data.index(b"\0", o)].decode("ascii")
-
+    f = Pe(path)
     found = []
+    import_rva = f.directory(1)
     if import_rva == 0:
         return found
-    d = offset(import_rva)
+    d = f.offset(import_rva)
     while True:
-        lookup, _, _, name_rva, thunk = struct.unpack_from("<IIIII", data, d)
+        lookup, _, _, name_rva, thunk = struct.unpack_from("<IIIII", f.data, d)
         if name_rva == 0:
             break
-        dll = text(name_rva)
-        t = offset(lookup or thunk)
+        dll = f.text(name_rva)
+        t = f.offset(lookup or thunk)
         while True:
-            entry = struct.unpack_from("<I", data, t)[0]
+            entry = struct.unpack_from("<I", f.data, t)[0]
             if entry == 0:
                 break
             if entry & 0x80000000:
                 found.append((dll, None, entry & 0xFFFF))
             else:
-                found.append((dll, text(entry + 2), None))
+                found.append((dll, f.text(entry + 2), None))
             t += 4
         d += 20
     return found
