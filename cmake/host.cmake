@@ -10,7 +10,7 @@ endif()
 
 find_package(nlohmann_json 3 REQUIRED)
 
-add_library(morvalith_sim STATIC sim/win32.cpp sim/scenario.cpp sim/os.cpp)
+add_library(morvalith_sim STATIC sim/win32.cpp sim/process.cpp sim/devices.cpp sim/scenario.cpp sim/os.cpp)
 target_include_directories(morvalith_sim PUBLIC sim/include)
 target_link_libraries(morvalith_sim PUBLIC nlohmann_json::nlohmann_json Threads::Threads)
 target_compile_options(morvalith_sim PRIVATE -Wall -Wextra)

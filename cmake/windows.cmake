@@ -98,9 +98,10 @@ file(CREATE_LINK ${NLOHMANN_JSON_DIR}/nlohmann ${CMAKE_BINARY_DIR}/json-include/
 # import calls that Windows 98 and XP lack. The simulated calls take names of
 # their own there (see sim/include/win32.h).
 find_program(MINGW_CXX_WIN32 NAMES i686-w64-mingw32-g++-win32 i686-w64-mingw32-g++ REQUIRED)
-set(SIM_EXE_SOURCES tools/probe.cpp tools/explain.cpp sim/win32.cpp sim/scenario.cpp sim/os.cpp ${LIBRARY_SOURCES})
+set(SIM_EXE_SOURCES tools/probe.cpp tools/explain.cpp sim/win32.cpp sim/process.cpp sim/devices.cpp sim/scenario.cpp
+    sim/os.cpp ${LIBRARY_SOURCES})
 list(TRANSFORM SIM_EXE_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/ OUTPUT_VARIABLE SIM_EXE_PATHS)
-file(GLOB SIM_EXE_HEADERS ${CMAKE_SOURCE_DIR}/sim/include/*.h ${CMAKE_SOURCE_DIR}/src/*/*.h ${CMAKE_SOURCE_DIR}/tools/*.h)
+file(GLOB SIM_EXE_HEADERS ${CMAKE_SOURCE_DIR}/sim/*.h ${CMAKE_SOURCE_DIR}/sim/include/*.h ${CMAKE_SOURCE_DIR}/src/*/*.h ${CMAKE_SOURCE_DIR}/tools/*.h)
 add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/morvalith-sim.exe
     COMMAND ${MINGW_CXX_WIN32} -std=c++20 -O2 -s -static ${MORVALITH_FLOOR_DEFINES} ${MORVALITH_REPRODUCIBLE}
             -Wl,--no-insert-timestamp -ffunction-sections

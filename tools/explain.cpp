@@ -273,8 +273,9 @@ void ExplainAspi(const sim::Machine &m)
         }
     }
     for (const auto &srb : sim::AspiRequests())
-        if (srb[0] == 2 && srb.size() > 48 && srb[48] == 0x82)
-            std::printf("  vendor read 0x82 sent to adapter %u target %u lun %u\n", srb[2], srb[8], srb[9]);
+        if (srb[sim::srb::kCmd] == sim::srb::kExecScsiCmd && srb.size() > sim::srb::kCdb && srb[sim::srb::kCdb] == 0x82)
+            std::printf("  vendor read 0x82 sent to adapter %u target %u lun %u\n", srb[sim::srb::kHaId],
+                        srb[sim::srb::kTarget], srb[sim::srb::kLun]);
 }
 
 
@@ -463,17 +464,19 @@ Diagnosis Diagnose9x(const sim::Machine &m)
         return {"the ASPI manager reports no host adapters",
                 "install the USB storage driver for Windows 98, attach the disk and restart Windows"};
     for (const auto &srb : sim::AspiRequests()) {
-        if (srb[0] != SC_EXEC_SCSI_CMD || srb.size() <= 48 || srb[48] != 0x82) continue;
+        using namespace sim::srb;
+        if (srb[kCmd] != kExecScsiCmd || srb.size() <= kCdb || srb[kCdb] != 0x82) continue;
         // The request block is recorded as sent; the unit's answer is in the machine.
         int status = -1;
-        if (srb[2] < a.adapters.size())
-            for (const sim::AspiUnit &u : a.adapters[srb[2]].units)
-                if (u.target == srb[8] && u.lun == srb[9] && u.answers.count(0x82)) status = u.answers.at(0x82).status;
+        if (srb[kHaId] < a.adapters.size())
+            for (const sim::AspiUnit &u : a.adapters[srb[kHaId]].units)
+                if (u.target == srb[kTarget] && u.lun == srb[kLun] && u.answers.count(0x82))
+                    status = u.answers.at(0x82).status;
         char text[160];
         std::snprintf(text, sizeof(text),
                       "the unit at adapter %u target %u lun %u, which identifies as the flash disk, rejected the "
                       "vendor read (%s 0x%02x)",
-                      srb[2], srb[8], srb[9], "ASPI status", status < 0 ? 0x04 : status);
+                      srb[kHaId], srb[kTarget], srb[kLun], "ASPI status", status < 0 ? 0x04 : status);
         return {text, "the disk does not know the vendor command: it is another product of the same vendor; use a "
                       "flash disk of the served family"};
     }

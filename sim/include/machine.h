@@ -81,6 +81,18 @@ const std::vector<IoctlRecord> &Ioctls();
 const std::vector<std::vector<uint8_t>> &DeviceRequests(const std::string &device);
 const std::vector<VendorCall> &VendorCalls();
 const std::vector<std::vector<uint8_t>> &AspiRequests();
+
+// The fields of an ASPI request block by their ASPI for Win32 names: byte
+// offsets into the blocks WNASPI32 receives (and AspiRequests records).
+namespace srb {
+constexpr size_t kCmd = 0, kStatus = 1, kHaId = 2, kFlags = 3;
+constexpr size_t kTarget = 8, kLun = 9;           // SC_GET_DEV_TYPE, SC_EXEC_SCSI_CMD
+constexpr size_t kHaCount = 8, kHaScsiId = 9;     // SC_HA_INQUIRY
+constexpr size_t kHaManagerId = 10;               // SC_HA_INQUIRY, 16 bytes
+constexpr size_t kDeviceType = 10;                // SC_GET_DEV_TYPE
+constexpr size_t kBufLen = 12, kBufPointer = 16, kPostProc = 24, kCdb = 48;  // SC_EXEC_SCSI_CMD
+constexpr uint8_t kHaInquiry = 0, kGetDevType = 1, kExecScsiCmd = 2;        // kCmd values
+}  // namespace srb
 // With tracing on, every platform call is recorded with its arguments and
 // result, one line each.
 void TraceCalls(bool on);

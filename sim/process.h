@@ -1,0 +1,106 @@
+// The simulated process behind the Win32 subset: what it holds, what it
+// records, and the bookkeeping every entry point shares (call counting,
+// injected failures, handles). Private to sim/.
+#pragma once
+
+#include <cctype>
+#include <cstring>
+#include <unordered_map>
+
+#include "machine.h"
+#include "os.h"
+
+namespace sim::detail {
+
+constexpr uint8_t SS_PENDING = 0x00, SS_ERR = 0x04, SS_INVALID_HA = 0x81, SS_INVALID_SRB = 0xE0,
+                  SS_NO_DEVICE = 0x82;
+constexpr uint8_t SRB_EVENT_NOTIFY = 0x40;
+
+enum class Kind { File, Event };
+
+struct Object {
+    Kind kind;
+    std::string device;  // File: the device it reaches
+    bool signalled = false;
+};
+
+struct DevInfoList {
+    int classIndex;               // 0 disks, 1 volumes, -1 other
+    std::vector<size_t> members;  // indexes into the machine's disks or volumes
+};
+
+struct Module {
+    std::string name;
+    int refs = 0;
+};
+
+struct Process {
+    Machine machine;
+    std::map<std::string, int> calls;
+    std::map<std::string, std::set<int>> faults;
+    std::vector<std::string> log;
+    std::map<uintptr_t, Object> objects;
+    std::map<uintptr_t, DevInfoList> lists;
+    std::map<void *, size_t> heap;
+    std::set<uintptr_t> keys;
+    std::map<uintptr_t, Module> modules;  // by handle
+    uintptr_t nextHandle = 0x1000;
+    int badReleases = 0;
+    HMODULE disabledThreadCalls = nullptr;
+    std::vector<MessageBoxRecord> boxes;
+    std::vector<FileOpen> opens;
+    std::vector<IoctlRecord> ioctls;
+    std::map<std::string, std::vector<std::vector<uint8_t>>> deviceRequests;
+    std::vector<VendorCall> vendorCalls;
+    std::vector<std::vector<uint8_t>> aspiRequests;
+    std::vector<std::string> trace;
+    // Present volume interfaces by lower-cased path, for the mount-point
+    // lookup that the drive-letter search makes per drive and disk.
+    std::unordered_map<std::string, size_t> volumeIndex;
+    bool tracing = false;
+    std::vector<InjectedFailure> injected;
+    bool traced = false;     // the last call went into the trace
+    size_t traceLeftOut = 0; // calls past the trace's cap
+    size_t logLeftOut = 0;   // calls past the log's cap
+    bool failed = false;  // the current call failed through Fail()
+    DWORD lastError = 0;
+};
+
+Process &P();
+
+const GUID kDiskClass = {0x53F56307, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
+const GUID kVolumeClass = {0x53F5630D, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
+const uintptr_t kProcessHeap = 0x00150000;
+// Caps on what a run keeps: far above what any machine the reader accepts
+// needs for the library's own calls, so that a hostile machine cannot make
+// the record itself the cost.
+const size_t kMaxCallLog = 1 << 20;
+const size_t kMaxTrace = 1 << 16;
+// Device instances: disks from 1, volumes from 0x100000, their parents from
+// 0x200000; distinct for any number of interfaces a scenario may hold.
+const DEVINST kVolumeInstanceBase = 0x100000, kParentInstanceBase = 0x200000;
+const std::string kVendorModule = "vendor\\vendorufdapi.dll";
+const std::string kAspiModule = "wnaspi32.dll";
+
+std::string Lower(std::string s);
+bool SameNoCase(const std::string &a, const std::string &b);
+// Counts the call and tells whether this one is to fail.
+bool Enter(const char *operation);
+template <typename T> T Fail(DWORD error, T result)
+{
+    P().lastError = error;
+    P().failed = true;
+    return result;
+}
+uintptr_t NewHandle();
+bool SameGuid(const GUID *a, const GUID &b);
+std::string ModuleFileName(LPCSTR name);
+const VolumeInterface *VolumeByPath(const std::string &path);
+void SignalEvent(void *handle);
+
+// The device models (devices.cpp): the modules the machine has, and the
+// entry points LoadLibraryA and GetProcAddress hand out.
+bool ModuleInstalled(const std::string &file);
+FARPROC LookUp(const std::string &module, LPCSTR name);
+
+}  // namespace sim::detail
