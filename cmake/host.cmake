@@ -21,7 +21,7 @@ target_compile_options(morvalith_core PRIVATE ${LIBRARY_FLAGS})
 target_include_directories(morvalith_core PUBLIC include src)
 target_link_libraries(morvalith_core PUBLIC morvalith_sim)
 
-add_executable(morvalith-probe tools/probe.cpp tools/explain.cpp)
+add_executable(morvalith-probe tools/probe.cpp tools/explain.cpp tools/output.cpp)
 target_link_libraries(morvalith-probe PRIVATE morvalith_core)
 
 add_executable(morvalith-bench tools/bench.cpp)
@@ -34,7 +34,7 @@ set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 add_subdirectory(${GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 file(GLOB HOST_TESTS CONFIGURE_DEPENDS tests/host/*.cpp)
-add_executable(morvalith-tests ${HOST_TESTS} tools/explain.cpp)
+add_executable(morvalith-tests ${HOST_TESTS} tools/explain.cpp tools/output.cpp)
 target_include_directories(morvalith-tests PRIVATE tests/host tools)
 target_link_libraries(morvalith-tests PRIVATE morvalith_core GTest::gtest_main)
 target_compile_definitions(morvalith-tests PRIVATE MORVALITH_SCENARIOS="${CMAKE_SOURCE_DIR}/scenarios")

@@ -98,7 +98,7 @@ file(CREATE_LINK ${NLOHMANN_JSON_DIR}/nlohmann ${CMAKE_BINARY_DIR}/json-include/
 # import calls that Windows 98 and XP lack. The simulated calls take names of
 # their own there (see sim/include/win32.h).
 find_program(MINGW_CXX_WIN32 NAMES i686-w64-mingw32-g++-win32 i686-w64-mingw32-g++ REQUIRED)
-set(SIM_EXE_SOURCES tools/probe.cpp tools/explain.cpp sim/win32.cpp sim/process.cpp sim/devices.cpp sim/scenario.cpp
+set(SIM_EXE_SOURCES tools/probe.cpp tools/explain.cpp tools/output.cpp sim/win32.cpp sim/process.cpp sim/devices.cpp sim/scenario.cpp
     sim/os.cpp ${LIBRARY_SOURCES})
 list(TRANSFORM SIM_EXE_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/ OUTPUT_VARIABLE SIM_EXE_PATHS)
 file(GLOB SIM_EXE_HEADERS ${CMAKE_SOURCE_DIR}/sim/*.h ${CMAKE_SOURCE_DIR}/sim/include/*.h ${CMAKE_SOURCE_DIR}/src/*/*.h ${CMAKE_SOURCE_DIR}/tools/*.h)
@@ -115,7 +115,7 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/morvalith-sim.exe
     VERBATIM)
 add_custom_target(morvalith-sim ALL DEPENDS ${CMAKE_BINARY_DIR}/morvalith-sim.exe)
 
-add_executable(morvalith-probe tools/probe_win.cpp tools/capture_win.cpp sim/scenario.cpp)
+add_executable(morvalith-probe tools/probe_win.cpp tools/capture_win.cpp tools/output.cpp sim/scenario.cpp)
 target_include_directories(morvalith-probe PRIVATE sim/include tools ${CMAKE_BINARY_DIR}/json-include)
 target_link_libraries(morvalith-probe PRIVATE morvalith_code setupapi advapi32 version)
 target_compile_definitions(morvalith-probe PRIVATE MORVALITH_VERSION="${PROJECT_VERSION}")
@@ -157,7 +157,7 @@ add_custom_target(archive
     VERBATIM)
 
 # Test programs only: the end-to-end host and the stand-in ASPI manager.
-add_executable(e2e-host tests/wine/e2e_host.c tools/capture_win.cpp sim/scenario.cpp)
+add_executable(e2e-host tests/wine/e2e_host.c tools/capture_win.cpp tools/output.cpp sim/scenario.cpp)
 target_include_directories(e2e-host PRIVATE sim/include tools ${CMAKE_BINARY_DIR}/json-include)
 target_link_libraries(e2e-host PRIVATE morvalith_code version setupapi advapi32)
 target_link_options(e2e-host PRIVATE -static-libgcc -static-libstdc++)

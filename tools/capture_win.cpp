@@ -4,6 +4,7 @@
 // picks the unit), so the capture sends no command the library would not
 // send, to no other device.
 #include "capture_win.h"
+#include "output.h"
 
 #include <fcntl.h>
 #include <io.h>
@@ -291,14 +292,8 @@ void CaptureAspi(sim::Machine &m, std::string &notes)
     // The library's own scan picks the unit; the vendor read goes to it alone,
     // in the block the library sends (its status recorded, its data not).
     // The scan's own [LIB] lines belong to the library's load, not to the capture.
-    fflush(stdout);
-    int saved = _dup(_fileno(stdout)), nul = _open("NUL", _O_WRONLY);
-    if (saved >= 0 && nul >= 0) _dup2(nul, _fileno(stdout));
-    int found = AspiFindFlashDisk();
-    fflush(stdout);
-    if (saved >= 0 && nul >= 0) _dup2(saved, _fileno(stdout));
-    if (saved >= 0) _close(saved);
-    if (nul >= 0) _close(nul);
+    int found = 0;
+    CaughtOutput([&] { found = AspiFindFlashDisk(); });
     if (found) {
         BYTE sector[kVendorSectorSize];
         SRB_ExecSCSICmd srb;

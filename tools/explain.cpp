@@ -5,8 +5,6 @@
 // rule of the library.
 #include "explain.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -15,6 +13,7 @@
 #include "discovery/resolver.h"
 #include "lifecycle/state.h"
 #include "morvalith.h"
+#include "output.h"
 #include "transport/passthrough.h"
 
 
@@ -30,29 +29,6 @@ std::string PatternText(int pattern)
 // Text from the machine as it may appear on one line.
 std::string Shown(const std::string &text, size_t limit = 200) { return sim::Printable(text, limit); }
 
-// Runs fn with standard output caught: the library's [LIB] lines.
-std::string CaughtOutput(const std::function<void()> &fn)
-{
-    std::fflush(stdout);
-    FILE *file = std::tmpfile();
-    if (!file) {
-        fn();
-        return "";
-    }
-    int saved = dup(fileno(stdout));
-    dup2(fileno(file), fileno(stdout));
-    fn();
-    std::fflush(stdout);
-    dup2(saved, fileno(stdout));
-    close(saved);
-    std::string text;
-    std::rewind(file);
-    char buffer[512];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof(buffer), file)) > 0) text.append(buffer, n);
-    std::fclose(file);
-    return text;
-}
 
 void Lines(const std::string &text, const char *indent)
 {
