@@ -74,7 +74,7 @@ int main(int argc, char **argv)
     if (argc == 2) {
         if (FILE *f = std::fopen(argv[1], "rb")) {
             std::fseek(f, 0, SEEK_END);
-            std::printf("%s: %ld bytes (limit 16384)\n\n", argv[1], std::ftell(f));
+            std::printf("%s: %ld bytes (limit 12288, checked on the built DLL)\n\n", argv[1], std::ftell(f));
             std::fclose(f);
         } else {
             std::printf("%s: not built\n\n", argv[1]);

@@ -8,11 +8,22 @@
 static const char kFlashDiskIdentification[] = MORVALITH_FLASH_DISK_ID;
 const DWORD kInquiryLength = 36;
 
-// Sends an SC_EXEC_SCSI_CMD block and, when WNASPI32 takes it in the
-// background, waits on its event: the block, its buffer and the event must
-// outlive the request. A request is never abandoned, so the wait has no
-// limit, and a wait that fails is retried while the request is unfinished.
-static void SendAndWait(SRB_ExecSCSICmd *srb, HANDLE event)
+void AspiFillExec(SRB_ExecSCSICmd *srb, BYTE hostAdapter, BYTE target, BYTE lun, BYTE flags, void *buffer,
+                  DWORD length, BYTE cdbLength, HANDLE event)
+{
+    srb->SRB_Cmd = SC_EXEC_SCSI_CMD;
+    srb->SRB_HaId = hostAdapter;
+    srb->SRB_Flags = flags;
+    srb->SRB_Target = target;
+    srb->SRB_Lun = lun;
+    srb->SRB_BufLen = length;
+    srb->SRB_BufPointer = (BYTE *)buffer;
+    srb->SRB_SenseLen = SENSE_LEN;
+    srb->SRB_CDBLen = cdbLength;
+    srb->SRB_PostProc = event;
+}
+
+void AspiSendAndWait(SRB_ExecSCSICmd *srb, HANDLE event)
 {
     if (g_library.aspiSendCommand(srb) != SS_PENDING) return;
     while (WaitForSingleObject(event, INFINITE) != WAIT_OBJECT_0 &&
@@ -56,19 +67,10 @@ static int InquiryMatches(BYTE hostAdapter, BYTE target, BYTE lun)
     if (!event) return 0;
     SRB_ExecSCSICmd srb;
     memset(&srb, 0, sizeof(srb));
-    srb.SRB_Cmd = SC_EXEC_SCSI_CMD;
-    srb.SRB_HaId = hostAdapter;
-    srb.SRB_Flags = SRB_DIR_IN | SRB_EVENT_NOTIFY;
-    srb.SRB_Target = target;
-    srb.SRB_Lun = lun;
-    srb.SRB_BufLen = kInquiryLength;
-    srb.SRB_BufPointer = inquiry;
-    srb.SRB_SenseLen = SENSE_LEN;
-    srb.SRB_CDBLen = 6;
-    srb.SRB_PostProc = event;
+    AspiFillExec(&srb, hostAdapter, target, lun, SRB_DIR_IN | SRB_EVENT_NOTIFY, inquiry, kInquiryLength, 6, event);
     srb.CDBByte[0] = 0x12;
     srb.CDBByte[4] = (BYTE)kInquiryLength;
-    SendAndWait(&srb, event);
+    AspiSendAndWait(&srb, event);
     CloseHandle(event);
     if (srb.SRB_Status != SS_COMP) {
         LibLine("[LIB] Exec SCSIOP_INQUIRY Fail.\n");
@@ -125,18 +127,9 @@ int AspiExecCommand(BYTE hostAdapter, BYTE target, BYTE lun, BYTE opcode, BYTE f
         if (event) CloseHandle(event);
         return 0;
     }
-    srb->SRB_Cmd = SC_EXEC_SCSI_CMD;
-    srb->SRB_HaId = hostAdapter;
-    srb->SRB_Flags = flags;
-    srb->SRB_Target = target;
-    srb->SRB_Lun = lun;
-    srb->SRB_BufLen = length;
-    srb->SRB_BufPointer = (BYTE *)buffer;
-    srb->SRB_SenseLen = SENSE_LEN;
-    srb->SRB_CDBLen = 10;
-    srb->SRB_PostProc = event;
+    AspiFillExec(srb, hostAdapter, target, lun, flags, buffer, length, 10, event);
     srb->CDBByte[0] = opcode;
-    SendAndWait(srb, event);
+    AspiSendAndWait(srb, event);
     int result = srb->SRB_Status == SS_COMP;
     if (result) LibLine("[LIB] Exec Vendor SCSI command, 0x%02x, SUCCEED.\n", opcode);
     else LibLine("[LIB] Exec Vendor SCSI command, 0x%02x, FAILED.\n", opcode);
