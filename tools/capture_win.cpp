@@ -78,23 +78,21 @@ std::vector<std::string> InterfacePaths(const GUID *cls, const DeviceIds *ids, s
     std::memset(&data, 0, sizeof(data));
     data.cbSize = sizeof(data);
     for (DWORD i = 0; i < 1024 && SetupDiEnumDeviceInterfaces(set, NULL, cls, i, &data); ++i) {
-        DWORD required = 0;
-        SetupDiGetDeviceInterfaceDetailA(set, &data, NULL, 0, &required, NULL);
-        if (required < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A) || required > 65536) {
-            Note(notes, "an interface without a usable detail size was left out");
-            continue;
-        }
-        std::vector<char> buffer(required + 1, 0);
-        PSP_DEVICE_INTERFACE_DETAIL_DATA_A detail = (PSP_DEVICE_INTERFACE_DETAIL_DATA_A)buffer.data();
-        detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
         SP_DEVINFO_DATA info;
         std::memset(&info, 0, sizeof(info));
         info.cbSize = sizeof(info);
-        if (!SetupDiGetDeviceInterfaceDetailA(set, &data, detail, required, NULL, &info)) {
+        // The library's own fetch; an interface without a detail is noted and
+        // the capture goes on.
+        DWORD room = 0;
+        HANDLE heap = GetProcessHeap();
+        PSP_DEVICE_INTERFACE_DETAIL_DATA_A detail = GetInterfaceDetail(set, &data, heap, &room, &info);
+        if (!detail) {
             Note(notes, Error("SetupDiGetDeviceInterfaceDetailA", GetLastError()));
             continue;
         }
-        paths.push_back(detail->DevicePath);
+        std::string path(detail->DevicePath, strnlen(detail->DevicePath, room));
+        HeapFree(heap, 0, detail);
+        paths.push_back(path);
         if (ids && own && parents) {
             char text[MAX_PATH];
             std::memset(text, 0, sizeof(text));

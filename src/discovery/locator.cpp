@@ -60,6 +60,26 @@ char FindAutorunVolume(void)
     return 0;
 }
 
+PSP_DEVICE_INTERFACE_DETAIL_DATA_A GetInterfaceDetail(HDEVINFO list, PSP_DEVICE_INTERFACE_DATA record, HANDLE heap,
+                                                      DWORD *room, PSP_DEVINFO_DATA info)
+{
+    DWORD required = 0;
+    SetupDiGetDeviceInterfaceDetailA(list, record, NULL, 0, &required, NULL);
+    // A size that cannot hold the fixed part plus a terminator is no usable
+    // answer; writing cbSize into it would overrun the block.
+    if (required < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A)) return NULL;
+    PSP_DEVICE_INTERFACE_DETAIL_DATA_A detail =
+        (PSP_DEVICE_INTERFACE_DETAIL_DATA_A)HeapAlloc(heap, HEAP_ZERO_MEMORY, required);
+    if (!detail) return NULL;
+    detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
+    if (!SetupDiGetDeviceInterfaceDetailA(list, record, detail, required, NULL, info)) {
+        HeapFree(heap, 0, detail);
+        return NULL;
+    }
+    *room = required - offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath);
+    return detail;
+}
+
 int FindFlashDiskPath(const GUID *interfaceClass, int index, char *path)
 {
     OSVERSIONINFOA version;
@@ -82,16 +102,10 @@ int FindFlashDiskPath(const GUID *interfaceClass, int index, char *path)
         int matches = 0;
         for (DWORD member = 0; member < kMaxInterfaces; ++member) {
             if (!SetupDiEnumDeviceInterfaces(set, NULL, interfaceClass, member, record)) break;
-            DWORD required = 0;
-            SetupDiGetDeviceInterfaceDetailA(set, record, NULL, 0, &required, NULL);
-            // A size that cannot hold the fixed part plus a terminator is no
-            // usable answer; writing cbSize into it would overrun the block.
-            if (required < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A)) break;
-            detail = (PSP_DEVICE_INTERFACE_DETAIL_DATA_A)HeapAlloc(heap, HEAP_ZERO_MEMORY, required);
+            DWORD room = 0;
+            // An interface whose detail cannot be had ends the search.
+            detail = GetInterfaceDetail(set, record, heap, &room, NULL);
             if (!detail) break;
-            detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
-            if (!SetupDiGetDeviceInterfaceDetailA(set, record, detail, required, NULL, NULL)) break;
-            DWORD room = required - offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath);
             if (memchr(detail->DevicePath, 0, room) && DevicePathMatches(detail->DevicePath) &&
                 ++matches == index) {
                 result = 1;

@@ -20,6 +20,13 @@ extern const DevicePathPattern kDevicePathPatterns[kDevicePathPatternCount];
 // The number (1-based) of the first pattern the path passes, or 0.
 int DevicePathMatches(const char *devicePath);
 int MountedDeviceIsAutorun(const BYTE *data, DWORD length);
+// The detail record of one device interface, the two-call way: the size
+// query, a zeroed heap block of that size (none when the size cannot hold
+// the fixed part), cbSize, the second call (filling info too, when given).
+// The block, or NULL with nothing held; *room is the bytes its path may take.
+// The caller frees the block. Each caller states its own policy on NULL.
+PSP_DEVICE_INTERFACE_DETAIL_DATA_A GetInterfaceDetail(HDEVINFO list, PSP_DEVICE_INTERFACE_DATA record, HANDLE heap,
+                                                      DWORD *room, PSP_DEVINFO_DATA info);
 char FindAutorunVolume(void);
 int FindFlashDiskPath(const GUID *interfaceClass, int index, char *path);
 HANDLE OpenFlashDisk(int index);

@@ -185,26 +185,15 @@ int CollectDriveLetters(const char *busToken, const char *classToken, const char
     DWORD count = 0;
     int failed = 0;
     for (DWORD member = 0; SetupDiEnumDeviceInterfaces(list, NULL, &kDiskInterfaceClass, member, &record); ++member) {
-        DWORD required = 0;
-        SetupDiGetDeviceInterfaceDetailA(list, &record, NULL, 0, &required, NULL);
-        // A reported size below the fixed part cannot take even cbSize.
-        PSP_DEVICE_INTERFACE_DETAIL_DATA_A detail = NULL;
-        if (required >= sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A)) {
-            detail = (PSP_DEVICE_INTERFACE_DETAIL_DATA_A)HeapAlloc(heap, HEAP_ZERO_MEMORY, required);
-        }
+        DWORD room = 0;
+        // An interface whose detail cannot be had breaks the enumeration: 0.
+        PSP_DEVICE_INTERFACE_DETAIL_DATA_A detail = GetInterfaceDetail(list, &record, heap, &room, NULL);
         if (!detail) {
-            failed = 1;
-            break;
-        }
-        detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
-        if (!SetupDiGetDeviceInterfaceDetailA(list, &record, detail, required, NULL, NULL)) {
-            HeapFree(heap, 0, detail);
             failed = 1;
             break;
         }
         const char *path = detail->DevicePath;
         char token[kInstanceTokenSize];
-        DWORD room = required - offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath);
         if (memchr(path, 0, room) && DiskInstanceToken(path, busToken, classToken, revisionToken, token)) {
             DWORD mask = GetInstanceDriveMask(token);
             for (DWORD n = 0; n < 26 && (mask >> n) != 0; ++n) {
