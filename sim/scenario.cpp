@@ -719,7 +719,7 @@ const std::set<std::string> &Operations()
     static const std::set<std::string> names = {
         "GetVersionExA", "HeapAlloc", "HeapFree", "CreateFileA", "CloseHandle", "DeviceIoControl",
         "GetDriveTypeA", "GetLogicalDrives", "GetVolumeNameForVolumeMountPointA", "LoadLibraryA",
-        "GetProcAddress", "FreeLibrary", "DisableThreadLibraryCalls", "CreateEventA", "SetEvent",
+        "GetProcAddress", "FreeLibrary", "DisableThreadLibraryCalls", "CreateEventA",
         "WaitForSingleObject", "RegOpenKeyA", "RegQueryValueExA", "RegCloseKey", "SetupDiGetClassDevsA",
         "SetupDiEnumDeviceInterfaces", "SetupDiGetDeviceInterfaceDetailA", "SetupDiDestroyDeviceInfoList",
         "CM_Get_Parent", "CM_Get_Device_IDA", "MessageBoxA"};

@@ -253,13 +253,6 @@ static HANDLE WINAPI Impl_CreateEventA(LPSECURITY_ATTRIBUTES, BOOL manualReset, 
     return (HANDLE)h;
 }
 
-static BOOL WINAPI Impl_SetEvent(HANDLE event)
-{
-    if (Enter("SetEvent")) return Fail(ERROR_GEN_FAILURE, FALSE);
-    SignalEvent(event);
-    return TRUE;
-}
-
 static DWORD WINAPI Impl_WaitForSingleObject(HANDLE handle, DWORD milliseconds)
 {
     if (Enter("WaitForSingleObject")) return Fail(ERROR_GEN_FAILURE, WAIT_FAILED);
@@ -586,7 +579,6 @@ HANDLE WINAPI CreateEventA(LPSECURITY_ATTRIBUTES a, BOOL m, BOOL i, LPCSTR n)
 {
     return Traced("CreateEventA", [&] { return Impl_CreateEventA(a, m, i, n); }, (void *)a, m, i, n);
 }
-BOOL WINAPI SetEvent(HANDLE e) { return Traced("SetEvent", [&] { return Impl_SetEvent(e); }, e); }
 DWORD WINAPI WaitForSingleObject(HANDLE h, DWORD ms)
 {
     return Traced("WaitForSingleObject", [&] { return Impl_WaitForSingleObject(h, ms); }, h, ms);

@@ -324,9 +324,6 @@ void CaptureMachine(sim::Machine &m, std::string &notes)
     m = sim::Machine();
     std::memset(&g_library, 0, sizeof(g_library));
     CaptureVersion(m, notes);
-    g_library.osVersion.dwOSVersionInfoSize = sizeof(g_library.osVersion);
-    g_library.osVersion.dwMajorVersion = m.major;
-    g_library.osVersion.dwPlatformId = m.platform;
     if (m.major >= 5) {
         CaptureInterfaces(m, notes);
         CaptureDrives(m);

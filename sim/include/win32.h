@@ -30,7 +30,6 @@
 #define FreeLibrary SimFreeLibrary
 #define DisableThreadLibraryCalls SimDisableThreadLibraryCalls
 #define CreateEventA SimCreateEventA
-#define SetEvent SimSetEvent
 #define WaitForSingleObject SimWaitForSingleObject
 #define RegOpenKeyA SimRegOpenKeyA
 #define RegQueryValueExA SimRegQueryValueExA
@@ -238,7 +237,6 @@ BOOL WINAPI FreeLibrary(HMODULE hLibModule);
 BOOL WINAPI DisableThreadLibraryCalls(HMODULE hLibModule);
 HANDLE WINAPI CreateEventA(LPSECURITY_ATTRIBUTES lpEventAttributes, BOOL bManualReset,
                            BOOL bInitialState, LPCSTR lpName);
-BOOL WINAPI SetEvent(HANDLE hEvent);
 DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
 
 // advapi32

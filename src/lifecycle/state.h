@@ -2,7 +2,11 @@
 #include "../platform.h"
 #include "../transport/aspi.h"
 
-// The one process-wide record; zero when the module is mapped.
+// The one process-wide record; zero when the module is mapped. Besides the
+// attach and detach, two parts reach it, as the design has them: the
+// locator's OpenFlashDisk reads the version the attach was told (it must take
+// the attach's road), and the ASPI transport keeps WNASPI32, its entry points
+// and the found unit's address here for the life of the binding.
 struct LibraryState {
     OSVERSIONINFOA osVersion;
     HANDLE deviceHandle;

@@ -89,27 +89,33 @@ int AspiFindFlashDisk(void)
         LibLine("[LIB] Initial FAILED\n");
         return 0;
     }
-    for (g_library.aspiHostAdapter = 0; g_library.aspiHostAdapter < adapters; ++g_library.aspiHostAdapter) {
+    // The scan counts in locals; the state keeps only the unit it finds.
+    for (BYTE hostAdapter = 0; hostAdapter < adapters; ++hostAdapter) {
         SRB_HAInquiry inquiry;
         memset(&inquiry, 0, sizeof(inquiry));
         inquiry.SRB_Cmd = SC_HA_INQUIRY;
-        inquiry.SRB_HaId = g_library.aspiHostAdapter;
+        inquiry.SRB_HaId = hostAdapter;
         g_library.aspiSendCommand(&inquiry);
         if (inquiry.SRB_Status != SS_COMP) {
             LibLine("[LIB] SC_HA_INQUIRY FAILED\n");
             continue;
         }
-        for (g_library.aspiTarget = 0; g_library.aspiTarget < 8; ++g_library.aspiTarget) {
-            for (g_library.aspiLun = 0; g_library.aspiLun < 8; ++g_library.aspiLun) {
+        for (BYTE target = 0; target < 8; ++target) {
+            for (BYTE lun = 0; lun < 8; ++lun) {
                 SRB_GDEVBlock device;
                 memset(&device, 0, sizeof(device));
                 device.SRB_Cmd = SC_GET_DEV_TYPE;
-                device.SRB_HaId = g_library.aspiHostAdapter;
-                device.SRB_Target = g_library.aspiTarget;
-                device.SRB_Lun = g_library.aspiLun;
+                device.SRB_HaId = hostAdapter;
+                device.SRB_Target = target;
+                device.SRB_Lun = lun;
                 g_library.aspiSendCommand(&device);
                 if (device.SRB_Status != SS_COMP || device.SRB_DeviceType != DTYPE_DASD) continue;
-                if (InquiryMatches(g_library.aspiHostAdapter, g_library.aspiTarget, g_library.aspiLun)) return 1;
+                if (InquiryMatches(hostAdapter, target, lun)) {
+                    g_library.aspiHostAdapter = hostAdapter;
+                    g_library.aspiTarget = target;
+                    g_library.aspiLun = lun;
+                    return 1;
+                }
             }
         }
     }
