@@ -15,15 +15,13 @@
 #include <vector>
 
 #include "discovery/locator.h"
+#include "discovery/resolver.h"
 #include "lifecycle/state.h"
 #include "transport/aspi.h"
 #include "transport/passthrough.h"
 
 namespace {
 
-typedef BOOL(WINAPI *GetVolumeNameFn)(LPCSTR, LPSTR, DWORD);
-typedef CONFIGRET(WINAPI *GetParentFn)(PDEVINST, DEVINST, ULONG);
-typedef CONFIGRET(WINAPI *GetDeviceIdFn)(DEVINST, PSTR, ULONG, ULONG);
 typedef LONG(WINAPI *RtlGetVersionFn)(OSVERSIONINFOW *);
 
 void Note(std::string &notes, const std::string &text) { notes += "  " + text + "\n"; }

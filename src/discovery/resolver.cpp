@@ -4,9 +4,6 @@
 
 #include "locator.h"
 
-typedef BOOL(WINAPI *GetVolumeNameFn)(LPCSTR mountPoint, LPSTR volumeName, DWORD length);
-typedef CONFIGRET(WINAPI *GetParentFn)(PDEVINST parent, DEVINST instance, ULONG flags);
-typedef CONFIGRET(WINAPI *GetDeviceIdFn)(DEVINST instance, PSTR buffer, ULONG length, ULONG flags);
 
 struct RemovableVolume {
     char letter;

@@ -3,6 +3,12 @@
 
 const DWORD kInstanceTokenSize = 64;
 
+// The entry points resolved at run time (kernel32's and setupapi's): Windows
+// 98 and NT 4 lack them, and the DLL must still load there.
+typedef BOOL(WINAPI *GetVolumeNameFn)(LPCSTR mountPoint, LPSTR volumeName, DWORD length);
+typedef CONFIGRET(WINAPI *GetParentFn)(PDEVINST parent, DEVINST instance, ULONG flags);
+typedef CONFIGRET(WINAPI *GetDeviceIdFn)(DEVINST instance, PSTR buffer, ULONG length, ULONG flags);
+
 // The drive-letter search's test of a disk path (bus, class, revision): a
 // disk yields letters only when its path holds all three.
 const char *const kLetterTokens[3] = {"usbstor", "disk", "_8.01"};
