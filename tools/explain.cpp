@@ -29,6 +29,12 @@ std::string PatternText(int pattern)
 // Text from the machine as it may appear on one line.
 std::string Shown(const std::string &text, size_t limit = 200) { return sim::Printable(text, limit); }
 
+std::string Lowered(std::string text)
+{
+    for (char &c : text) c = (char)std::tolower((unsigned char)c);
+    return text;
+}
+
 
 void Lines(const std::string &text, const char *indent)
 {
@@ -122,11 +128,8 @@ void ExplainPassThrough()
 const std::vector<uint8_t> *MountedValue(const sim::Machine &m, char letter)
 {
     std::string name = std::string("\\dosdevices\\") + (char)std::tolower((unsigned char)letter) + ":";
-    for (const auto &[key, value] : m.mountedDevices) {
-        std::string lower = key;
-        for (char &c : lower) c = (char)std::tolower((unsigned char)c);
-        if (lower == name) return &value;
-    }
+    for (const auto &[key, value] : m.mountedDevices)
+        if (Lowered(key) == name) return &value;
     return nullptr;
 }
 
@@ -321,6 +324,15 @@ std::string Error(DWORD error) { return std::string(ErrorName(error)) + " (error
 
 // The first platform call of a step that the machine failed on purpose (the
 // scenario's faults); empty when none did.
+std::string FirstFailure(Mark from, Mark to);
+
+// ": <the failure>" after a cause, or nothing.
+std::string AnyFailure(Mark from, Mark to)
+{
+    std::string failure = FirstFailure(from, to);
+    return failure.empty() ? "" : ": " + failure;
+}
+
 std::string FirstFailure(Mark from, Mark to)
 {
     for (const sim::InjectedFailure &f : sim::InjectedFailures())
@@ -332,16 +344,11 @@ std::string FirstFailure(Mark from, Mark to)
 // Why a served disk did not match: the nearest miss among the USB disks.
 std::string NearestMiss(const sim::Machine &m)
 {
-    for (const sim::DiskInterface &d : m.disks) {
-        if (!d.present) continue;
-        std::string lower = d.path;
-        for (char &c : lower) c = (char)std::tolower((unsigned char)c);
-        if (lower != d.path && DevicePathMatches(lower.c_str()))
+    for (const sim::DiskInterface &d : m.disks)
+        if (d.present && Lowered(d.path) != d.path && DevicePathMatches(Lowered(d.path).c_str()))
             return "; nearest: " + Shown(d.path, 120) + " would pass in lower case, but Windows reported it in upper case";
-    }
     for (const sim::DiskInterface &d : m.disks) {
-        std::string lower = d.path;
-        for (char &c : lower) c = (char)std::tolower((unsigned char)c);
+        std::string lower = Lowered(d.path);
         size_t ven = lower.find("usbstor#disk&ven_");
         if (!d.present || ven == std::string::npos) continue;
         size_t end = lower.find('#', ven + 12);
@@ -415,9 +422,7 @@ Diagnosis DiagnoseNt(const sim::Machine &m, const HostRun &run)
                                  "vendor; use a flash disk of the served family"
                                : "reinsert the disk and try again; if it persists, the disk is faulty"};
     }
-    return {"the attach failed after the vendor read" + std::string(FirstFailure(Mark{}, run.attach).empty()
-                                                                     ? ""
-                                                                     : ": " + FirstFailure(Mark{}, run.attach)),
+    return {"the attach failed after the vendor read" + AnyFailure(Mark{}, run.attach),
             "run the program again; if it persists, send the capture to support"};
 }
 
@@ -511,9 +516,7 @@ Diagnosis Diagnose(const sim::Machine &m, const HostRun &run)
             return {"the vendor library's VGetUFDProductInfo failed (returned " + std::to_string(m.vendor.result) +
                         ") for " + std::string(1, run.letter) + ": GetIDKey fails",
                     "check the flash disk with the vendor's tool; another product of the vendor has no key"};
-        return {"GetIDKey fails" + (FirstFailure(run.letterCall, run.keyCall).empty()
-                                        ? std::string()
-                                        : ": " + FirstFailure(run.letterCall, run.keyCall)),
+        return {"GetIDKey fails" + AnyFailure(run.letterCall, run.keyCall),
                 "run the program again; if it persists, send the capture to support"};
     }
     return {std::string("none: the library loads, GetUSBDriveLetter returns ") + run.letter +
