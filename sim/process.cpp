@@ -16,12 +16,6 @@ Process &P()
 
 
 
-std::string Lower(std::string s)
-{
-    for (char &c : s) c = (char)std::tolower((unsigned char)c);
-    return s;
-}
-
 // Counts the call and tells whether this one is to fail.
 bool Enter(const char *operation)
 {
@@ -108,6 +102,10 @@ void Reset(const Machine &m)
 
 Machine &Current() { return P().machine; }
 void FailCall(const std::string &operation, int nth) { P().faults[operation].insert(nth); }
+bool LoadScenario(const std::string &file, Machine &m, std::string &error)
+{
+    return ReadScenario(file, Operations(), m, error);
+}
 int CallCount(const std::string &operation)
 {
     auto it = P().calls.find(operation);

@@ -82,7 +82,6 @@ const DEVINST kVolumeInstanceBase = 0x100000, kParentInstanceBase = 0x200000;
 const std::string kVendorModule = "vendor\\vendorufdapi.dll";
 const std::string kAspiModule = "wnaspi32.dll";
 
-std::string Lower(std::string s);
 bool SameNoCase(const std::string &a, const std::string &b);
 // Counts the call and tells whether this one is to fail.
 bool Enter(const char *operation);

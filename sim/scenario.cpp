@@ -39,16 +39,16 @@ std::string Printable(const std::string &text, size_t limit)
     return out;
 }
 
-namespace {
-
-using nlohmann::json;
-using ordered = nlohmann::ordered_json;
-
 std::string Lower(std::string s)
 {
     for (char &c : s) c = (char)std::tolower((unsigned char)c);
     return s;
 }
+
+namespace {
+
+using nlohmann::json;
+using ordered = nlohmann::ordered_json;
 
 std::string Shown(const std::string &text, size_t limit = 60) { return Printable(text, limit); }
 
@@ -457,7 +457,7 @@ void Aspi(const Field &f, Machine &m)
     }
 }
 
-void Read(const Field &root, Machine &m)
+void Read(const Field &root, const std::set<std::string> &operations, Machine &m)
 {
     // The format first: a newer one may mean what this reader would misread.
     if (root.Has("format")) {
@@ -586,7 +586,7 @@ void Read(const Field &root, Machine &m)
             Field f = faults.At(i);
             CheckKeys(f, {"operation", "call"});
             std::string operation = f["operation"].String();
-            if (!Operations().count(operation))
+            if (!operations.count(operation))
                 f["operation"].Wrong("no platform operation \"" + Shown(operation) + "\"");
             m.faults.push_back({operation, (int)f["call"].Integer(1, 1 << 30)});
         }
@@ -670,7 +670,8 @@ std::string VersionNote(const Machine &m, const char *program)
     return line;
 }
 
-bool LoadScenario(const std::string &file, Machine &m, std::string &error)
+bool ReadScenario(const std::string &file, const std::set<std::string> &operations, Machine &m,
+                  std::string &error)
 {
     const std::string shown = Shown(file, 200);
     // Nothing may escape: a scenario is input from the field.
@@ -699,7 +700,7 @@ bool LoadScenario(const std::string &file, Machine &m, std::string &error)
         dataBytes = 0;
         try {
             DecodeAll(document, "scenario");
-            Read(Field{document, "scenario"}, loaded);
+            Read(Field{document, "scenario"}, operations, loaded);
         } catch (const FieldError &e) {
             error = shown + ": " + e.what();
             return false;
@@ -712,18 +713,6 @@ bool LoadScenario(const std::string &file, Machine &m, std::string &error)
         error = shown + ": cannot be used";
     }
     return false;
-}
-
-const std::set<std::string> &Operations()
-{
-    static const std::set<std::string> names = {
-        "GetVersionExA", "HeapAlloc", "HeapFree", "CreateFileA", "CloseHandle", "DeviceIoControl",
-        "GetDriveTypeA", "GetLogicalDrives", "GetVolumeNameForVolumeMountPointA", "LoadLibraryA",
-        "GetProcAddress", "FreeLibrary", "DisableThreadLibraryCalls", "CreateEventA",
-        "WaitForSingleObject", "RegOpenKeyA", "RegQueryValueExA", "RegCloseKey", "SetupDiGetClassDevsA",
-        "SetupDiEnumDeviceInterfaces", "SetupDiGetDeviceInterfaceDetailA", "SetupDiDestroyDeviceInfoList",
-        "CM_Get_Parent", "CM_Get_Device_IDA", "MessageBoxA"};
-    return names;
 }
 
 std::vector<uint8_t> Utf16(const std::string &text)

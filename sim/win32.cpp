@@ -1,6 +1,7 @@
 // The Win32 subset over the simulated machine: the entry points the library
-// calls. Each counts its calls, can be made to fail at a chosen call, books
-// what it hands out (process.cpp) and goes to the trace when it is on.
+// calls, each defined once. Each counts its calls, can be made to fail at a
+// chosen call, books what it hands out (process.cpp) and goes to the trace
+// (the probe's --calls) when it is on.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -10,455 +11,6 @@
 
 using namespace sim;
 using namespace sim::detail;
-
-// ---- kernel32 ----------------------------------------------------------------
-
-extern "C" {
-
-DWORD WINAPI GetLastError(void) { return P().lastError; }
-void WINAPI SetLastError(DWORD error) { P().lastError = error; }
-
-static BOOL WINAPI Impl_GetVersionExA(LPOSVERSIONINFOA info)
-{
-    if (Enter("GetVersionExA")) return Fail(ERROR_GEN_FAILURE, FALSE);
-    if (!info || (info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA) && info->dwOSVersionInfoSize != 156))
-        return Fail(ERROR_INSUFFICIENT_BUFFER, FALSE);
-    const Machine &m = P().machine;
-    info->dwMajorVersion = m.major;
-    info->dwMinorVersion = m.minor;
-    info->dwBuildNumber = m.build;
-    info->dwPlatformId = m.platform;
-    std::memset(info->szCSDVersion, 0, sizeof(info->szCSDVersion));
-    return TRUE;
-}
-
-HANDLE WINAPI GetProcessHeap(void) { return (HANDLE)kProcessHeap; }
-
-static LPVOID WINAPI Impl_HeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes)
-{
-    if (Enter("HeapAlloc")) return Fail(ERROR_NOT_ENOUGH_MEMORY, (LPVOID) nullptr);
-    if ((uintptr_t)heap != kProcessHeap) return Fail(ERROR_INVALID_HANDLE, (LPVOID) nullptr);
-    void *block = std::malloc(bytes ? bytes : 1);
-    if (!block) return Fail(ERROR_NOT_ENOUGH_MEMORY, (LPVOID) nullptr);
-    // Without HEAP_ZERO_MEMORY the block holds garbage, as on Windows.
-    std::memset(block, (flags & HEAP_ZERO_MEMORY) ? 0 : 0xBD, bytes);
-    P().heap[block] = bytes;
-    return block;
-}
-
-static BOOL WINAPI Impl_HeapFree(HANDLE heap, DWORD, LPVOID block)
-{
-    if (Enter("HeapFree")) return Fail(ERROR_GEN_FAILURE, FALSE);
-    auto it = P().heap.find(block);
-    if ((uintptr_t)heap != kProcessHeap || it == P().heap.end()) {
-        ++P().badReleases;
-        return Fail(ERROR_INVALID_PARAMETER, FALSE);
-    }
-    std::free(block);
-    P().heap.erase(it);
-    return TRUE;
-}
-
-static HANDLE WINAPI Impl_CreateFileA(LPCSTR name, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD disposition,
-                          DWORD, HANDLE)
-{
-    if (Enter("CreateFileA")) return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
-    if (!name) return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
-    if (disposition != OPEN_EXISTING) return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
-    const Machine &m = P().machine;
-    std::string path = Lower(name), device;
-    bool found = false;
-    for (const DiskInterface &d : m.disks) {
-        if (!d.opens.empty() && d.present && SameNoCase(d.path, path)) {
-            if (d.openError) return Fail(d.openError, INVALID_HANDLE_VALUE);
-            device = d.opens;
-            found = true;
-            break;
-        }
-    }
-    if (!found && path.size() == 6 && path.compare(0, 4, "\\\\.\\") == 0 && path[5] == ':') {
-        auto drive = m.drives.find((char)std::toupper((unsigned char)path[4]));
-        if (drive != m.drives.end() && !drive->second.opens.empty()) {
-            if (drive->second.openError) return Fail(drive->second.openError, INVALID_HANDLE_VALUE);
-            device = drive->second.opens;
-            found = true;
-        }
-    }
-    if (!found) return Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
-    uintptr_t h = NewHandle();
-    sim::os::Guard lock;
-    P().objects[h] = Object{Kind::File, device};
-    return (HANDLE)h;
-}
-
-static BOOL WINAPI Impl_CloseHandle(HANDLE handle)
-{
-    if (Enter("CloseHandle")) return Fail(ERROR_GEN_FAILURE, FALSE);
-    sim::os::Guard lock;
-    if (!P().objects.erase((uintptr_t)handle)) {
-        ++P().badReleases;
-        return Fail(ERROR_INVALID_HANDLE, FALSE);
-    }
-    return TRUE;
-}
-
-static BOOL WINAPI Impl_DeviceIoControl(HANDLE handle, DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize,
-                            LPDWORD returned, LPOVERLAPPED overlapped)
-{
-    if (Enter("DeviceIoControl")) return Fail(ERROR_GEN_FAILURE, FALSE);
-    auto it = P().objects.find((uintptr_t)handle);
-    if (it == P().objects.end() || it->second.kind != Kind::File) return Fail(ERROR_INVALID_HANDLE, FALSE);
-    if (overlapped || !returned) return Fail(ERROR_INVALID_PARAMETER, FALSE);
-    auto dev = P().machine.devices.find(it->second.device);
-    if (code != IOCTL_SCSI_PASS_THROUGH_DIRECT || dev == P().machine.devices.end() || !dev->second.scsiCapable)
-        return Fail(ERROR_INVALID_FUNCTION, FALSE);
-    const ScsiDevice &device = dev->second;
-    auto &requests = P().deviceRequests[dev->first];
-    if (!in || inSize < sizeof(SCSI_PASS_THROUGH_DIRECT)) return Fail(ERROR_INVALID_PARAMETER, FALSE);
-    if (device.ioctlError) {
-        requests.emplace_back((uint8_t *)in, (uint8_t *)in + inSize);
-        return Fail(device.ioctlError, FALSE);
-    }
-    requests.emplace_back((uint8_t *)in, (uint8_t *)in + inSize);
-    SCSI_PASS_THROUGH_DIRECT header;
-    std::memcpy(&header, in, sizeof(header));
-    // The port driver's own checks on the block.
-    if (header.Length != sizeof(SCSI_PASS_THROUGH_DIRECT) || header.CdbLength > 16 || !out ||
-        outSize < sizeof(SCSI_PASS_THROUGH_DIRECT) ||
-        (header.SenseInfoLength && header.SenseInfoOffset + header.SenseInfoLength > outSize) ||
-        (header.DataTransferLength && !header.DataBuffer) || header.DataIn > SCSI_IOCTL_DATA_UNSPECIFIED)
-        return Fail(ERROR_INVALID_PARAMETER, FALSE);
-
-    auto answer = device.answers.find(header.Cdb[0]);
-    DWORD transferred = 0;
-    if (answer == device.answers.end()) {
-        header.ScsiStatus = kCheckCondition;
-    } else {
-        header.ScsiStatus = answer->second.status;
-        if (header.DataIn == SCSI_IOCTL_DATA_IN && answer->second.status == kGood) {
-            transferred = (DWORD)std::min<size_t>(header.DataTransferLength, answer->second.data.size());
-            if (transferred) std::memcpy(header.DataBuffer, answer->second.data.data(), transferred);
-        }
-    }
-    if (header.DataIn == SCSI_IOCTL_DATA_IN) header.DataTransferLength = transferred;
-    const std::vector<uint8_t> *given = answer == device.answers.end() || answer->second.sense.empty()
-                                            ? nullptr : &answer->second.sense;
-    if (given && header.SenseInfoLength) {
-        size_t n = std::min<size_t>(header.SenseInfoLength, given->size());
-        std::memcpy((uint8_t *)out + header.SenseInfoOffset, given->data(), n);
-        header.SenseInfoLength = (UCHAR)n;
-    } else if (header.ScsiStatus == kCheckCondition && header.SenseInfoLength) {
-        // Fixed-format sense: ILLEGAL REQUEST, invalid command operation code.
-        uint8_t sense[18] = {0x70, 0, 0x05, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0x20, 0x00};
-        size_t n = std::min<size_t>(header.SenseInfoLength, sizeof(sense));
-        std::memcpy((uint8_t *)out + header.SenseInfoOffset, sense, n);
-        header.SenseInfoLength = (UCHAR)n;
-    } else {
-        header.SenseInfoLength = 0;
-    }
-    std::memcpy(out, &header, sizeof(header));
-    *returned = header.SenseInfoLength ? header.SenseInfoOffset + header.SenseInfoLength : sizeof(header);
-    return TRUE;
-}
-
-static UINT WINAPI Impl_GetDriveTypeA(LPCSTR root)
-{
-    if (Enter("GetDriveTypeA")) return DRIVE_UNKNOWN;
-    if (!root || std::strlen(root) != 3 || root[1] != ':' || root[2] != '\\') return DRIVE_NO_ROOT_DIR;
-    auto it = P().machine.drives.find((char)std::toupper((unsigned char)root[0]));
-    return it == P().machine.drives.end() ? DRIVE_NO_ROOT_DIR : it->second.type;
-}
-
-static DWORD WINAPI Impl_GetLogicalDrives(void)
-{
-    if (Enter("GetLogicalDrives")) return Fail(ERROR_GEN_FAILURE, 0UL);
-    DWORD bits = P().machine.extraDriveBits & 0xFC000000UL;
-    for (const auto &d : P().machine.drives)
-        if (d.first >= 'A' && d.first <= 'Z') bits |= 1UL << (d.first - 'A');
-    return bits;
-}
-
-static BOOL WINAPI Impl_GetVolumeNameForVolumeMountPointA(LPCSTR mountPoint, LPSTR volumeName, DWORD length)
-{
-    if (Enter("GetVolumeNameForVolumeMountPointA")) return Fail(ERROR_GEN_FAILURE, FALSE);
-    if (!mountPoint || !volumeName) return Fail(ERROR_INVALID_PARAMETER, FALSE);
-    std::string point = mountPoint;
-    if (point.empty() || point.back() != '\\') return Fail(ERROR_INVALID_NAME, FALSE);
-    std::string name;
-    if (point.size() == 3 && point[1] == ':') {
-        auto it = P().machine.drives.find((char)std::toupper((unsigned char)point[0]));
-        if (it != P().machine.drives.end()) name = it->second.volumeName;
-    } else if (const VolumeInterface *v = VolumeByPath(point.substr(0, point.size() - 1))) {
-        name = v->volumeName;
-    }
-    if (name.empty()) return Fail(ERROR_FILE_NOT_FOUND, FALSE);
-    if (name.size() + 1 > length) return Fail(ERROR_FILENAME_EXCED_RANGE, FALSE);
-    std::memcpy(volumeName, name.c_str(), name.size() + 1);
-    return TRUE;
-}
-
-static HMODULE WINAPI Impl_LoadLibraryA(LPCSTR name)
-{
-    if (Enter("LoadLibraryA")) return Fail(ERROR_MOD_NOT_FOUND, (HMODULE) nullptr);
-    if (!name) return Fail(ERROR_INVALID_PARAMETER, (HMODULE) nullptr);
-    std::string file = ModuleFileName(name);
-    if (!ModuleInstalled(file)) return Fail(ERROR_MOD_NOT_FOUND, (HMODULE) nullptr);
-    for (auto &m : P().modules) {
-        if (m.second.name == file) {
-            ++m.second.refs;
-            return (HMODULE)m.first;
-        }
-    }
-    uintptr_t h = 0x10000000 + 0x10000 * P().modules.size();
-    P().modules[h] = Module{file, 1};
-    return (HMODULE)h;
-}
-
-static FARPROC WINAPI Impl_GetProcAddress(HMODULE module, LPCSTR name)
-{
-    if (Enter("GetProcAddress")) return Fail(ERROR_PROC_NOT_FOUND, (FARPROC) nullptr);
-    auto it = P().modules.find((uintptr_t)module);
-    if (it == P().modules.end() || it->second.refs == 0) return Fail(ERROR_MOD_NOT_FOUND, (FARPROC) nullptr);
-    FARPROC proc = name ? LookUp(it->second.name, name) : nullptr;
-    return proc ? proc : Fail(ERROR_PROC_NOT_FOUND, (FARPROC) nullptr);
-}
-
-static BOOL WINAPI Impl_FreeLibrary(HMODULE module)
-{
-    if (Enter("FreeLibrary")) return Fail(ERROR_GEN_FAILURE, FALSE);
-    auto it = P().modules.find((uintptr_t)module);
-    if (it == P().modules.end() || it->second.refs == 0) {
-        ++P().badReleases;
-        return Fail(ERROR_MOD_NOT_FOUND, FALSE);
-    }
-    --it->second.refs;
-    return TRUE;
-}
-
-static BOOL WINAPI Impl_DisableThreadLibraryCalls(HMODULE module)
-{
-    if (Enter("DisableThreadLibraryCalls")) return Fail(ERROR_INVALID_PARAMETER, FALSE);
-    P().disabledThreadCalls = module;
-    return TRUE;
-}
-
-static HANDLE WINAPI Impl_CreateEventA(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initialState, LPCSTR name)
-{
-    if (Enter("CreateEventA")) return Fail(ERROR_NOT_ENOUGH_MEMORY, (HANDLE) nullptr);
-    // Only what the library needs: unnamed manual-reset events.
-    if (!manualReset || name) return Fail(ERROR_NOT_SUPPORTED, (HANDLE) nullptr);
-    uintptr_t h = NewHandle();
-    sim::os::Guard lock;
-    P().objects[h] = Object{Kind::Event, "", initialState != FALSE};
-    return (HANDLE)h;
-}
-
-static DWORD WINAPI Impl_WaitForSingleObject(HANDLE handle, DWORD milliseconds)
-{
-    if (Enter("WaitForSingleObject")) return Fail(ERROR_GEN_FAILURE, WAIT_FAILED);
-    auto state = [&] {  // 0 not signalled, 1 signalled, -1 not an event
-        sim::os::Guard lock;
-        auto it = P().objects.find((uintptr_t)handle);
-        if (it == P().objects.end() || it->second.kind != Kind::Event) return -1;
-        return it->second.signalled ? 1 : 0;
-    };
-    if (state() < 0) return Fail(ERROR_INVALID_HANDLE, WAIT_FAILED);
-    // An infinite wait that nobody will end would hang the test run: give up loudly.
-    unsigned long limit = milliseconds == INFINITE ? 30000 : milliseconds;
-    unsigned long long start = sim::os::NowMs();
-    for (;;) {
-        if (state() != 0) return WAIT_OBJECT_0;  // signalled, or closed meanwhile
-        if ((unsigned long)(sim::os::NowMs() - start) >= limit) break;
-        sim::os::SleepMs(1);
-    }
-    if (milliseconds == INFINITE) {
-        std::fprintf(stderr, "sim: an infinite wait on an event that is never signalled\n");
-        std::abort();
-    }
-    return WAIT_TIMEOUT;
-}
-
-// ---- advapi32 ----------------------------------------------------------------
-
-static LONG WINAPI Impl_RegOpenKeyA(HKEY root, LPCSTR subKey, PHKEY result)
-{
-    if (Enter("RegOpenKeyA")) return ERROR_ACCESS_DENIED;
-    if (!result) return ERROR_INVALID_PARAMETER;
-    if (root != HKEY_LOCAL_MACHINE || !subKey || Lower(subKey) != "system\\mounteddevices")
-        return ERROR_FILE_NOT_FOUND;
-    uintptr_t h = NewHandle();
-    P().keys.insert(h);
-    *result = (HKEY)h;
-    return ERROR_SUCCESS;
-}
-
-static LONG WINAPI Impl_RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
-                             LPDWORD length)
-{
-    if (Enter("RegQueryValueExA")) return ERROR_ACCESS_DENIED;
-    if (!P().keys.count((uintptr_t)key)) return ERROR_INVALID_HANDLE;
-    if (reserved || (data && !length)) return ERROR_INVALID_PARAMETER;
-    const auto &values = P().machine.mountedDevices;
-    auto it = values.end();
-    for (auto v = values.begin(); v != values.end(); ++v)
-        if (valueName && SameNoCase(v->first, valueName)) it = v;
-    if (it == values.end()) return ERROR_FILE_NOT_FOUND;
-    DWORD size = (DWORD)it->second.size();
-    if (type) *type = REG_BINARY;
-    if (data && *length < size) {
-        // The buffer's contents are undefined now; they read as a plausible
-        // autorun name, so a caller that judges them anyway is caught.
-        static const std::vector<uint8_t> junk = Utf16("\\??\\AutoRun#Disk#");
-        for (DWORD i = 0; i < *length; ++i) data[i] = junk[i % junk.size()];
-        *length = size;
-        return ERROR_MORE_DATA;
-    }
-    if (data && size) std::memcpy(data, it->second.data(), size);
-    if (length) *length = size;
-    return ERROR_SUCCESS;
-}
-
-static LONG WINAPI Impl_RegCloseKey(HKEY key)
-{
-    if (Enter("RegCloseKey")) return ERROR_ACCESS_DENIED;
-    if (!P().keys.erase((uintptr_t)key)) {
-        ++P().badReleases;
-        return ERROR_INVALID_HANDLE;
-    }
-    return ERROR_SUCCESS;
-}
-
-// ---- setupapi ----------------------------------------------------------------
-
-static HDEVINFO WINAPI Impl_SetupDiGetClassDevsA(const GUID *classGuid, PCSTR enumerator, HWND, DWORD flags)
-{
-    if (Enter("SetupDiGetClassDevsA")) return Fail(ERROR_NOT_ENOUGH_MEMORY, INVALID_HANDLE_VALUE);
-    if (!classGuid || enumerator || !(flags & DIGCF_DEVICEINTERFACE)) return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
-    DevInfoList list{-1, {}};
-    const Machine &m = P().machine;
-    bool presentOnly = (flags & DIGCF_PRESENT) != 0;
-    if (SameGuid(classGuid, kDiskClass)) {
-        list.classIndex = 0;
-        for (size_t i = 0; i < m.disks.size(); ++i)
-            if (m.disks[i].present || !presentOnly) list.members.push_back(i);
-    }
-    if (SameGuid(classGuid, kVolumeClass)) {
-        list.classIndex = 1;
-        for (size_t i = 0; i < m.volumes.size(); ++i)
-            if (m.volumes[i].present || !presentOnly) list.members.push_back(i);
-    }
-    uintptr_t h = NewHandle();
-    P().lists[h] = list;
-    return (HDEVINFO)h;
-}
-
-static BOOL WINAPI Impl_SetupDiEnumDeviceInterfaces(HDEVINFO set, PSP_DEVINFO_DATA, const GUID *classGuid, DWORD index,
-                                        PSP_DEVICE_INTERFACE_DATA data)
-{
-    if (Enter("SetupDiEnumDeviceInterfaces")) return Fail(ERROR_GEN_FAILURE, FALSE);
-    auto it = P().lists.find((uintptr_t)set);
-    if (it == P().lists.end()) return Fail(ERROR_INVALID_HANDLE, FALSE);
-    if (!data || data->cbSize != sizeof(SP_DEVICE_INTERFACE_DATA)) return Fail(ERROR_INVALID_USER_BUFFER, FALSE);
-    const GUID &expected = it->second.classIndex == 1 ? kVolumeClass : kDiskClass;
-    if (it->second.classIndex < 0 || !SameGuid(classGuid, expected) || index >= it->second.members.size())
-        return Fail(ERROR_NO_MORE_ITEMS, FALSE);
-    data->InterfaceClassGuid = expected;
-    data->Flags = 1;  // SPINT_ACTIVE
-    data->Reserved = index + 1;
-    return TRUE;
-}
-
-static BOOL WINAPI Impl_SetupDiGetDeviceInterfaceDetailA(HDEVINFO set, PSP_DEVICE_INTERFACE_DATA data,
-                                             PSP_DEVICE_INTERFACE_DETAIL_DATA_A detail, DWORD size, PDWORD required,
-                                             PSP_DEVINFO_DATA info)
-{
-    if (Enter("SetupDiGetDeviceInterfaceDetailA")) return Fail(ERROR_GEN_FAILURE, FALSE);
-    auto it = P().lists.find((uintptr_t)set);
-    if (it == P().lists.end()) return Fail(ERROR_INVALID_HANDLE, FALSE);
-    if (!data || data->cbSize != sizeof(SP_DEVICE_INTERFACE_DATA) || data->Reserved == 0 ||
-        data->Reserved > it->second.members.size())
-        return Fail(ERROR_INVALID_PARAMETER, FALSE);
-    size_t index = it->second.members[data->Reserved - 1];
-    bool volume = it->second.classIndex == 1;
-    const std::string &path = volume ? P().machine.volumes[index].path : P().machine.disks[index].path;
-    DWORD needed = (DWORD)(offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath) + path.size() + 1);
-    if (!detail) {
-        if (size != 0) return Fail(ERROR_INVALID_USER_BUFFER, FALSE);
-        if (required) *required = needed;
-        return Fail(ERROR_INSUFFICIENT_BUFFER, FALSE);
-    }
-    if (size < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A) || detail->cbSize != sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A))
-        return Fail(ERROR_INVALID_USER_BUFFER, FALSE);
-    if (info && info->cbSize != sizeof(SP_DEVINFO_DATA)) return Fail(ERROR_INVALID_USER_BUFFER, FALSE);
-    if (size < needed) {
-        if (required) *required = needed;
-        return Fail(ERROR_INSUFFICIENT_BUFFER, FALSE);
-    }
-    std::memcpy(detail->DevicePath, path.c_str(), path.size() + 1);
-    if (required) *required = needed;
-    if (info) {
-        std::memset(&info->ClassGuid, 0, sizeof(GUID));
-        info->DevInst = volume ? kVolumeInstanceBase + (DEVINST)index : 1 + (DEVINST)index;
-        info->Reserved = 0;
-    }
-    return TRUE;
-}
-
-static BOOL WINAPI Impl_SetupDiDestroyDeviceInfoList(HDEVINFO set)
-{
-    if (Enter("SetupDiDestroyDeviceInfoList")) return Fail(ERROR_GEN_FAILURE, FALSE);
-    if (!P().lists.erase((uintptr_t)set)) {
-        ++P().badReleases;
-        return Fail(ERROR_INVALID_HANDLE, FALSE);
-    }
-    return TRUE;
-}
-
-static CONFIGRET WINAPI Impl_CM_Get_Parent(PDEVINST parent, DEVINST instance, ULONG)
-{
-    if (Enter("CM_Get_Parent")) return CR_FAILURE;
-    if (!parent) return CR_FAILURE;
-    size_t count = P().machine.volumes.size();
-    if (instance < kVolumeInstanceBase || instance >= kVolumeInstanceBase + count) return CR_NO_SUCH_DEVNODE;
-    *parent = kParentInstanceBase + (instance - kVolumeInstanceBase);
-    return CR_SUCCESS;
-}
-
-static CONFIGRET WINAPI Impl_CM_Get_Device_IDA(DEVINST instance, PSTR buffer, ULONG length, ULONG)
-{
-    if (Enter("CM_Get_Device_IDA")) return CR_FAILURE;
-    if (!buffer) return CR_FAILURE;
-    const Machine &m = P().machine;
-    std::string id;
-    if (instance >= kVolumeInstanceBase && instance < kVolumeInstanceBase + m.volumes.size())
-        id = m.volumes[instance - kVolumeInstanceBase].deviceId;
-    else if (instance >= kParentInstanceBase && instance < kParentInstanceBase + m.volumes.size())
-        id = m.volumes[instance - kParentInstanceBase].parentId;
-    else
-        return CR_NO_SUCH_DEVNODE;
-    // Like the real call, a buffer without room for the terminator gets the
-    // text unterminated and CR_BUFFER_SMALL.
-    size_t n = std::min<size_t>(id.size(), length);
-    std::memcpy(buffer, id.data(), n);
-    if (id.size() >= length) return CR_BUFFER_SMALL;
-    buffer[id.size()] = 0;
-    return CR_SUCCESS;
-}
-
-// ---- user32 ------------------------------------------------------------------
-
-static int WINAPI Impl_MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT style)
-{
-    Enter("MessageBoxA");
-    P().boxes.push_back({owner, text ? text : "", caption ? caption : "", style});
-    return IDOK;
-}
-
-}  // extern "C"
-
-// ---- the traced entry points -------------------------------------------------
-// Each platform call as the library makes it: arguments and result go to the
-// trace when it is on (the probe's --calls).
 
 namespace {
 
@@ -486,6 +38,7 @@ std::string Arg(unsigned long v) { return v < 10 ? std::to_string(v) : Hex(v); }
 std::string Arg(unsigned int v) { return Arg((unsigned long)v); }
 std::string Arg(long v) { return std::to_string(v); }
 std::string Arg(int v) { return std::to_string(v); }
+std::string Arg(FARPROC p) { return Arg((const void *)p); }
 std::string Arg(const GUID *g)
 {
     if (!g) return "NULL";
@@ -500,11 +53,14 @@ template <typename A, typename... R> std::string Args(A a, R... rest)
     return sizeof...(rest) ? first + ", " + Args(rest...) : first;
 }
 
-template <typename F, typename... A> auto Traced(const char *op, F call, A... args)
+// One platform call: counted, failed when a fault names it (the body is told
+// so and answers as the real call would), and, when the trace is on, written
+// to it with its arguments and result.
+template <typename F, typename... A> auto Traced(const char *op, F body, A... args)
 {
     Process &p = P();
     p.failed = false;
-    auto result = call();
+    auto result = body(Enter(op));
     p.traced = false;
     if (p.tracing && p.trace.size() >= kMaxTrace) {
         ++p.traceLeftOut;
@@ -519,123 +75,532 @@ template <typename F, typename... A> auto Traced(const char *op, F call, A... ar
 
 }  // namespace
 
+// ---- kernel32 ----------------------------------------------------------------
+
 extern "C" {
 
-BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA a)
+DWORD WINAPI GetLastError(void) { return P().lastError; }
+void WINAPI SetLastError(DWORD error) { P().lastError = error; }
+
+BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info)
 {
-    return Traced("GetVersionExA", [&] { return Impl_GetVersionExA(a); }, (void *)a);
+    return Traced("GetVersionExA", [&](bool injected) -> BOOL {
+        if (injected) return Fail(ERROR_GEN_FAILURE, FALSE);
+        if (!info || (info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA) && info->dwOSVersionInfoSize != 156))
+            return Fail(ERROR_INSUFFICIENT_BUFFER, FALSE);
+        const Machine &m = P().machine;
+        info->dwMajorVersion = m.major;
+        info->dwMinorVersion = m.minor;
+        info->dwBuildNumber = m.build;
+        info->dwPlatformId = m.platform;
+        std::memset(info->szCSDVersion, 0, sizeof(info->szCSDVersion));
+        return TRUE;
+    }, (void *)info);
 }
-LPVOID WINAPI HeapAlloc(HANDLE h, DWORD f, SIZE_T n)
+
+HANDLE WINAPI GetProcessHeap(void) { return (HANDLE)kProcessHeap; }
+
+LPVOID WINAPI HeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes)
 {
-    return Traced("HeapAlloc", [&] { return Impl_HeapAlloc(h, f, n); }, h, f, (unsigned long)n);
+    return Traced("HeapAlloc", [&](bool injected) -> LPVOID {
+        if (injected) return Fail(ERROR_NOT_ENOUGH_MEMORY, (LPVOID) nullptr);
+        if ((uintptr_t)heap != kProcessHeap) return Fail(ERROR_INVALID_HANDLE, (LPVOID) nullptr);
+        void *block = std::malloc(bytes ? bytes : 1);
+        if (!block) return Fail(ERROR_NOT_ENOUGH_MEMORY, (LPVOID) nullptr);
+        // Without HEAP_ZERO_MEMORY the block holds garbage, as on Windows.
+        std::memset(block, (flags & HEAP_ZERO_MEMORY) ? 0 : 0xBD, bytes);
+        P().heap[block] = bytes;
+        return block;
+    }, heap, flags, (unsigned long)bytes);
 }
-BOOL WINAPI HeapFree(HANDLE h, DWORD f, LPVOID b)
+
+BOOL WINAPI HeapFree(HANDLE heap, DWORD flags, LPVOID block)
 {
-    return Traced("HeapFree", [&] { return Impl_HeapFree(h, f, b); }, h, f, b);
+    return Traced("HeapFree", [&](bool injected) -> BOOL {
+        if (injected) return Fail(ERROR_GEN_FAILURE, FALSE);
+        auto it = P().heap.find(block);
+        if ((uintptr_t)heap != kProcessHeap || it == P().heap.end()) {
+            ++P().badReleases;
+            return Fail(ERROR_INVALID_PARAMETER, FALSE);
+        }
+        std::free(block);
+        P().heap.erase(it);
+        return TRUE;
+    }, heap, flags, block);
 }
-HANDLE WINAPI CreateFileA(LPCSTR n, DWORD a, DWORD s, LPSECURITY_ATTRIBUTES sa, DWORD d, DWORD f, HANDLE t)
+
+HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD disposition,
+                          DWORD attributes, HANDLE templateFile)
 {
-    HANDLE h = Traced("CreateFileA", [&] { return Impl_CreateFileA(n, a, s, sa, d, f, t); }, n, a, s, (void *)sa, d,
-                      f, t);
-    P().opens.push_back({n ? n : "", a, s, d, f, h != INVALID_HANDLE_VALUE, h == INVALID_HANDLE_VALUE ? P().lastError : 0});
-    return h;
+    HANDLE result = Traced("CreateFileA", [&](bool injected) -> HANDLE {
+        if (injected) return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
+        if (!name) return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
+        if (disposition != OPEN_EXISTING) return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
+        const Machine &m = P().machine;
+        std::string path = Lower(name), device;
+        bool found = false;
+        for (const DiskInterface &d : m.disks) {
+            if (!d.opens.empty() && d.present && SameNoCase(d.path, path)) {
+                if (d.openError) return Fail(d.openError, INVALID_HANDLE_VALUE);
+                device = d.opens;
+                found = true;
+                break;
+            }
+        }
+        if (!found && path.size() == 6 && path.compare(0, 4, "\\\\.\\") == 0 && path[5] == ':') {
+            auto drive = m.drives.find((char)std::toupper((unsigned char)path[4]));
+            if (drive != m.drives.end() && !drive->second.opens.empty()) {
+                if (drive->second.openError) return Fail(drive->second.openError, INVALID_HANDLE_VALUE);
+                device = drive->second.opens;
+                found = true;
+            }
+        }
+        if (!found) return Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
+        uintptr_t h = NewHandle();
+        sim::os::Guard lock;
+        P().objects[h] = Object{Kind::File, device};
+        return (HANDLE)h;
+    }, name, access, share, (void *)security, disposition, attributes, templateFile);
+    P().opens.push_back({name ? name : "", access, share, disposition, attributes, result != INVALID_HANDLE_VALUE,
+                         result == INVALID_HANDLE_VALUE ? P().lastError : 0});
+    return result;
 }
-BOOL WINAPI CloseHandle(HANDLE h) { return Traced("CloseHandle", [&] { return Impl_CloseHandle(h); }, h); }
-BOOL WINAPI DeviceIoControl(HANDLE h, DWORD c, LPVOID in, DWORD ni, LPVOID out, DWORD no, LPDWORD r, LPOVERLAPPED o)
+
+BOOL WINAPI CloseHandle(HANDLE handle)
 {
-    BOOL result = Traced("DeviceIoControl", [&] { return Impl_DeviceIoControl(h, c, in, ni, out, no, r, o); }, h, c,
-                         in, ni, out, no, (void *)r, (void *)o);
-    auto it = P().objects.find((uintptr_t)h);
+    return Traced("CloseHandle", [&](bool injected) -> BOOL {
+        if (injected) return Fail(ERROR_GEN_FAILURE, FALSE);
+        sim::os::Guard lock;
+        if (!P().objects.erase((uintptr_t)handle)) {
+            ++P().badReleases;
+            return Fail(ERROR_INVALID_HANDLE, FALSE);
+        }
+        return TRUE;
+    }, handle);
+}
+
+BOOL WINAPI DeviceIoControl(HANDLE handle, DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize,
+                            LPDWORD returned, LPOVERLAPPED overlapped)
+{
+    BOOL result = Traced("DeviceIoControl", [&](bool injected) -> BOOL {
+        if (injected) return Fail(ERROR_GEN_FAILURE, FALSE);
+        auto it = P().objects.find((uintptr_t)handle);
+        if (it == P().objects.end() || it->second.kind != Kind::File) return Fail(ERROR_INVALID_HANDLE, FALSE);
+        if (overlapped || !returned) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+        auto dev = P().machine.devices.find(it->second.device);
+        if (code != IOCTL_SCSI_PASS_THROUGH_DIRECT || dev == P().machine.devices.end() || !dev->second.scsiCapable)
+            return Fail(ERROR_INVALID_FUNCTION, FALSE);
+        const ScsiDevice &device = dev->second;
+        auto &requests = P().deviceRequests[dev->first];
+        if (!in || inSize < sizeof(SCSI_PASS_THROUGH_DIRECT)) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+        if (device.ioctlError) {
+            requests.emplace_back((uint8_t *)in, (uint8_t *)in + inSize);
+            return Fail(device.ioctlError, FALSE);
+        }
+        requests.emplace_back((uint8_t *)in, (uint8_t *)in + inSize);
+        SCSI_PASS_THROUGH_DIRECT header;
+        std::memcpy(&header, in, sizeof(header));
+        // The port driver's own checks on the block.
+        if (header.Length != sizeof(SCSI_PASS_THROUGH_DIRECT) || header.CdbLength > 16 || !out ||
+            outSize < sizeof(SCSI_PASS_THROUGH_DIRECT) ||
+            (header.SenseInfoLength && header.SenseInfoOffset + header.SenseInfoLength > outSize) ||
+            (header.DataTransferLength && !header.DataBuffer) || header.DataIn > SCSI_IOCTL_DATA_UNSPECIFIED)
+            return Fail(ERROR_INVALID_PARAMETER, FALSE);
+
+        auto answer = device.answers.find(header.Cdb[0]);
+        DWORD transferred = 0;
+        if (answer == device.answers.end()) {
+            header.ScsiStatus = kCheckCondition;
+        } else {
+            header.ScsiStatus = answer->second.status;
+            if (header.DataIn == SCSI_IOCTL_DATA_IN && answer->second.status == kGood) {
+                transferred = (DWORD)std::min<size_t>(header.DataTransferLength, answer->second.data.size());
+                if (transferred) std::memcpy(header.DataBuffer, answer->second.data.data(), transferred);
+            }
+        }
+        if (header.DataIn == SCSI_IOCTL_DATA_IN) header.DataTransferLength = transferred;
+        const std::vector<uint8_t> *given = answer == device.answers.end() || answer->second.sense.empty()
+                                                ? nullptr : &answer->second.sense;
+        if (given && header.SenseInfoLength) {
+            size_t n = std::min<size_t>(header.SenseInfoLength, given->size());
+            std::memcpy((uint8_t *)out + header.SenseInfoOffset, given->data(), n);
+            header.SenseInfoLength = (UCHAR)n;
+        } else if (header.ScsiStatus == kCheckCondition && header.SenseInfoLength) {
+            // Fixed-format sense: ILLEGAL REQUEST, invalid command operation code.
+            uint8_t sense[18] = {0x70, 0, 0x05, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0x20, 0x00};
+            size_t n = std::min<size_t>(header.SenseInfoLength, sizeof(sense));
+            std::memcpy((uint8_t *)out + header.SenseInfoOffset, sense, n);
+            header.SenseInfoLength = (UCHAR)n;
+        } else {
+            header.SenseInfoLength = 0;
+        }
+        std::memcpy(out, &header, sizeof(header));
+        *returned = header.SenseInfoLength ? header.SenseInfoOffset + header.SenseInfoLength : sizeof(header);
+        return TRUE;
+    }, handle, code, in, inSize, out, outSize, (void *)returned, (void *)overlapped);
+    auto it = P().objects.find((uintptr_t)handle);
     if (it != P().objects.end() && it->second.kind == Kind::File) {
         IoctlRecord record{it->second.device, result != FALSE, result ? 0 : P().lastError, {}};
-        if (result && out) record.reply.assign((uint8_t *)out, (uint8_t *)out + no);
+        if (result && out) record.reply.assign((uint8_t *)out, (uint8_t *)out + outSize);
         P().ioctls.push_back(record);
     }
     return result;
 }
-UINT WINAPI GetDriveTypeA(LPCSTR r) { return Traced("GetDriveTypeA", [&] { return Impl_GetDriveTypeA(r); }, r); }
-DWORD WINAPI GetLogicalDrives(void) { return Traced("GetLogicalDrives", [&] { return Impl_GetLogicalDrives(); }); }
-BOOL WINAPI GetVolumeNameForVolumeMountPointA(LPCSTR m, LPSTR v, DWORD n)
+
+UINT WINAPI GetDriveTypeA(LPCSTR root)
 {
-    BOOL result = Traced("GetVolumeNameForVolumeMountPointA",
-                         [&] { return Impl_GetVolumeNameForVolumeMountPointA(m, v, n); }, m, (void *)v, n);
-    if (result && P().traced) P().trace.back() += " -> " + Arg(v);
+    return Traced("GetDriveTypeA", [&](bool injected) -> UINT {
+        if (injected) return DRIVE_UNKNOWN;
+        if (!root || std::strlen(root) != 3 || root[1] != ':' || root[2] != '\\') return DRIVE_NO_ROOT_DIR;
+        auto it = P().machine.drives.find((char)std::toupper((unsigned char)root[0]));
+        return it == P().machine.drives.end() ? DRIVE_NO_ROOT_DIR : it->second.type;
+    }, root);
+}
+
+DWORD WINAPI GetLogicalDrives(void)
+{
+    return Traced("GetLogicalDrives", [&](bool injected) -> DWORD {
+        if (injected) return Fail(ERROR_GEN_FAILURE, 0UL);
+        DWORD bits = P().machine.extraDriveBits & 0xFC000000UL;
+        for (const auto &d : P().machine.drives)
+            if (d.first >= 'A' && d.first <= 'Z') bits |= 1UL << (d.first - 'A');
+        return bits;
+    });
+}
+
+BOOL WINAPI GetVolumeNameForVolumeMountPointA(LPCSTR mountPoint, LPSTR volumeName, DWORD length)
+{
+    BOOL result = Traced("GetVolumeNameForVolumeMountPointA", [&](bool injected) -> BOOL {
+        if (injected) return Fail(ERROR_GEN_FAILURE, FALSE);
+        if (!mountPoint || !volumeName) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+        std::string point = mountPoint;
+        if (point.empty() || point.back() != '\\') return Fail(ERROR_INVALID_NAME, FALSE);
+        std::string name;
+        if (point.size() == 3 && point[1] == ':') {
+            auto it = P().machine.drives.find((char)std::toupper((unsigned char)point[0]));
+            if (it != P().machine.drives.end()) name = it->second.volumeName;
+        } else if (const VolumeInterface *v = VolumeByPath(point.substr(0, point.size() - 1))) {
+            name = v->volumeName;
+        }
+        if (name.empty()) return Fail(ERROR_FILE_NOT_FOUND, FALSE);
+        if (name.size() + 1 > length) return Fail(ERROR_FILENAME_EXCED_RANGE, FALSE);
+        std::memcpy(volumeName, name.c_str(), name.size() + 1);
+        return TRUE;
+    }, mountPoint, (void *)volumeName, length);
+    if (result && P().traced) P().trace.back() += " -> " + Arg(volumeName);
     return result;
 }
-HMODULE WINAPI LoadLibraryA(LPCSTR n) { return Traced("LoadLibraryA", [&] { return Impl_LoadLibraryA(n); }, n); }
-FARPROC WINAPI GetProcAddress(HMODULE m, LPCSTR n)
+
+HMODULE WINAPI LoadLibraryA(LPCSTR name)
 {
-    FARPROC proc = nullptr;
-    Traced("GetProcAddress", [&] { proc = Impl_GetProcAddress(m, n); return (void *)proc; }, (void *)m,
-           ((uintptr_t)n >> 16) ? n : nullptr);
-    return proc;
+    return Traced("LoadLibraryA", [&](bool injected) -> HMODULE {
+        if (injected) return Fail(ERROR_MOD_NOT_FOUND, (HMODULE) nullptr);
+        if (!name) return Fail(ERROR_INVALID_PARAMETER, (HMODULE) nullptr);
+        std::string file = ModuleFileName(name);
+        if (!ModuleInstalled(file)) return Fail(ERROR_MOD_NOT_FOUND, (HMODULE) nullptr);
+        for (auto &m : P().modules) {
+            if (m.second.name == file) {
+                ++m.second.refs;
+                return (HMODULE)m.first;
+            }
+        }
+        uintptr_t h = 0x10000000 + 0x10000 * P().modules.size();
+        P().modules[h] = Module{file, 1};
+        return (HMODULE)h;
+    }, name);
 }
-BOOL WINAPI FreeLibrary(HMODULE m) { return Traced("FreeLibrary", [&] { return Impl_FreeLibrary(m); }, (void *)m); }
-BOOL WINAPI DisableThreadLibraryCalls(HMODULE m)
+
+FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name)
 {
-    return Traced("DisableThreadLibraryCalls", [&] { return Impl_DisableThreadLibraryCalls(m); }, (void *)m);
+    return Traced("GetProcAddress", [&](bool injected) -> FARPROC {
+        if (injected) return Fail(ERROR_PROC_NOT_FOUND, (FARPROC) nullptr);
+        auto it = P().modules.find((uintptr_t)module);
+        if (it == P().modules.end() || it->second.refs == 0) return Fail(ERROR_MOD_NOT_FOUND, (FARPROC) nullptr);
+        FARPROC proc = name ? LookUp(it->second.name, name) : nullptr;
+        return proc ? proc : Fail(ERROR_PROC_NOT_FOUND, (FARPROC) nullptr);
+    }, (void *)module, ((uintptr_t)name >> 16) ? name : nullptr);
 }
-HANDLE WINAPI CreateEventA(LPSECURITY_ATTRIBUTES a, BOOL m, BOOL i, LPCSTR n)
+
+BOOL WINAPI FreeLibrary(HMODULE module)
 {
-    return Traced("CreateEventA", [&] { return Impl_CreateEventA(a, m, i, n); }, (void *)a, m, i, n);
+    return Traced("FreeLibrary", [&](bool injected) -> BOOL {
+        if (injected) return Fail(ERROR_GEN_FAILURE, FALSE);
+        auto it = P().modules.find((uintptr_t)module);
+        if (it == P().modules.end() || it->second.refs == 0) {
+            ++P().badReleases;
+            return Fail(ERROR_MOD_NOT_FOUND, FALSE);
+        }
+        --it->second.refs;
+        return TRUE;
+    }, (void *)module);
 }
-DWORD WINAPI WaitForSingleObject(HANDLE h, DWORD ms)
+
+BOOL WINAPI DisableThreadLibraryCalls(HMODULE module)
 {
-    return Traced("WaitForSingleObject", [&] { return Impl_WaitForSingleObject(h, ms); }, h, ms);
+    return Traced("DisableThreadLibraryCalls", [&](bool injected) -> BOOL {
+        if (injected) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+        P().disabledThreadCalls = module;
+        return TRUE;
+    }, (void *)module);
 }
-LONG WINAPI RegOpenKeyA(HKEY k, LPCSTR s, PHKEY r)
+
+HANDLE WINAPI CreateEventA(LPSECURITY_ATTRIBUTES security, BOOL manualReset, BOOL initialState, LPCSTR name)
 {
-    return Traced("RegOpenKeyA", [&] { return Impl_RegOpenKeyA(k, s, r); }, (void *)k, s, (void *)r);
+    return Traced("CreateEventA", [&](bool injected) -> HANDLE {
+        if (injected) return Fail(ERROR_NOT_ENOUGH_MEMORY, (HANDLE) nullptr);
+        // Only what the library needs: unnamed manual-reset events.
+        if (!manualReset || name) return Fail(ERROR_NOT_SUPPORTED, (HANDLE) nullptr);
+        uintptr_t h = NewHandle();
+        sim::os::Guard lock;
+        P().objects[h] = Object{Kind::Event, "", initialState != FALSE};
+        return (HANDLE)h;
+    }, (void *)security, manualReset, initialState, name);
 }
-LONG WINAPI RegQueryValueExA(HKEY k, LPCSTR n, LPDWORD r, LPDWORD t, LPBYTE d, LPDWORD l)
+
+DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds)
 {
-    DWORD given = l ? *l : 0;
-    LONG result = Traced("RegQueryValueExA", [&] { return Impl_RegQueryValueExA(k, n, r, t, d, l); }, (void *)k, n,
-                         (void *)r, (void *)t, (void *)d, given);
-    if (P().traced && l) P().trace.back() += " -> length " + std::to_string(*l);
+    return Traced("WaitForSingleObject", [&](bool injected) -> DWORD {
+        if (injected) return Fail(ERROR_GEN_FAILURE, WAIT_FAILED);
+        auto state = [&] {  // 0 not signalled, 1 signalled, -1 not an event
+            sim::os::Guard lock;
+            auto it = P().objects.find((uintptr_t)handle);
+            if (it == P().objects.end() || it->second.kind != Kind::Event) return -1;
+            return it->second.signalled ? 1 : 0;
+        };
+        if (state() < 0) return Fail(ERROR_INVALID_HANDLE, WAIT_FAILED);
+        // An infinite wait that nobody will end would hang the test run: give up loudly.
+        unsigned long limit = milliseconds == INFINITE ? 30000 : milliseconds;
+        unsigned long long start = sim::os::NowMs();
+        for (;;) {
+            if (state() != 0) return WAIT_OBJECT_0;  // signalled, or closed meanwhile
+            if ((unsigned long)(sim::os::NowMs() - start) >= limit) break;
+            sim::os::SleepMs(1);
+        }
+        if (milliseconds == INFINITE) {
+            std::fprintf(stderr, "sim: an infinite wait on an event that is never signalled\n");
+            std::abort();
+        }
+        return WAIT_TIMEOUT;
+    }, handle, milliseconds);
+}
+
+// ---- advapi32 ----------------------------------------------------------------
+
+LONG WINAPI RegOpenKeyA(HKEY root, LPCSTR subKey, PHKEY result)
+{
+    return Traced("RegOpenKeyA", [&](bool injected) -> LONG {
+        if (injected) return ERROR_ACCESS_DENIED;
+        if (!result) return ERROR_INVALID_PARAMETER;
+        if (root != HKEY_LOCAL_MACHINE || !subKey || Lower(subKey) != "system\\mounteddevices")
+            return ERROR_FILE_NOT_FOUND;
+        uintptr_t h = NewHandle();
+        P().keys.insert(h);
+        *result = (HKEY)h;
+        return ERROR_SUCCESS;
+    }, (void *)root, subKey, (void *)result);
+}
+
+LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                             LPDWORD length)
+{
+    DWORD given = length ? *length : 0;
+    LONG result = Traced("RegQueryValueExA", [&](bool injected) -> LONG {
+        if (injected) return ERROR_ACCESS_DENIED;
+        if (!P().keys.count((uintptr_t)key)) return ERROR_INVALID_HANDLE;
+        if (reserved || (data && !length)) return ERROR_INVALID_PARAMETER;
+        const auto &values = P().machine.mountedDevices;
+        auto it = values.end();
+        for (auto v = values.begin(); v != values.end(); ++v)
+            if (valueName && SameNoCase(v->first, valueName)) it = v;
+        if (it == values.end()) return ERROR_FILE_NOT_FOUND;
+        DWORD size = (DWORD)it->second.size();
+        if (type) *type = REG_BINARY;
+        if (data && *length < size) {
+            // The buffer's contents are undefined now; they read as a plausible
+            // autorun name, so a caller that judges them anyway is caught.
+            static const std::vector<uint8_t> junk = Utf16("\\??\\AutoRun#Disk#");
+            for (DWORD i = 0; i < *length; ++i) data[i] = junk[i % junk.size()];
+            *length = size;
+            return ERROR_MORE_DATA;
+        }
+        if (data && size) std::memcpy(data, it->second.data(), size);
+        if (length) *length = size;
+        return ERROR_SUCCESS;
+    }, (void *)key, valueName, (void *)reserved, (void *)type, (void *)data, given);
+    if (P().traced && length) P().trace.back() += " -> length " + std::to_string(*length);
     return result;
 }
-LONG WINAPI RegCloseKey(HKEY k) { return Traced("RegCloseKey", [&] { return Impl_RegCloseKey(k); }, (void *)k); }
-HDEVINFO WINAPI SetupDiGetClassDevsA(const GUID *g, PCSTR e, HWND w, DWORD f)
+
+LONG WINAPI RegCloseKey(HKEY key)
 {
-    return Traced("SetupDiGetClassDevsA", [&] { return Impl_SetupDiGetClassDevsA(g, e, w, f); }, g, e, (void *)w, f);
+    return Traced("RegCloseKey", [&](bool injected) -> LONG {
+        if (injected) return ERROR_ACCESS_DENIED;
+        if (!P().keys.erase((uintptr_t)key)) {
+            ++P().badReleases;
+            return ERROR_INVALID_HANDLE;
+        }
+        return ERROR_SUCCESS;
+    }, (void *)key);
 }
-BOOL WINAPI SetupDiEnumDeviceInterfaces(HDEVINFO s, PSP_DEVINFO_DATA i, const GUID *g, DWORD n,
-                                        PSP_DEVICE_INTERFACE_DATA d)
+
+// ---- setupapi ----------------------------------------------------------------
+
+HDEVINFO WINAPI SetupDiGetClassDevsA(const GUID *classGuid, PCSTR enumerator, HWND window, DWORD flags)
 {
-    return Traced("SetupDiEnumDeviceInterfaces", [&] { return Impl_SetupDiEnumDeviceInterfaces(s, i, g, n, d); }, s,
-                  (void *)i, g, n, (void *)d);
+    return Traced("SetupDiGetClassDevsA", [&](bool injected) -> HDEVINFO {
+        if (injected) return Fail(ERROR_NOT_ENOUGH_MEMORY, INVALID_HANDLE_VALUE);
+        if (!classGuid || enumerator || !(flags & DIGCF_DEVICEINTERFACE)) return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
+        DevInfoList list{-1, {}};
+        const Machine &m = P().machine;
+        bool presentOnly = (flags & DIGCF_PRESENT) != 0;
+        if (SameGuid(classGuid, kDiskClass)) {
+            list.classIndex = 0;
+            for (size_t i = 0; i < m.disks.size(); ++i)
+                if (m.disks[i].present || !presentOnly) list.members.push_back(i);
+        }
+        if (SameGuid(classGuid, kVolumeClass)) {
+            list.classIndex = 1;
+            for (size_t i = 0; i < m.volumes.size(); ++i)
+                if (m.volumes[i].present || !presentOnly) list.members.push_back(i);
+        }
+        uintptr_t h = NewHandle();
+        P().lists[h] = list;
+        return (HDEVINFO)h;
+    }, classGuid, enumerator, (void *)window, flags);
 }
-BOOL WINAPI SetupDiGetDeviceInterfaceDetailA(HDEVINFO s, PSP_DEVICE_INTERFACE_DATA d,
-                                             PSP_DEVICE_INTERFACE_DETAIL_DATA_A detail, DWORD size, PDWORD req,
+
+BOOL WINAPI SetupDiEnumDeviceInterfaces(HDEVINFO set, PSP_DEVINFO_DATA info, const GUID *classGuid, DWORD index,
+                                        PSP_DEVICE_INTERFACE_DATA data)
+{
+    return Traced("SetupDiEnumDeviceInterfaces", [&](bool injected) -> BOOL {
+        if (injected) return Fail(ERROR_GEN_FAILURE, FALSE);
+        auto it = P().lists.find((uintptr_t)set);
+        if (it == P().lists.end()) return Fail(ERROR_INVALID_HANDLE, FALSE);
+        if (!data || data->cbSize != sizeof(SP_DEVICE_INTERFACE_DATA)) return Fail(ERROR_INVALID_USER_BUFFER, FALSE);
+        const GUID &expected = it->second.classIndex == 1 ? kVolumeClass : kDiskClass;
+        if (it->second.classIndex < 0 || !SameGuid(classGuid, expected) || index >= it->second.members.size())
+            return Fail(ERROR_NO_MORE_ITEMS, FALSE);
+        data->InterfaceClassGuid = expected;
+        data->Flags = 1;  // SPINT_ACTIVE
+        data->Reserved = index + 1;
+        return TRUE;
+    }, set, (void *)info, classGuid, index, (void *)data);
+}
+
+BOOL WINAPI SetupDiGetDeviceInterfaceDetailA(HDEVINFO set, PSP_DEVICE_INTERFACE_DATA data,
+                                             PSP_DEVICE_INTERFACE_DETAIL_DATA_A detail, DWORD size, PDWORD required,
                                              PSP_DEVINFO_DATA info)
 {
-    BOOL result = Traced("SetupDiGetDeviceInterfaceDetailA",
-                         [&] { return Impl_SetupDiGetDeviceInterfaceDetailA(s, d, detail, size, req, info); }, s,
-                         (void *)d, (void *)detail, size, (void *)req, (void *)info);
+    BOOL result = Traced("SetupDiGetDeviceInterfaceDetailA", [&](bool injected) -> BOOL {
+        if (injected) return Fail(ERROR_GEN_FAILURE, FALSE);
+        auto it = P().lists.find((uintptr_t)set);
+        if (it == P().lists.end()) return Fail(ERROR_INVALID_HANDLE, FALSE);
+        if (!data || data->cbSize != sizeof(SP_DEVICE_INTERFACE_DATA) || data->Reserved == 0 ||
+            data->Reserved > it->second.members.size())
+            return Fail(ERROR_INVALID_PARAMETER, FALSE);
+        size_t index = it->second.members[data->Reserved - 1];
+        bool volume = it->second.classIndex == 1;
+        const std::string &path = volume ? P().machine.volumes[index].path : P().machine.disks[index].path;
+        DWORD needed = (DWORD)(offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath) + path.size() + 1);
+        if (!detail) {
+            if (size != 0) return Fail(ERROR_INVALID_USER_BUFFER, FALSE);
+            if (required) *required = needed;
+            return Fail(ERROR_INSUFFICIENT_BUFFER, FALSE);
+        }
+        if (size < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A) || detail->cbSize != sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A))
+            return Fail(ERROR_INVALID_USER_BUFFER, FALSE);
+        if (info && info->cbSize != sizeof(SP_DEVINFO_DATA)) return Fail(ERROR_INVALID_USER_BUFFER, FALSE);
+        if (size < needed) {
+            if (required) *required = needed;
+            return Fail(ERROR_INSUFFICIENT_BUFFER, FALSE);
+        }
+        std::memcpy(detail->DevicePath, path.c_str(), path.size() + 1);
+        if (required) *required = needed;
+        if (info) {
+            std::memset(&info->ClassGuid, 0, sizeof(GUID));
+            info->DevInst = volume ? kVolumeInstanceBase + (DEVINST)index : 1 + (DEVINST)index;
+            info->Reserved = 0;
+        }
+        return TRUE;
+    }, set, (void *)data, (void *)detail, size, (void *)required, (void *)info);
     if (P().traced && result && detail) P().trace.back() += " -> " + Arg(detail->DevicePath);
-    else if (P().traced && req) P().trace.back() += " -> required " + std::to_string(*req);
+    else if (P().traced && required) P().trace.back() += " -> required " + std::to_string(*required);
     return result;
 }
-BOOL WINAPI SetupDiDestroyDeviceInfoList(HDEVINFO s)
+
+BOOL WINAPI SetupDiDestroyDeviceInfoList(HDEVINFO set)
 {
-    return Traced("SetupDiDestroyDeviceInfoList", [&] { return Impl_SetupDiDestroyDeviceInfoList(s); }, s);
+    return Traced("SetupDiDestroyDeviceInfoList", [&](bool injected) -> BOOL {
+        if (injected) return Fail(ERROR_GEN_FAILURE, FALSE);
+        if (!P().lists.erase((uintptr_t)set)) {
+            ++P().badReleases;
+            return Fail(ERROR_INVALID_HANDLE, FALSE);
+        }
+        return TRUE;
+    }, set);
 }
-CONFIGRET WINAPI CM_Get_Parent(PDEVINST p, DEVINST i, ULONG f)
+
+CONFIGRET WINAPI CM_Get_Parent(PDEVINST parent, DEVINST instance, ULONG flags)
 {
-    CONFIGRET result = Traced("CM_Get_Parent", [&] { return Impl_CM_Get_Parent(p, i, f); }, (void *)p, i, f);
-    if (P().traced && result == CR_SUCCESS) P().trace.back() += " -> " + Arg(*p);
+    CONFIGRET result = Traced("CM_Get_Parent", [&](bool injected) -> CONFIGRET {
+        if (injected) return CR_FAILURE;
+        if (!parent) return CR_FAILURE;
+        size_t count = P().machine.volumes.size();
+        if (instance < kVolumeInstanceBase || instance >= kVolumeInstanceBase + count) return CR_NO_SUCH_DEVNODE;
+        *parent = kParentInstanceBase + (instance - kVolumeInstanceBase);
+        return CR_SUCCESS;
+    }, (void *)parent, instance, flags);
+    if (P().traced && result == CR_SUCCESS) P().trace.back() += " -> " + Arg(*parent);
     return result;
 }
-CONFIGRET WINAPI CM_Get_Device_IDA(DEVINST i, PSTR b, ULONG n, ULONG f)
+
+CONFIGRET WINAPI CM_Get_Device_IDA(DEVINST instance, PSTR buffer, ULONG length, ULONG flags)
 {
-    CONFIGRET result = Traced("CM_Get_Device_IDA", [&] { return Impl_CM_Get_Device_IDA(i, b, n, f); }, i, (void *)b, n, f);
-    if (P().traced && result == CR_SUCCESS) P().trace.back() += " -> " + Arg(b);
+    CONFIGRET result = Traced("CM_Get_Device_IDA", [&](bool injected) -> CONFIGRET {
+        if (injected) return CR_FAILURE;
+        if (!buffer) return CR_FAILURE;
+        const Machine &m = P().machine;
+        std::string id;
+        if (instance >= kVolumeInstanceBase && instance < kVolumeInstanceBase + m.volumes.size())
+            id = m.volumes[instance - kVolumeInstanceBase].deviceId;
+        else if (instance >= kParentInstanceBase && instance < kParentInstanceBase + m.volumes.size())
+            id = m.volumes[instance - kParentInstanceBase].parentId;
+        else
+            return CR_NO_SUCH_DEVNODE;
+        // Like the real call, a buffer without room for the terminator gets the
+        // text unterminated and CR_BUFFER_SMALL.
+        size_t n = std::min<size_t>(id.size(), length);
+        std::memcpy(buffer, id.data(), n);
+        if (id.size() >= length) return CR_BUFFER_SMALL;
+        buffer[id.size()] = 0;
+        return CR_SUCCESS;
+    }, instance, (void *)buffer, length, flags);
+    if (P().traced && result == CR_SUCCESS) P().trace.back() += " -> " + Arg(buffer);
     return result;
 }
-int WINAPI MessageBoxA(HWND w, LPCSTR t, LPCSTR c, UINT u)
+
+// ---- user32 ------------------------------------------------------------------
+
+int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT style)
 {
-    return Traced("MessageBoxA", [&] { return Impl_MessageBoxA(w, t, c, u); }, (void *)w, t, c, u);
+    // No fault makes a box fail: the library never looks at its answer.
+    return Traced("MessageBoxA", [&](bool) -> int {
+        P().boxes.push_back({owner, text ? text : "", caption ? caption : "", style});
+        return IDOK;
+    }, (void *)owner, text, caption, style);
 }
 
 }  // extern "C"
+
+// The operations above, by the names a fault takes (FailCall, a scenario).
+const std::set<std::string> &sim::Operations()
+{
+    static const std::set<std::string> names = {
+        "GetVersionExA", "HeapAlloc", "HeapFree", "CreateFileA", "CloseHandle", "DeviceIoControl",
+        "GetDriveTypeA", "GetLogicalDrives", "GetVolumeNameForVolumeMountPointA", "LoadLibraryA",
+        "GetProcAddress", "FreeLibrary", "DisableThreadLibraryCalls", "CreateEventA",
+        "WaitForSingleObject", "RegOpenKeyA", "RegQueryValueExA", "RegCloseKey", "SetupDiGetClassDevsA",
+        "SetupDiEnumDeviceInterfaces", "SetupDiGetDeviceInterfaceDetailA", "SetupDiDestroyDeviceInfoList",
+        "CM_Get_Parent", "CM_Get_Device_IDA", "MessageBoxA"};
+    return names;
+}

@@ -29,13 +29,6 @@ std::string PatternText(int pattern)
 // Text from the machine as it may appear on one line.
 std::string Shown(const std::string &text, size_t limit = 200) { return sim::Printable(text, limit); }
 
-std::string Lowered(std::string text)
-{
-    for (char &c : text) c = (char)std::tolower((unsigned char)c);
-    return text;
-}
-
-
 void Lines(const std::string &text, const char *indent)
 {
     size_t start = 0;
@@ -129,7 +122,7 @@ const std::vector<uint8_t> *MountedValue(const sim::Machine &m, char letter)
 {
     std::string name = std::string("\\dosdevices\\") + (char)std::tolower((unsigned char)letter) + ":";
     for (const auto &[key, value] : m.mountedDevices)
-        if (Lowered(key) == name) return &value;
+        if (sim::Lower(key) == name) return &value;
     return nullptr;
 }
 
@@ -345,10 +338,10 @@ std::string FirstFailure(Mark from, Mark to)
 std::string NearestMiss(const sim::Machine &m)
 {
     for (const sim::DiskInterface &d : m.disks)
-        if (d.present && Lowered(d.path) != d.path && DevicePathMatches(Lowered(d.path).c_str()))
+        if (d.present && sim::Lower(d.path) != d.path && DevicePathMatches(sim::Lower(d.path).c_str()))
             return "; nearest: " + Shown(d.path, 120) + " would pass in lower case, but Windows reported it in upper case";
     for (const sim::DiskInterface &d : m.disks) {
-        std::string lower = Lowered(d.path);
+        std::string lower = sim::Lower(d.path);
         size_t ven = lower.find("usbstor#disk&ven_");
         if (!d.present || ven == std::string::npos) continue;
         size_t end = lower.find('#', ven + 12);

@@ -128,10 +128,12 @@ std::vector<uint8_t> Utf16(const std::string &text);
 // A machine that binds: Windows XP, one matching flash disk answering the
 // vendor read command, its removable volume under E.
 Machine DefaultMachine();
-// Reads a machine from a JSON scenario file; on failure returns false and
-// puts "file: field: problem" into error.
-bool LoadScenario(const std::string &file, Machine &m, std::string &error);
-// The machine as a scenario file (JSON text), which LoadScenario reads back
+// Reads a machine from a JSON scenario file, whose faults may name the given
+// operations; on failure returns false and puts "file: field: problem" into
+// error.
+bool ReadScenario(const std::string &file, const std::set<std::string> &operations, Machine &m,
+                  std::string &error);
+// The machine as a scenario file (JSON text), which ReadScenario reads back
 // as the same machine. The description is input only: what a run records
 // lives in the simulated process (machine.h).
 std::string WriteScenario(const Machine &m);
@@ -148,8 +150,7 @@ std::string FileErrorReason(int error);
 // Text from a description as it may appear on one line of output: control
 // and non-ASCII bytes escaped, text past limit characters cut with "...".
 std::string Printable(const std::string &text, size_t limit);
-// The names of the platform operations the simulated machine implements (the
-// names FailCall and a scenario's faults take).
-const std::set<std::string> &Operations();
+// ASCII lower case, as Windows compares names without regard to case.
+std::string Lower(std::string s);
 
 }  // namespace sim
