@@ -333,36 +333,79 @@ std::vector<uint8_t> Data(const Field &f, std::initializer_list<const char *> ex
     return Counted(f, bytes);
 }
 
-std::string Padded(const std::string &s, size_t n) { return (s + std::string(n, ' ')).substr(0, n); }
-
-std::vector<uint8_t> Inquiry(const Field &f, uint8_t deviceType)
+std::string HexText(const std::vector<uint8_t> &bytes)
 {
-    if (!f.Has("vendor") && !f.Has("product")) return Data(f, {"status"});
-    CheckKeys(f, {"status", "vendor", "product", "revision"});
-    std::string text = Padded(f.Has("vendor") ? f["vendor"].String(8) : "", 8) +
-                       Padded(f.Has("product") ? f["product"].String(16) : "", 16) +
-                       Padded(f.Has("revision") ? f["revision"].String(4) : "", 4);
-    std::vector<uint8_t> bytes(8, 0);
-    bytes[0] = deviceType;
-    bytes[2] = 2;
-    bytes[4] = 31;
-    bytes.insert(bytes.end(), text.begin(), text.end());
-    return bytes;
+    static const char digits[] = "0123456789abcdef";
+    std::string text;
+    for (uint8_t b : bytes) {
+        text += digits[b >> 4];
+        text += digits[b & 15];
+    }
+    return text;
 }
 
-uint32_t DriveType(const Field &f)
+// The shortest form Data turns back into exactly these bytes: a count (the
+// placeholder a capture writes for data it must not keep), a fill, the UTF-16
+// of plain text, or hex.
+void PutData(ordered &o, const std::vector<uint8_t> &bytes)
 {
-    static const std::map<std::string, uint32_t> names = {{"removable", kDriveRemovable}, {"fixed", kDriveFixed},
-                                                      {"remote", kDriveRemote},       {"network", kDriveRemote},
-                                                      {"cdrom", kDriveCdrom},         {"ramdisk", kDriveRamdisk},
-                                                      {"unknown", kDriveUnknown}};
-    if (f.value.is_number()) return (uint32_t)f.Integer(0, 6);
-    auto it = names.find(f.String());
-    if (it == names.end()) f.Wrong("unknown drive type \"" + Shown(f.String()) + "\"");
-    return it->second;
+    bool counting = true, filled = !bytes.empty(), utf16 = bytes.size() % 2 == 0 && !bytes.empty();
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        counting = counting && bytes[i] == (uint8_t)i;
+        filled = filled && bytes[i] == bytes[0];
+        if (i % 2 == 0) utf16 = utf16 && bytes[i] >= 0x20 && bytes[i] < 0x7F;
+        else utf16 = utf16 && bytes[i] == 0;
+    }
+    if (counting) {
+        o["length"] = bytes.size();
+    } else if (filled) {
+        o["length"] = bytes.size();
+        o["fill"] = bytes[0];
+    } else if (utf16) {
+        std::string text;
+        for (size_t i = 0; i < bytes.size(); i += 2) text += (char)bytes[i];
+        o["utf16"] = text;
+    } else {
+        o["hex"] = HexText(bytes);
+    }
 }
 
-void Os(const Field &f, Machine &m)
+// Answers by operation code ("0x82"); what an answer holds besides its status
+// and data is read and written by extra.
+template <typename Answer, typename Extra>
+std::map<uint8_t, Answer> ReadAnswers(const Field &f, std::initializer_list<const char *> keys, Extra extra)
+{
+    std::map<uint8_t, Answer> answers;
+    for (auto it = f.Object(256).begin(); it != f.Object(256).end(); ++it) {
+        Field a = f.Member(it.key(), it.value());
+        json key = it.key();
+        uint8_t code = (uint8_t)Field{key, a.where}.Integer(0, 255);
+        Answer answer;
+        if (a.Has("status")) answer.status = (uint8_t)a["status"].Integer(0, 255);
+        extra(a, answer);
+        answer.data = Data(a, keys);
+        answers[code] = answer;
+    }
+    return answers;
+}
+
+template <typename Answer, typename Extra> ordered WriteAnswers(const std::map<uint8_t, Answer> &answers, Extra extra)
+{
+    ordered o = ordered::object();
+    for (const auto &[code, a] : answers) {
+        ordered answer = {{"status", a.status}};
+        extra(a, answer);
+        PutData(answer, a.data);
+        char text[8];
+        std::snprintf(text, sizeof(text), "0x%02x", code);
+        o[text] = answer;
+    }
+    return o;
+}
+
+// ---- the sections of a scenario: each read and written side by side ---------
+
+void ReadOs(const Field &f, Machine &m)
 {
     if (f.value.is_string()) {
         static const std::map<std::string, std::array<uint32_t, 4>> names = {
@@ -391,22 +434,263 @@ void Os(const Field &f, Machine &m)
     if (f.Has("platform")) m.platform = (uint32_t)f["platform"].Integer(0, 3);
 }
 
-std::map<uint8_t, AspiAnswer> AspiAnswers(const Field &f)
+ordered WriteOs(const Machine &m)
 {
-    std::map<uint8_t, AspiAnswer> answers;
-    for (auto it = f.Object(256).begin(); it != f.Object(256).end(); ++it) {
-        Field a = f.Member(it.key(), it.value());
-        json key = it.key();
-        Field code{key, a.where};
-        AspiAnswer answer;
-        if (a.Has("status")) answer.status = (uint8_t)a["status"].Integer(0, 255);
-        answer.data = Data(a, {"status"});
-        answers[(uint8_t)code.Integer(0, 255)] = answer;
-    }
-    return answers;
+    ordered os = {{"major", m.major}, {"minor", m.minor}, {"build", m.build}, {"platform", m.platform}};
+    if (m.trueMajor)
+        os["trueVersion"] = ordered{{"major", m.trueMajor}, {"minor", m.trueMinor}, {"build", m.trueBuild}};
+    return os;
 }
 
-void Aspi(const Field &f, Machine &m)
+void ReadDisks(const Field &disks, Machine &m)
+{
+    for (size_t i = 0; i < disks.Items(kMaxInterfaces); ++i) {
+        Field d = disks.At(i);
+        CheckKeys(d, {"path", "opens", "present", "openError"});
+        DiskInterface disk{d["path"].String(), d.Has("opens") ? d["opens"].String() : ""};
+        if (d.Has("present")) disk.present = d["present"].Bool();
+        if (d.Has("openError")) disk.openError = (uint32_t)d["openError"].Integer(0, 0xFFFFFFFF);
+        m.disks.push_back(disk);
+    }
+}
+
+ordered WriteDisks(const Machine &m)
+{
+    ordered disks = ordered::array();
+    for (const DiskInterface &d : m.disks) {
+        ordered o = {{"path", d.path}};
+        if (!d.opens.empty()) o["opens"] = d.opens;
+        if (!d.present) o["present"] = false;
+        if (d.openError) o["openError"] = d.openError;
+        disks.push_back(o);
+    }
+    return disks;
+}
+
+void ReadVolumes(const Field &volumes, Machine &m)
+{
+    for (size_t i = 0; i < volumes.Items(kMaxInterfaces); ++i) {
+        Field v = volumes.At(i);
+        CheckKeys(v, {"path", "deviceId", "parentId", "volumeName", "present"});
+        VolumeInterface volume{v["path"].String(), v["deviceId"].String(), v["parentId"].String(),
+                               v.Has("volumeName") ? v["volumeName"].String() : ""};
+        if (v.Has("present")) volume.present = v["present"].Bool();
+        m.volumes.push_back(volume);
+    }
+    // The disks are read by now.
+    if (m.disks.size() * m.volumes.size() > kMaxDiskVolumePairs)
+        volumes.Wrong(std::to_string(m.disks.size()) + " disk interfaces by " + std::to_string(m.volumes.size()) +
+                      " volume interfaces: more than " + std::to_string(kMaxDiskVolumePairs) +
+                      " pairs (the drive-letter search walks every volume for every disk)");
+}
+
+ordered WriteVolumes(const Machine &m)
+{
+    ordered volumes = ordered::array();
+    for (const VolumeInterface &v : m.volumes) {
+        ordered o = {{"path", v.path}, {"deviceId", v.deviceId}, {"parentId", v.parentId}};
+        if (!v.volumeName.empty()) o["volumeName"] = v.volumeName;
+        if (!v.present) o["present"] = false;
+        volumes.push_back(o);
+    }
+    return volumes;
+}
+
+// Drive types by name; the first name of a type is the one written.
+const std::pair<const char *, uint32_t> kDriveTypes[] = {
+    {"removable", kDriveRemovable}, {"fixed", kDriveFixed},     {"remote", kDriveRemote}, {"network", kDriveRemote},
+    {"cdrom", kDriveCdrom},         {"ramdisk", kDriveRamdisk}, {"unknown", kDriveUnknown}};
+
+void ReadDrives(const Field &drives, Machine &m)
+{
+    for (auto it = drives.Object().begin(); it != drives.Object().end(); ++it) {
+        Field d = drives.Member(it.key(), it.value());
+        if (it.key().size() != 1 || it.key()[0] < 'A' || it.key()[0] > 'Z') d.Wrong("a drive is a letter A-Z");
+        CheckKeys(d, {"type", "volumeName", "opens", "openError"});
+        Drive drive;
+        Field type = d["type"];
+        if (type.value.is_number()) {
+            drive.type = (uint32_t)type.Integer(0, 6);
+        } else {
+            const std::string name = type.String();
+            auto known = std::find_if(std::begin(kDriveTypes), std::end(kDriveTypes),
+                                      [&](const auto &t) { return name == t.first; });
+            if (known == std::end(kDriveTypes)) type.Wrong("unknown drive type \"" + Shown(name) + "\"");
+            drive.type = known->second;
+        }
+        if (d.Has("volumeName")) drive.volumeName = d["volumeName"].String();
+        if (d.Has("opens")) drive.opens = d["opens"].String();
+        if (d.Has("openError")) drive.openError = (uint32_t)d["openError"].Integer(0, 0xFFFFFFFF);
+        m.drives[it.key()[0]] = drive;
+    }
+}
+
+ordered WriteDrives(const Machine &m)
+{
+    ordered drives = ordered::object();
+    for (const auto &[letter, d] : m.drives) {
+        ordered o;
+        auto known = std::find_if(std::begin(kDriveTypes), std::end(kDriveTypes),
+                                  [&](const auto &t) { return d.type == t.second; });
+        if (known != std::end(kDriveTypes)) o["type"] = known->first;
+        else o["type"] = d.type;
+        if (!d.volumeName.empty()) o["volumeName"] = d.volumeName;
+        if (!d.opens.empty()) o["opens"] = d.opens;
+        if (d.openError) o["openError"] = d.openError;
+        drives[std::string(1, letter)] = o;
+    }
+    return drives;
+}
+
+void ReadExtraDriveBits(const Field &f, Machine &m) { m.extraDriveBits = (uint32_t)f.Integer(0, 0xFFFFFFFF); }
+
+ordered WriteExtraDriveBits(const Machine &m) { return m.extraDriveBits ? ordered(m.extraDriveBits) : ordered(); }
+
+void ReadMountedDevices(const Field &values, Machine &m)
+{
+    std::map<std::string, std::string> lowered;
+    for (auto it = values.Object().begin(); it != values.Object().end(); ++it) {
+        if (it.key().size() > kMaxText) values.Member(it.key(), it.value()).Wrong("name too long");
+        // Registry value names are case-insensitive: no machine holds two
+        // that differ only in case.
+        auto [first, added] = lowered.emplace(Lower(it.key()), it.key());
+        if (!added)
+            values.Member(it.key(), it.value())
+                .Wrong("\"" + Shown(first->second) + "\" and \"" + Shown(it.key()) +
+                       "\" differ only in case (registry names are case-insensitive)");
+        m.mountedDevices[it.key()] = Data(values.Member(it.key(), it.value()));
+    }
+}
+
+ordered WriteMountedDevices(const Machine &m)
+{
+    ordered mounted = ordered::object();
+    for (const auto &[name, value] : m.mountedDevices) {
+        ordered o = ordered::object();
+        PutData(o, value);
+        mounted[name] = o;
+    }
+    return mounted;
+}
+
+// Pass-through devices; their answers carry SCSI statuses, good (0) unless
+// given, and may carry sense data.
+void ReadDevices(const Field &devices, Machine &m)
+{
+    for (auto it = devices.Object().begin(); it != devices.Object().end(); ++it) {
+        Field d = devices.Member(it.key(), it.value());
+        if (it.key().size() > kMaxText) d.Wrong("name too long");
+        CheckKeys(d, {"scsiCapable", "ioctlError", "answers"});
+        ScsiDevice device;
+        if (d.Has("scsiCapable")) device.scsiCapable = d["scsiCapable"].Bool();
+        if (d.Has("ioctlError")) device.ioctlError = (uint32_t)d["ioctlError"].Integer(0, 0xFFFFFFFF);
+        if (d.Has("answers"))
+            device.answers = ReadAnswers<ScsiAnswer>(d["answers"], {"status", "sense"}, [](const Field &a, ScsiAnswer &answer) {
+                if (!a.Has("sense")) return;
+                answer.sense = Counted(a["sense"], Hex(a["sense"]));
+                if (answer.sense.size() > 255) a["sense"].Wrong("more than 255 bytes of sense data");
+            });
+        m.devices[it.key()] = device;
+    }
+}
+
+ordered WriteDevices(const Machine &m)
+{
+    ordered devices = ordered::object();
+    for (const auto &[name, d] : m.devices) {
+        ordered o = ordered::object();
+        if (!d.scsiCapable) o["scsiCapable"] = false;
+        if (d.ioctlError) o["ioctlError"] = d.ioctlError;
+        o["answers"] = WriteAnswers(d.answers, [](const ScsiAnswer &a, ordered &answer) {
+            if (!a.sense.empty()) answer["sense"] = HexText(a.sense);
+        });
+        devices[name] = o;
+    }
+    return devices;
+}
+
+void ReadAbsentModules(const Field &a, Machine &m)
+{
+    for (size_t i = 0; i < a.Items(64); ++i) m.absentModules.insert(a.At(i).String());
+}
+
+ordered WriteAbsentModules(const Machine &m) { return m.absentModules.empty() ? ordered() : ordered(m.absentModules); }
+
+void ReadMissingEntryPoints(const Field &e, Machine &m)
+{
+    for (auto it = e.Object(64).begin(); it != e.Object(64).end(); ++it) {
+        Field names = e.Member(it.key(), it.value());
+        if (it.key().size() > kMaxText) names.Wrong("name too long");
+        for (size_t i = 0; i < names.Items(64); ++i) m.missingEntryPoints[it.key()].insert(names.At(i).String());
+    }
+}
+
+ordered WriteMissingEntryPoints(const Machine &m)
+{
+    return m.missingEntryPoints.empty() ? ordered() : ordered(m.missingEntryPoints);
+}
+
+void ReadVendor(const Field &v, Machine &m)
+{
+    CheckKeys(v, {"installed", "entryPoint", "result", "writesRecord", "key"});
+    m.vendor.installed = v.Has("installed") ? v["installed"].Bool() : true;
+    if (v.Has("entryPoint")) m.vendor.hasEntryPoint = v["entryPoint"].Bool();
+    if (v.Has("result")) m.vendor.result = (int)v["result"].Integer((long long)INT32_MIN, (long long)INT32_MAX);
+    if (v.Has("writesRecord")) m.vendor.writesRecord = v["writesRecord"].Bool();
+    if (v.Has("key")) {
+        std::vector<uint8_t> key = Hex(v["key"]);
+        if (key.size() != 32) v["key"].Wrong("a key is 32 bytes (64 hex digits)");
+        std::copy(key.begin(), key.end(), m.vendor.key.begin());
+    }
+}
+
+ordered WriteVendor(const Machine &m)
+{
+    ordered vendor = {{"installed", m.vendor.installed}, {"entryPoint", m.vendor.hasEntryPoint},
+                      {"result", m.vendor.result}, {"writesRecord", m.vendor.writesRecord}};
+    if (m.vendor.key != std::array<uint8_t, 32>{}) vendor["key"] = HexText({m.vendor.key.begin(), m.vendor.key.end()});
+    return vendor;
+}
+
+void ReadAspiUnit(const Field &uf, AspiUnit &unit)
+{
+    CheckKeys(uf, {"target", "lun", "devTypeStatus", "deviceType", "inquiry", "answers"});
+    unit.target = (uint8_t)uf["target"].Integer(0, 255);
+    unit.lun = uf.Has("lun") ? (uint8_t)uf["lun"].Integer(0, 255) : 0;
+    if (uf.Has("devTypeStatus")) unit.devTypeStatus = (uint8_t)uf["devTypeStatus"].Integer(0, 255);
+    if (uf.Has("deviceType")) unit.deviceType = (uint8_t)uf["deviceType"].Integer(0, 31);
+    if (uf.Has("inquiry")) {
+        Field q = uf["inquiry"];
+        if (q.Has("status")) unit.inquiry.status = (uint8_t)q["status"].Integer(0, 255);
+        if (!q.Has("vendor") && !q.Has("product")) {
+            unit.inquiry.data = Data(q, {"status"});
+        } else {
+            // The standard INQUIRY data of a unit given by its identification.
+            CheckKeys(q, {"status", "vendor", "product", "revision"});
+            auto padded = [&](const char *key, size_t n) {
+                std::string s = q.Has(key) ? q[key].String(n) : "";
+                return s + std::string(n - s.size(), ' ');
+            };
+            std::string text = padded("vendor", 8) + padded("product", 16) + padded("revision", 4);
+            std::vector<uint8_t> bytes = {unit.deviceType, 0, 2, 0, 31, 0, 0, 0};
+            bytes.insert(bytes.end(), text.begin(), text.end());
+            unit.inquiry.data = bytes;
+        }
+    }
+    if (uf.Has("answers")) unit.answers = ReadAnswers<AspiAnswer>(uf["answers"], {"status"}, [](const Field &, AspiAnswer &) {});
+}
+
+ordered WriteAspiUnit(const AspiUnit &u)
+{
+    ordered inquiry = {{"status", u.inquiry.status}};
+    PutData(inquiry, u.inquiry.data);
+    ordered unit = {{"target", u.target},         {"lun", u.lun}, {"devTypeStatus", u.devTypeStatus},
+                    {"deviceType", u.deviceType}, {"inquiry", inquiry}};
+    unit["answers"] = WriteAnswers(u.answers, [](const AspiAnswer &, ordered &) {});
+    return unit;
+}
+
+void ReadAspi(const Field &f, Machine &m)
 {
     CheckKeys(f, {"installed", "missing", "supportStatus", "adapterCount", "completeLater", "completionDelayMs",
                   "adapters"});
@@ -436,28 +720,75 @@ void Aspi(const Field &f, Machine &m)
         if (af.Has("units")) {
             Field unitList = af["units"];
             for (size_t j = 0; j < unitList.Items(kMaxUnits); ++j) {
-                Field uf = unitList.At(j);
-                if (++units > kMaxUnits) uf.Wrong("more than " + std::to_string(kMaxUnits) + " units in all");
-                CheckKeys(uf, {"target", "lun", "devTypeStatus", "deviceType", "inquiry", "answers"});
-                AspiUnit unit;
-                unit.target = (uint8_t)uf["target"].Integer(0, 255);
-                unit.lun = uf.Has("lun") ? (uint8_t)uf["lun"].Integer(0, 255) : 0;
-                if (uf.Has("devTypeStatus")) unit.devTypeStatus = (uint8_t)uf["devTypeStatus"].Integer(0, 255);
-                if (uf.Has("deviceType")) unit.deviceType = (uint8_t)uf["deviceType"].Integer(0, 31);
-                if (uf.Has("inquiry")) {
-                    Field q = uf["inquiry"];
-                    if (q.Has("status")) unit.inquiry.status = (uint8_t)q["status"].Integer(0, 255);
-                    unit.inquiry.data = Inquiry(q, unit.deviceType);
-                }
-                if (uf.Has("answers")) unit.answers = AspiAnswers(uf["answers"]);
-                adapter.units.push_back(unit);
+                if (++units > kMaxUnits) unitList.At(j).Wrong("more than " + std::to_string(kMaxUnits) + " units in all");
+                adapter.units.emplace_back();
+                ReadAspiUnit(unitList.At(j), adapter.units.back());
             }
         }
         a.adapters.push_back(adapter);
     }
 }
 
-void Read(const Field &root, const std::set<std::string> &operations, Machine &m)
+ordered WriteAspi(const Machine &m)
+{
+    const AspiManager &a = m.aspi;
+    ordered aspi = {{"installed", a.installed}, {"supportStatus", a.supportStatus}, {"adapterCount", a.adapterCount},
+                    {"completeLater", a.completeLater}, {"completionDelayMs", a.completionDelayMs}};
+    if (!a.missing.empty()) aspi["missing"] = a.missing;
+    ordered adapters = ordered::array();
+    for (const AspiAdapter &adapter : a.adapters) {
+        ordered units = ordered::array();
+        for (const AspiUnit &u : adapter.units) units.push_back(WriteAspiUnit(u));
+        adapters.push_back(ordered{{"inquiryStatus", adapter.inquiryStatus}, {"units", units}});
+    }
+    aspi["adapters"] = adapters;
+    return aspi;
+}
+
+const std::set<std::string> *knownOperations = nullptr;  // the names the current file's faults may take
+
+void ReadFaults(const Field &faults, Machine &m)
+{
+    for (size_t i = 0; i < faults.Items(kMaxFaults); ++i) {
+        Field f = faults.At(i);
+        CheckKeys(f, {"operation", "call"});
+        std::string operation = f["operation"].String();
+        if (!knownOperations || !knownOperations->count(operation))
+            f["operation"].Wrong("no platform operation \"" + Shown(operation) + "\"");
+        m.faults.push_back({operation, (int)f["call"].Integer(1, 1 << 30)});
+    }
+}
+
+ordered WriteFaults(const Machine &m)
+{
+    if (m.faults.empty()) return ordered();
+    ordered faults = ordered::array();
+    for (const auto &[op, n] : m.faults) faults.push_back(ordered{{"operation", op}, {"call", n}});
+    return faults;
+}
+
+// The sections in the order they are read and written; a writer's null is a
+// section left out.
+const struct Section {
+    const char *key;
+    void (*read)(const Field &, Machine &);
+    ordered (*write)(const Machine &);
+} kSections[] = {
+    {"os", ReadOs, WriteOs},
+    {"disks", ReadDisks, WriteDisks},
+    {"volumes", ReadVolumes, WriteVolumes},
+    {"drives", ReadDrives, WriteDrives},
+    {"extraDriveBits", ReadExtraDriveBits, WriteExtraDriveBits},
+    {"mountedDevices", ReadMountedDevices, WriteMountedDevices},
+    {"devices", ReadDevices, WriteDevices},
+    {"absentModules", ReadAbsentModules, WriteAbsentModules},
+    {"missingEntryPoints", ReadMissingEntryPoints, WriteMissingEntryPoints},
+    {"vendor", ReadVendor, WriteVendor},
+    {"aspi", ReadAspi, WriteAspi},
+    {"faults", ReadFaults, WriteFaults},
+};
+
+void Read(const Field &root, Machine &m)
 {
     // The format first: a newer one may mean what this reader would misread.
     if (root.Has("format")) {
@@ -467,130 +798,26 @@ void Read(const Field &root, const std::set<std::string> &operations, Machine &m
             format.Wrong("written by a newer version (format " + std::to_string(n) + "); this probe reads format " +
                          std::to_string(kScenarioFormat));
     }
-    CheckKeys(root, {"format", "comment", "os", "disks", "volumes", "drives", "extraDriveBits", "mountedDevices",
-                     "devices", "absentModules", "missingEntryPoints", "vendor", "aspi", "faults"});
+    for (auto it = root.Object().begin(); it != root.Object().end(); ++it) {
+        bool known = it.key() == "format" || it.key() == "comment";
+        for (const Section &s : kSections) known = known || it.key() == s.key;
+        if (!known) throw FieldError(root.where + "." + Shown(it.key()) + ": unknown field");
+    }
     if (root.Has("comment")) root["comment"].String();
-    if (root.Has("os")) Os(root["os"], m);
-    if (root.Has("disks")) {
-        Field disks = root["disks"];
-        for (size_t i = 0; i < disks.Items(kMaxInterfaces); ++i) {
-            Field d = disks.At(i);
-            CheckKeys(d, {"path", "opens", "present", "openError"});
-            DiskInterface disk{d["path"].String(), d.Has("opens") ? d["opens"].String() : ""};
-            if (d.Has("present")) disk.present = d["present"].Bool();
-            if (d.Has("openError")) disk.openError = (uint32_t)d["openError"].Integer(0, 0xFFFFFFFF);
-            m.disks.push_back(disk);
-        }
+    for (const Section &s : kSections) {
+        if (root.Has(s.key)) s.read(root[s.key], m);
     }
-    if (root.Has("volumes")) {
-        Field volumes = root["volumes"];
-        for (size_t i = 0; i < volumes.Items(kMaxInterfaces); ++i) {
-            Field v = volumes.At(i);
-            CheckKeys(v, {"path", "deviceId", "parentId", "volumeName", "present"});
-            VolumeInterface volume{v["path"].String(), v["deviceId"].String(), v["parentId"].String(),
-                                   v.Has("volumeName") ? v["volumeName"].String() : ""};
-            if (v.Has("present")) volume.present = v["present"].Bool();
-            m.volumes.push_back(volume);
-        }
+}
+
+ordered Write(const Machine &m)
+{
+    ordered root;
+    root["format"] = kScenarioFormat;
+    for (const Section &s : kSections) {
+        ordered value = s.write(m);
+        if (!value.is_null()) root[s.key] = value;
     }
-    if (m.disks.size() * m.volumes.size() > kMaxDiskVolumePairs)
-        root.Wrong(std::to_string(m.disks.size()) + " disk interfaces by " + std::to_string(m.volumes.size()) +
-                   " volume interfaces: more than " + std::to_string(kMaxDiskVolumePairs) +
-                   " pairs (the drive-letter search walks every volume for every disk)");
-    if (root.Has("drives")) {
-        Field drives = root["drives"];
-        for (auto it = drives.Object().begin(); it != drives.Object().end(); ++it) {
-            Field d = drives.Member(it.key(), it.value());
-            if (it.key().size() != 1 || it.key()[0] < 'A' || it.key()[0] > 'Z') d.Wrong("a drive is a letter A-Z");
-            CheckKeys(d, {"type", "volumeName", "opens", "openError"});
-            Drive drive;
-            drive.type = DriveType(d["type"]);
-            if (d.Has("volumeName")) drive.volumeName = d["volumeName"].String();
-            if (d.Has("opens")) drive.opens = d["opens"].String();
-            if (d.Has("openError")) drive.openError = (uint32_t)d["openError"].Integer(0, 0xFFFFFFFF);
-            m.drives[it.key()[0]] = drive;
-        }
-    }
-    if (root.Has("extraDriveBits")) m.extraDriveBits = (uint32_t)root["extraDriveBits"].Integer(0, 0xFFFFFFFF);
-    if (root.Has("mountedDevices")) {
-        Field values = root["mountedDevices"];
-        std::map<std::string, std::string> lowered;
-        for (auto it = values.Object().begin(); it != values.Object().end(); ++it) {
-            if (it.key().size() > kMaxText) values.Member(it.key(), it.value()).Wrong("name too long");
-            // Registry value names are case-insensitive: no machine holds two
-            // that differ only in case.
-            auto [first, added] = lowered.emplace(Lower(it.key()), it.key());
-            if (!added)
-                values.Member(it.key(), it.value())
-                    .Wrong("\"" + Shown(first->second) + "\" and \"" + Shown(it.key()) +
-                           "\" differ only in case (registry names are case-insensitive)");
-            m.mountedDevices[it.key()] = Data(values.Member(it.key(), it.value()));
-        }
-    }
-    if (root.Has("devices")) {
-        Field devices = root["devices"];
-        for (auto it = devices.Object().begin(); it != devices.Object().end(); ++it) {
-            Field d = devices.Member(it.key(), it.value());
-            if (it.key().size() > kMaxText) d.Wrong("name too long");
-            CheckKeys(d, {"scsiCapable", "ioctlError", "answers"});
-            ScsiDevice device;
-            if (d.Has("scsiCapable")) device.scsiCapable = d["scsiCapable"].Bool();
-            if (d.Has("ioctlError")) device.ioctlError = (uint32_t)d["ioctlError"].Integer(0, 0xFFFFFFFF);
-            if (d.Has("answers")) {
-                // Pass-through answers carry SCSI statuses: good (0) unless given.
-                Field answers = d["answers"];
-                for (auto a = answers.Object(256).begin(); a != answers.Object(256).end(); ++a) {
-                    Field af = answers.Member(a.key(), a.value());
-                    json key = a.key();
-                    uint8_t code = (uint8_t)Field{key, af.where}.Integer(0, 255);
-                    ScsiAnswer answer;
-                    if (af.Has("status")) answer.status = (uint8_t)af["status"].Integer(0, 255);
-                    if (af.Has("sense")) answer.sense = Counted(af["sense"], Hex(af["sense"]));
-                    if (answer.sense.size() > 255) af["sense"].Wrong("more than 255 bytes of sense data");
-                    answer.data = Data(af, {"status", "sense"});
-                    device.answers[code] = answer;
-                }
-            }
-            m.devices[it.key()] = device;
-        }
-    }
-    if (root.Has("absentModules")) {
-        Field a = root["absentModules"];
-        for (size_t i = 0; i < a.Items(64); ++i) m.absentModules.insert(a.At(i).String());
-    }
-    if (root.Has("missingEntryPoints")) {
-        Field e = root["missingEntryPoints"];
-        for (auto it = e.Object(64).begin(); it != e.Object(64).end(); ++it) {
-            Field names = e.Member(it.key(), it.value());
-            if (it.key().size() > kMaxText) names.Wrong("name too long");
-            for (size_t i = 0; i < names.Items(64); ++i) m.missingEntryPoints[it.key()].insert(names.At(i).String());
-        }
-    }
-    if (root.Has("vendor")) {
-        Field v = root["vendor"];
-        CheckKeys(v, {"installed", "entryPoint", "result", "writesRecord", "key"});
-        m.vendor.installed = v.Has("installed") ? v["installed"].Bool() : true;
-        if (v.Has("entryPoint")) m.vendor.hasEntryPoint = v["entryPoint"].Bool();
-        if (v.Has("result")) m.vendor.result = (int)v["result"].Integer((long long)INT32_MIN, (long long)INT32_MAX);
-        if (v.Has("writesRecord")) m.vendor.writesRecord = v["writesRecord"].Bool();
-        if (v.Has("key")) {
-            std::vector<uint8_t> key = Hex(v["key"]);
-            if (key.size() != 32) v["key"].Wrong("a key is 32 bytes (64 hex digits)");
-            std::copy(key.begin(), key.end(), m.vendor.key.begin());
-        }
-    }
-    if (root.Has("aspi")) Aspi(root["aspi"], m);
-    if (root.Has("faults")) {
-        Field faults = root["faults"];
-        for (size_t i = 0; i < faults.Items(kMaxFaults); ++i) {
-            Field f = faults.At(i);
-            CheckKeys(f, {"operation", "call"});
-            std::string operation = f["operation"].String();
-            if (!operations.count(operation))
-                f["operation"].Wrong("no platform operation \"" + Shown(operation) + "\"");
-            m.faults.push_back({operation, (int)f["call"].Integer(1, 1 << 30)});
-        }
-    }
+    return root;
 }
 
 }  // namespace
@@ -698,9 +925,10 @@ bool ReadScenario(const std::string &file, const std::set<std::string> &operatio
         }
         Machine loaded;
         dataBytes = 0;
+        knownOperations = &operations;
         try {
             DecodeAll(document, "scenario");
-            Read(Field{document, "scenario"}, operations, loaded);
+            Read(Field{document, "scenario"}, loaded);
         } catch (const FieldError &e) {
             error = shown + ": " + e.what();
             return false;
@@ -748,168 +976,9 @@ Machine DefaultMachine()
     return m;
 }
 
-}  // namespace sim
-
-// ---- the writer ----------------------------------------------------------------
-
-namespace sim {
-namespace {
-
-
-std::string HexText(const std::vector<uint8_t> &bytes)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::string text;
-    for (uint8_t b : bytes) {
-        text += digits[b >> 4];
-        text += digits[b & 15];
-    }
-    return text;
-}
-
-// The shortest form the reader turns back into exactly these bytes: a count
-// (the placeholder a capture writes for data it must not keep), a fill, the
-// UTF-16 of plain text, or hex.
-void PutData(ordered &o, const std::vector<uint8_t> &bytes)
-{
-    bool counting = true, filled = !bytes.empty(), utf16 = bytes.size() % 2 == 0 && !bytes.empty();
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        counting = counting && bytes[i] == (uint8_t)i;
-        filled = filled && bytes[i] == bytes[0];
-        if (i % 2 == 0) utf16 = utf16 && bytes[i] >= 0x20 && bytes[i] < 0x7F;
-        else utf16 = utf16 && bytes[i] == 0;
-    }
-    if (counting) {
-        o["length"] = bytes.size();
-    } else if (filled) {
-        o["length"] = bytes.size();
-        o["fill"] = bytes[0];
-    } else if (utf16) {
-        std::string text;
-        for (size_t i = 0; i < bytes.size(); i += 2) text += (char)bytes[i];
-        o["utf16"] = text;
-    } else {
-        o["hex"] = HexText(bytes);
-    }
-}
-
-std::string Code(uint8_t code)
-{
-    char text[8];
-    std::snprintf(text, sizeof(text), "0x%02x", code);
-    return text;
-}
-
-const char *DriveTypeName(uint32_t type)
-{
-    switch (type) {
-    case kDriveRemovable: return "removable";
-    case kDriveFixed: return "fixed";
-    case kDriveRemote: return "remote";
-    case kDriveCdrom: return "cdrom";
-    case kDriveRamdisk: return "ramdisk";
-    default: return nullptr;
-    }
-}
-
-}  // namespace
-
 std::string WriteScenario(const Machine &m)
 {
-    ordered root;
-    root["format"] = kScenarioFormat;
-    ordered os = {{"major", m.major}, {"minor", m.minor}, {"build", m.build}, {"platform", m.platform}};
-    if (m.trueMajor)
-        os["trueVersion"] = ordered{{"major", m.trueMajor}, {"minor", m.trueMinor}, {"build", m.trueBuild}};
-    root["os"] = os;
-    ordered disks = ordered::array();
-    for (const DiskInterface &d : m.disks) {
-        ordered o = {{"path", d.path}};
-        if (!d.opens.empty()) o["opens"] = d.opens;
-        if (!d.present) o["present"] = false;
-        if (d.openError) o["openError"] = d.openError;
-        disks.push_back(o);
-    }
-    root["disks"] = disks;
-    ordered volumes = ordered::array();
-    for (const VolumeInterface &v : m.volumes) {
-        ordered o = {{"path", v.path}, {"deviceId", v.deviceId}, {"parentId", v.parentId}};
-        if (!v.volumeName.empty()) o["volumeName"] = v.volumeName;
-        if (!v.present) o["present"] = false;
-        volumes.push_back(o);
-    }
-    root["volumes"] = volumes;
-    ordered drives = ordered::object();
-    for (const auto &[letter, d] : m.drives) {
-        ordered o;
-        if (const char *name = DriveTypeName(d.type)) o["type"] = name;
-        else o["type"] = d.type;
-        if (!d.volumeName.empty()) o["volumeName"] = d.volumeName;
-        if (!d.opens.empty()) o["opens"] = d.opens;
-        if (d.openError) o["openError"] = d.openError;
-        drives[std::string(1, letter)] = o;
-    }
-    root["drives"] = drives;
-    if (m.extraDriveBits) root["extraDriveBits"] = m.extraDriveBits;
-    ordered mounted = ordered::object();
-    for (const auto &[name, value] : m.mountedDevices) {
-        ordered o = ordered::object();
-        PutData(o, value);
-        mounted[name] = o;
-    }
-    root["mountedDevices"] = mounted;
-    ordered devices = ordered::object();
-    for (const auto &[name, d] : m.devices) {
-        ordered o = ordered::object();
-        if (!d.scsiCapable) o["scsiCapable"] = false;
-        if (d.ioctlError) o["ioctlError"] = d.ioctlError;
-        ordered answers = ordered::object();
-        for (const auto &[code, a] : d.answers) {
-            ordered answer = {{"status", a.status}};
-            if (!a.sense.empty()) answer["sense"] = HexText(a.sense);
-            PutData(answer, a.data);
-            answers[Code(code)] = answer;
-        }
-        o["answers"] = answers;
-        devices[name] = o;
-    }
-    root["devices"] = devices;
-    if (!m.absentModules.empty()) root["absentModules"] = m.absentModules;
-    if (!m.missingEntryPoints.empty()) root["missingEntryPoints"] = m.missingEntryPoints;
-    ordered vendor = {{"installed", m.vendor.installed}, {"entryPoint", m.vendor.hasEntryPoint},
-                      {"result", m.vendor.result}, {"writesRecord", m.vendor.writesRecord}};
-    if (m.vendor.key != std::array<uint8_t, 32>{}) vendor["key"] = HexText({m.vendor.key.begin(), m.vendor.key.end()});
-    root["vendor"] = vendor;
-    const AspiManager &a = m.aspi;
-    ordered aspi = {{"installed", a.installed}, {"supportStatus", a.supportStatus}, {"adapterCount", a.adapterCount},
-                    {"completeLater", a.completeLater}, {"completionDelayMs", a.completionDelayMs}};
-    if (!a.missing.empty()) aspi["missing"] = a.missing;
-    ordered adapters = ordered::array();
-    for (const AspiAdapter &adapter : a.adapters) {
-        ordered units = ordered::array();
-        for (const AspiUnit &u : adapter.units) {
-            ordered inquiry = {{"status", u.inquiry.status}};
-            PutData(inquiry, u.inquiry.data);
-            ordered unit = {{"target", u.target},         {"lun", u.lun}, {"devTypeStatus", u.devTypeStatus},
-                            {"deviceType", u.deviceType}, {"inquiry", inquiry}};
-            ordered answers = ordered::object();
-            for (const auto &[code, answer] : u.answers) {
-                ordered o = {{"status", answer.status}};
-                PutData(o, answer.data);
-                answers[Code(code)] = o;
-            }
-            unit["answers"] = answers;
-            units.push_back(unit);
-        }
-        adapters.push_back(ordered{{"inquiryStatus", adapter.inquiryStatus}, {"units", units}});
-    }
-    aspi["adapters"] = adapters;
-    root["aspi"] = aspi;
-    if (!m.faults.empty()) {
-        ordered faults = ordered::array();
-        for (const auto &[op, n] : m.faults) faults.push_back(ordered{{"operation", op}, {"call", n}});
-        root["faults"] = faults;
-    }
+    ordered root = Write(m);
     EncodeAll(root);
     // Every string is valid UTF-8 now; replacing stays as the last guard so
     // that writing can never throw.
