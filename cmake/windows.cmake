@@ -157,8 +157,11 @@ add_custom_target(archive
     VERBATIM)
 
 # Test programs only: the end-to-end host and the stand-in ASPI manager.
-add_executable(e2e-host tests/wine/e2e_host.c tools/capture_win.cpp tools/output.cpp sim/scenario.cpp)
+# It runs the Windows probe's own code (its main left out) behind its stand-ins.
+add_executable(e2e-host tests/wine/e2e_host.c tools/probe_win.cpp tools/capture_win.cpp tools/output.cpp
+               sim/scenario.cpp)
 target_include_directories(e2e-host PRIVATE sim/include tools ${CMAKE_BINARY_DIR}/json-include)
+target_compile_definitions(e2e-host PRIVATE MORVALITH_PROBE_IN_TEST_HOST MORVALITH_VERSION="${PROJECT_VERSION}")
 target_link_libraries(e2e-host PRIVATE morvalith_code version setupapi advapi32)
 target_link_options(e2e-host PRIVATE -static-libgcc -static-libstdc++)
 set_target_properties(e2e-host PROPERTIES LINKER_LANGUAGE CXX)

@@ -6,10 +6,6 @@
 #include "capture_win.h"
 #include "output.h"
 
-#include <fcntl.h>
-#include <io.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -214,7 +210,77 @@ void CaptureFlashDisk(sim::Machine &m, std::string &notes)
     m.devices["flash"] = device;
 }
 
-DWORD AspiSend(void *srb) { return g_library.aspiSendCommand(srb); }
+// The ASPI manager as the library's own scan and vendor read meet it: both
+// entry points are passed through, and what they answer is written into the
+// description. No request is made that the library does not make.
+sim::AspiManager *recording;
+AspiSupportInfoFn realSupportInfo;
+AspiSendCommandFn realSendCommand;
+
+DWORD __cdecl RecordSupportInfo(void)
+{
+    DWORD support = realSupportInfo();
+    recording->supportStatus = (uint8_t)(support >> 8);
+    recording->adapterCount = (int)(support & 0xFF);
+    return support;
+}
+
+sim::AspiUnit *RecordedUnit(BYTE adapter, BYTE target, BYTE lun)
+{
+    if (adapter >= recording->adapters.size()) return NULL;
+    for (sim::AspiUnit &u : recording->adapters[adapter].units)
+        if (u.target == target && u.lun == lun) return &u;
+    return NULL;
+}
+
+DWORD __cdecl RecordSendCommand(void *block)
+{
+    DWORD status = realSendCommand(block);
+    switch (((BYTE *)block)[0]) {
+    case SC_HA_INQUIRY: {
+        const SRB_HAInquiry *inquiry = (const SRB_HAInquiry *)block;
+        if (inquiry->SRB_HaId == recording->adapters.size()) {
+            recording->adapters.emplace_back();
+            recording->adapters.back().inquiryStatus = inquiry->SRB_Status;
+        }
+        break;
+    }
+    case SC_GET_DEV_TYPE: {
+        const SRB_GDEVBlock *device = (const SRB_GDEVBlock *)block;
+        if (device->SRB_Status != SS_COMP || device->SRB_HaId >= recording->adapters.size()) break;
+        sim::AspiUnit unit;
+        unit.target = device->SRB_Target;
+        unit.lun = device->SRB_Lun;
+        unit.devTypeStatus = device->SRB_Status;
+        unit.deviceType = device->SRB_DeviceType;
+        unit.inquiry.status = 0;
+        recording->adapters[device->SRB_HaId].units.push_back(unit);
+        break;
+    }
+    case SC_EXEC_SCSI_CMD: {
+        SRB_ExecSCSICmd *srb = (SRB_ExecSCSICmd *)block;
+        // The outcome is known once the request is finished; the library's
+        // own wait then finds the event already set.
+        if (status == SS_PENDING) AspiWait(srb, (HANDLE)srb->SRB_PostProc);
+        sim::AspiUnit *unit = RecordedUnit(srb->SRB_HaId, srb->SRB_Target, srb->SRB_Lun);
+        if (!unit) break;
+        if (srb->CDBByte[0] == 0x12) {
+            unit->inquiry.status = srb->SRB_Status;
+            unit->inquiry.data.assign(srb->SRB_BufPointer, srb->SRB_BufPointer + srb->SRB_BufLen);
+        } else {
+            // The vendor read: its status is kept; a count of the sector's
+            // length stands in for its contents.
+            sim::AspiAnswer answer;
+            answer.status = srb->SRB_Status;
+            if (answer.status == SS_COMP)
+                for (DWORD i = 0; i < srb->SRB_BufLen; ++i) answer.data.push_back((uint8_t)i);
+            unit->answers[srb->CDBByte[0]] = answer;
+        }
+        break;
+    }
+    }
+    return status;
+}
 
 void CaptureAspi(sim::Machine &m, std::string &notes)
 {
@@ -226,83 +292,25 @@ void CaptureAspi(sim::Machine &m, std::string &notes)
     if (!GetProcAddress(probe, "SendASPI32Command")) a.missing.insert("SendASPI32Command");
     FreeLibrary(probe);
     if (!a.missing.empty() || !AspiOpen()) return;
-    DWORD support = g_library.aspiSupportInfo();
-    a.supportStatus = (uint8_t)(support >> 8);
-    int count = (int)(support & 0xFF);
-    a.adapterCount = count;
-    for (int h = 0; h < count && (a.supportStatus == SS_COMP || a.supportStatus == SS_NO_ADAPTERS); ++h) {
-        sim::AspiAdapter adapter;
-        SRB_HAInquiry inquiry;
-        std::memset(&inquiry, 0, sizeof(inquiry));
-        inquiry.SRB_Cmd = SC_HA_INQUIRY;
-        inquiry.SRB_HaId = (BYTE)h;
-        AspiSend(&inquiry);
-        adapter.inquiryStatus = inquiry.SRB_Status;
-        if (inquiry.SRB_Status == SS_COMP) {
-            for (BYTE t = 0; t < 8; ++t) {
-                for (BYTE l = 0; l < 8; ++l) {
-                    SRB_GDEVBlock dev;
-                    std::memset(&dev, 0, sizeof(dev));
-                    dev.SRB_Cmd = SC_GET_DEV_TYPE;
-                    dev.SRB_HaId = (BYTE)h;
-                    dev.SRB_Target = t;
-                    dev.SRB_Lun = l;
-                    AspiSend(&dev);
-                    if (dev.SRB_Status != SS_COMP) continue;
-                    sim::AspiUnit unit;
-                    unit.target = t;
-                    unit.lun = l;
-                    unit.devTypeStatus = dev.SRB_Status;
-                    unit.deviceType = dev.SRB_DeviceType;
-                    unit.inquiry.status = 0;
-                    if (dev.SRB_DeviceType == DTYPE_DASD) {
-                        // The INQUIRY the library's scan sends to every direct-access unit.
-                        BYTE data[36];
-                        std::memset(data, 0, sizeof(data));
-                        HANDLE event = CreateEventA(NULL, TRUE, FALSE, NULL);
-                        SRB_ExecSCSICmd srb;
-                        std::memset(&srb, 0, sizeof(srb));
-                        AspiFillExec(&srb, (BYTE)h, t, l, SRB_DIR_IN | SRB_EVENT_NOTIFY, data, sizeof(data), 6, event);
-                        srb.CDBByte[0] = 0x12;
-                        srb.CDBByte[4] = sizeof(data);
-                        if (event) AspiSendAndWait(&srb, event);
-                        if (event) CloseHandle(event);
-                        unit.inquiry.status = srb.SRB_Status;
-                        unit.inquiry.data.assign(data, data + sizeof(data));
-                    }
-                    adapter.units.push_back(unit);
-                }
-            }
-        }
-        a.adapters.push_back(adapter);
-    }
-    // The library's own scan picks the unit; the vendor read goes to it alone,
-    // in the block the library sends (its status recorded, its data not).
-    // The scan's own [LIB] lines belong to the library's load, not to the capture.
+    recording = &a;
+    realSupportInfo = g_library.aspiSupportInfo;
+    realSendCommand = g_library.aspiSendCommand;
+    g_library.aspiSupportInfo = RecordSupportInfo;
+    g_library.aspiSendCommand = RecordSendCommand;
+    // The library's scan picks the unit and its vendor read goes to it alone.
+    // Their [LIB] lines belong to the library's load, not to the capture.
     int found = 0;
-    CaughtOutput([&] { found = AspiFindFlashDisk(); });
-    if (found) {
+    CaughtOutput([&] {
+        found = AspiFindFlashDisk();
         BYTE sector[kVendorSectorSize];
-        SRB_ExecSCSICmd srb;
-        std::memset(&srb, 0, sizeof(srb));
-        HANDLE event = CreateEventA(NULL, TRUE, FALSE, NULL);
-        AspiFillExec(&srb, g_library.aspiHostAdapter, g_library.aspiTarget, g_library.aspiLun,
-                     SRB_DIR_IN | SRB_EVENT_NOTIFY, sector, sizeof(sector), 10, event);
-        srb.CDBByte[0] = kVendorReadOpcode;
-        if (event) AspiSendAndWait(&srb, event);
-        if (event) CloseHandle(event);
+        if (found)
+            AspiExecCommand(g_library.aspiHostAdapter, g_library.aspiTarget, g_library.aspiLun, kVendorReadOpcode,
+                            SRB_DIR_IN | SRB_EVENT_NOTIFY, sector, sizeof(sector));
         SecureZeroMemory(sector, sizeof(sector));
-        sim::AspiAnswer answer;
-        answer.status = event ? srb.SRB_Status : 0x04;
-        // A count of the sector's length stands in for its contents.
-        if (answer.status == SS_COMP)
-            for (DWORD i = 0; i < kVendorSectorSize; ++i) answer.data.push_back((uint8_t)i);
-        for (sim::AspiUnit &u : a.adapters[g_library.aspiHostAdapter].units)
-            if (u.target == g_library.aspiTarget && u.lun == g_library.aspiLun) u.answers[kVendorReadOpcode] = answer;
-    } else {
-        Note(notes, "the library's ASPI scan finds no flash disk");
-    }
+    });
+    if (!found) Note(notes, "the library's ASPI scan finds no flash disk");
     AspiClose();
+    recording = NULL;
 }
 
 void CaptureVendorLibrary(sim::Machine &m)
@@ -332,109 +340,4 @@ void CaptureMachine(sim::Machine &m, std::string &notes)
     }
     CaptureVendorLibrary(m);
     m.vendor.result = 0;
-}
-
-// --capture FILE: the machine as the library would see it, for the host
-// build's probe to replay and explain.
-static int WriteCaptureOrThrow(const char *file, bool quiet)
-{
-    sim::Machine m;
-    std::string notes;
-    CaptureMachine(m, notes);
-    std::string text = sim::WriteScenario(m);
-    // Windows reports a folder as access denied: say what it is.
-    DWORD attributes = GetFileAttributesA(file);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        fprintf(stderr, "morvalith-probe: %s: cannot be written: is a folder\n", sim::Printable(file, 200).c_str());
-        return 2;
-    }
-    FILE *out = fopen(file, "wb");
-    int error = out ? 0 : errno;
-    if (out) {
-        if (fwrite(text.data(), 1, text.size(), out) != text.size()) error = errno ? errno : EIO;
-        if (fclose(out) != 0 && !error) error = errno ? errno : EIO;
-    }
-    if (error) {
-        fprintf(stderr, "morvalith-probe: %s: cannot be written: %s\n", sim::Printable(file, 200).c_str(),
-                sim::FileErrorReason(error).c_str());
-        return 2;
-    }
-    if (quiet) return 0;
-    printf("capture: wrote %s (%u bytes)\n", file, (unsigned)text.size());
-    printf("  Windows %u.%u build %u, platform %u, as GetVersionExA reports it to this program\n", m.major, m.minor,
-           m.build, m.platform);
-    std::string note = sim::VersionNote(m, "a program");
-    if (!note.empty()) printf("  %s\n", note.c_str());
-    printf("  %u disk interfaces, %u volume interfaces, %u drives, %u MountedDevices values\n",
-           (unsigned)m.disks.size(), (unsigned)m.volumes.size(), (unsigned)m.drives.size(),
-           (unsigned)m.mountedDevices.size());
-    for (const auto &[name, device] : m.devices) {
-        auto answer = device.answers.find(0x82);
-        if (device.ioctlError) printf("  vendor read: DeviceIoControl failed, error %u\n", device.ioctlError);
-        else if (answer != device.answers.end())
-            printf("  vendor read: SCSI status 0x%02x, %u bytes transferred (a placeholder stands in for them)\n",
-                   answer->second.status, (unsigned)answer->second.data.size());
-    }
-    printf("  vendor library: %s\n", m.vendor.installed ? (m.vendor.hasEntryPoint ? "found, with its entry point"
-                                                                                   : "found, without its entry point")
-                                                         : "not found");
-    if (m.platform == VER_PLATFORM_WIN32_WINDOWS)
-        printf("  WNASPI32: %s, %u host adapters\n", m.aspi.installed ? "loaded" : "not found",
-               (unsigned)m.aspi.adapters.size());
-    if (!notes.empty()) printf("notes:\n%s", notes.c_str());
-    printf("the file holds no identification key and no sector contents\n");
-    return 0;
-}
-
-
-// Nothing may escape a capture: the field tool ends with one line instead.
-static int WriteCapture(const char *file, bool quiet)
-{
-    try {
-        return WriteCaptureOrThrow(file, quiet);
-    } catch (const std::exception &e) {
-        fprintf(stderr, "morvalith-probe: the capture failed: %s\n", sim::Printable(e.what(), 200).c_str());
-    } catch (...) {
-        fprintf(stderr, "morvalith-probe: the capture failed\n");
-    }
-    return 2;
-}
-
-extern "C" int CaptureToFile(const char *file) { return WriteCapture(file, false); }
-
-extern "C" int ExplainLive(void)
-{
-    // The live machine, captured to a file of its own, explained by the
-    // simulated-machine probe that ships beside this program.
-    char folder[MAX_PATH], file[MAX_PATH], self[MAX_PATH];
-    if (!GetTempPathA(sizeof(folder), folder) || !GetTempFileNameA(folder, "mvl", 0, file)) {
-        fprintf(stderr, "morvalith-probe: no temporary file for the capture\n");
-        return -1;
-    }
-    int predicted = -1;
-    DWORD length = GetModuleFileNameA(NULL, self, sizeof(self));
-    char *slash = length && length < sizeof(self) ? strrchr(self, '\\') : NULL;
-    if (WriteCapture(file, true) == 0 && slash) {
-        strcpy(slash + 1, "morvalith-sim.exe");
-        std::string command = std::string("\"") + self + "\" --explain --this-pc \"" + file + "\"";
-        std::vector<char> line(command.begin(), command.end());
-        line.push_back(0);
-        STARTUPINFOA startup;
-        std::memset(&startup, 0, sizeof(startup));
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION process;
-        fflush(stdout);
-        if (CreateProcessA(self, line.data(), NULL, NULL, TRUE, 0, NULL, NULL, &startup, &process)) {
-            DWORD code = 2;
-            WaitForSingleObject(process.hProcess, INFINITE);
-            GetExitCodeProcess(process.hProcess, &code);
-            CloseHandle(process.hProcess);
-            CloseHandle(process.hThread);
-            predicted = code <= 1 ? (int)code : -1;
-        } else {
-            fprintf(stderr, "morvalith-probe: %s cannot be started (error %lu)\n", self, GetLastError());
-        }
-    }
-    DeleteFileA(file);
-    return predicted;
 }

@@ -6,8 +6,10 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <cerrno>
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "capture_win.h"
 #include "morvalith.h"
@@ -15,6 +17,110 @@
 #ifndef MORVALITH_VERSION
 #define MORVALITH_VERSION "unknown"
 #endif
+
+// --capture FILE: the machine as the library would see it, for the host
+// build's probe to replay and explain.
+static int WriteCaptureOrThrow(const char *file, bool quiet)
+{
+    sim::Machine m;
+    std::string notes;
+    CaptureMachine(m, notes);
+    std::string text = sim::WriteScenario(m);
+    // Windows reports a folder as access denied: say what it is.
+    DWORD attributes = GetFileAttributesA(file);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        fprintf(stderr, "morvalith-probe: %s: cannot be written: is a folder\n", sim::Printable(file, 200).c_str());
+        return 2;
+    }
+    FILE *out = fopen(file, "wb");
+    int error = out ? 0 : errno;
+    if (out) {
+        if (fwrite(text.data(), 1, text.size(), out) != text.size()) error = errno ? errno : EIO;
+        if (fclose(out) != 0 && !error) error = errno ? errno : EIO;
+    }
+    if (error) {
+        fprintf(stderr, "morvalith-probe: %s: cannot be written: %s\n", sim::Printable(file, 200).c_str(),
+                sim::FileErrorReason(error).c_str());
+        return 2;
+    }
+    if (quiet) return 0;
+    printf("capture: wrote %s (%u bytes)\n", file, (unsigned)text.size());
+    printf("  Windows %u.%u build %u, platform %u, as GetVersionExA reports it to this program\n", m.major, m.minor,
+           m.build, m.platform);
+    std::string note = sim::VersionNote(m, "a program");
+    if (!note.empty()) printf("  %s\n", note.c_str());
+    printf("  %u disk interfaces, %u volume interfaces, %u drives, %u MountedDevices values\n",
+           (unsigned)m.disks.size(), (unsigned)m.volumes.size(), (unsigned)m.drives.size(),
+           (unsigned)m.mountedDevices.size());
+    for (const auto &[name, device] : m.devices) {
+        auto answer = device.answers.find(0x82);
+        if (device.ioctlError) printf("  vendor read: DeviceIoControl failed, error %u\n", device.ioctlError);
+        else if (answer != device.answers.end())
+            printf("  vendor read: SCSI status 0x%02x, %u bytes transferred (a placeholder stands in for them)\n",
+                   answer->second.status, (unsigned)answer->second.data.size());
+    }
+    printf("  vendor library: %s\n", m.vendor.installed ? (m.vendor.hasEntryPoint ? "found, with its entry point"
+                                                                                   : "found, without its entry point")
+                                                         : "not found");
+    if (m.platform == VER_PLATFORM_WIN32_WINDOWS)
+        printf("  WNASPI32: %s, %u host adapters\n", m.aspi.installed ? "loaded" : "not found",
+               (unsigned)m.aspi.adapters.size());
+    if (!notes.empty()) printf("notes:\n%s", notes.c_str());
+    printf("the file holds no identification key and no sector contents\n");
+    return 0;
+}
+
+// Nothing may escape a capture: the field tool ends with one line instead.
+static int WriteCapture(const char *file, bool quiet)
+{
+    try {
+        return WriteCaptureOrThrow(file, quiet);
+    } catch (const std::exception &e) {
+        fprintf(stderr, "morvalith-probe: the capture failed: %s\n", sim::Printable(e.what(), 200).c_str());
+    } catch (...) {
+        fprintf(stderr, "morvalith-probe: the capture failed\n");
+    }
+    return 2;
+}
+
+// --explain: the live machine, captured to a file of its own, explained by
+// the simulated-machine probe that ships beside this program. Returns what
+// the explanation predicts: 0 the library loads, 1 it refuses; -1 when no
+// explanation could be had.
+static int ExplainLive(void)
+{
+    char folder[MAX_PATH], file[MAX_PATH], self[MAX_PATH];
+    if (!GetTempPathA(sizeof(folder), folder) || !GetTempFileNameA(folder, "mvl", 0, file)) {
+        fprintf(stderr, "morvalith-probe: no temporary file for the capture\n");
+        return -1;
+    }
+    int predicted = -1;
+    DWORD length = GetModuleFileNameA(NULL, self, sizeof(self));
+    char *slash = length && length < sizeof(self) ? strrchr(self, '\\') : NULL;
+    if (WriteCapture(file, true) == 0 && slash) {
+        strcpy(slash + 1, "morvalith-sim.exe");
+        std::string command = std::string("\"") + self + "\" --explain --this-pc \"" + file + "\"";
+        std::vector<char> line(command.begin(), command.end());
+        line.push_back(0);
+        STARTUPINFOA startup;
+        memset(&startup, 0, sizeof(startup));
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION process;
+        fflush(stdout);
+        if (CreateProcessA(self, line.data(), NULL, NULL, TRUE, 0, NULL, NULL, &startup, &process)) {
+            DWORD code = 2;
+            WaitForSingleObject(process.hProcess, INFINITE);
+            GetExitCodeProcess(process.hProcess, &code);
+            CloseHandle(process.hProcess);
+            CloseHandle(process.hThread);
+            predicted = code <= 1 ? (int)code : -1;
+        } else {
+            fprintf(stderr, "morvalith-probe: %s cannot be started (error %lu)\n", self, GetLastError());
+        }
+    }
+    DeleteFileA(file);
+    return predicted;
+}
 
 // How one LoadLibraryA of the real DLL went.
 enum LoadOutcome { kLoaded = 0, kRefused = 1, kNotTested = 2 };
@@ -130,7 +236,7 @@ static int Run(int argc, char **argv)
         Usage(stdout);
         return 0;
     }
-    if (argc == 3 && !strcmp(argv[1], "--capture")) return CaptureToFile(argv[2]);
+    if (argc == 3 && !strcmp(argv[1], "--capture")) return WriteCapture(argv[2], false);
     bool explain = argc == 2 && !strcmp(argv[1], "--explain");
     if (argc != 1 && !explain) {
         Usage(stderr);
@@ -159,7 +265,9 @@ static int Run(int argc, char **argv)
     return outcome;
 }
 
-int main(int argc, char **argv)
+// The whole program; a test host runs it in its own process, behind its
+// stand-ins for the devices.
+extern "C" int ProbeMain(int argc, char **argv)
 {
     // Binary mode: the library's lines reach the pipe byte for byte, "\n" and all.
     _setmode(_fileno(stdout), _O_BINARY);
@@ -173,3 +281,7 @@ int main(int argc, char **argv)
     }
     return 2;
 }
+
+#ifndef MORVALITH_PROBE_IN_TEST_HOST
+int main(int argc, char **argv) { return ProbeMain(argc, argv); }
+#endif

@@ -23,12 +23,16 @@ void AspiFillExec(SRB_ExecSCSICmd *srb, BYTE hostAdapter, BYTE target, BYTE lun,
     srb->SRB_PostProc = event;
 }
 
-void AspiSendAndWait(SRB_ExecSCSICmd *srb, HANDLE event)
+void AspiWait(SRB_ExecSCSICmd *srb, HANDLE event)
 {
-    if (g_library.aspiSendCommand(srb) != SS_PENDING) return;
     while (WaitForSingleObject(event, INFINITE) != WAIT_OBJECT_0 &&
            *(volatile BYTE *)&srb->SRB_Status == SS_PENDING) {
     }
+}
+
+void AspiSendAndWait(SRB_ExecSCSICmd *srb, HANDLE event)
+{
+    if (g_library.aspiSendCommand(srb) == SS_PENDING) AspiWait(srb, event);
 }
 
 enum AspiOpenStatus { kAspiOpened, kAspiNotLoaded, kAspiEntryMissing };

@@ -84,9 +84,12 @@ void AspiFillExec(SRB_ExecSCSICmd *srb, BYTE hostAdapter, BYTE target, BYTE lun,
                   DWORD length, BYTE cdbLength, HANDLE event);
 // Sends an SC_EXEC_SCSI_CMD block and, when WNASPI32 takes it in the
 // background, waits on its event: the block, its buffer and the event must
-// outlive the request. A request is never abandoned, so the wait has no
-// limit, and a wait that fails is retried while the request is unfinished.
+// outlive the request.
 void AspiSendAndWait(SRB_ExecSCSICmd *srb, HANDLE event);
+// Waits for a request WNASPI32 took in the background. A request is never
+// abandoned, so the wait has no limit, and a wait that fails is retried while
+// the request is unfinished.
+void AspiWait(SRB_ExecSCSICmd *srb, HANDLE event);
 int AspiOpen(void);
 int AspiFindFlashDisk(void);
 int AspiExecCommand(BYTE hostAdapter, BYTE target, BYTE lun, BYTE opcode, BYTE flags, void *buffer,

@@ -245,9 +245,9 @@ static int Scsi(int reject)
     return m ? 0 : 1;
 }
 
-/* The capture of tools/capture_win.cpp, run in this process so that it
- * meets the same stand-ins as the library. */
-int CaptureToFile(const char *file);
+/* The Windows probe (tools/probe_win.cpp), run in this process so that its
+ * capture meets the same stand-ins as the library. */
+int ProbeMain(int argc, char **argv);
 
 /* The autorun CD-ROM volume F: as the library and the capture look for it:
  * the drive's type and its MountedDevices value. */
@@ -420,24 +420,13 @@ static int Boxes(void)
     return 0;
 }
 
-/* morvalith-probe.exe --explain behind the stand-ins: the live capture
- * explained on the simulated machine, then the real DLL. */
-int ExplainLive(void);
-
-static int ExplainBehindStandIns(const char *mode)
+/* morvalith-probe.exe --capture FILE or --explain behind the stand-ins. */
+static int ProbeBehindStandIns(const char *mode, const char *option, char *file)
 {
+    char program[] = "morvalith-probe.exe";
+    char *args[] = {program, (char *)option, file, NULL};
     if (!PatchDisk(mode)) return 1;
-    int predicted = ExplainLive();
-    if (predicted < 0) return 2;
-    printf("\nthe real Morvalith.dll on this machine:\n");
-    fflush(stdout);
-    HMODULE m = LoadLibraryA("Morvalith.dll");
-    fflush(stdout);
-    int loaded = m != NULL;
-    if (m) FreeLibrary(m);
-    printf("the real DLL %s with the explanation: it %s\n", loaded == !predicted ? "agrees" : "DISAGREES",
-           loaded ? "loads" : "refuses to load");
-    return loaded ? 0 : 1;
+    return ProbeMain(file ? 3 : 2, args);
 }
 
 int main(int argc, char **argv)
@@ -449,8 +438,8 @@ int main(int argc, char **argv)
     if (argc >= 2 && !strcmp(argv[1], "call")) return Call(argc >= 3 && !strcmp(argv[2], "--pending"));
     if (argc >= 3 && !strcmp(argv[1], "scsi")) return Scsi(!strcmp(argv[2], "reject"));
     if (argc >= 3 && !strcmp(argv[1], "outcome")) return Outcome(argv[2]);
-    if (argc >= 3 && !strcmp(argv[1], "explain")) return ExplainBehindStandIns(argv[2]);
-    if (argc >= 4 && !strcmp(argv[1], "capture")) return PatchDisk(argv[3]) ? CaptureToFile(argv[2]) : 1;
+    if (argc >= 3 && !strcmp(argv[1], "explain")) return ProbeBehindStandIns(argv[2], "--explain", NULL);
+    if (argc >= 4 && !strcmp(argv[1], "capture")) return ProbeBehindStandIns(argv[3], "--capture", argv[2]);
     fprintf(stderr, "usage: e2e-host exports|version|boxes|call [--pending]|scsi good|reject|outcome|explain MODE|capture FILE MODE (MODE: good, reject, autorun)\n");
     return 2;
 }

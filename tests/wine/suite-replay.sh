@@ -118,5 +118,9 @@ replay "win98 with the stand-in ASPI manager" morvalith-probe.exe --capture capt
 export MORVALITH_ASPI_DOUBLE=reject
 replay "win98 with a unit that rejects the vendor command" \
   morvalith-probe.exe --capture capture.json -- morvalith-probe.exe -- morvalith-probe.exe --explain
+# The capture records what the scan's requests answered once they finish.
+export MORVALITH_ASPI_DOUBLE=pending
+replay "win98 with requests finished later by another thread" \
+  morvalith-probe.exe --capture capture.json -- morvalith-probe.exe -- morvalith-probe.exe --explain
 unset MORVALITH_ASPI_DOUBLE
 finish
