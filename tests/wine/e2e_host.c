@@ -102,14 +102,20 @@ static int Version(void)
     return 0;
 }
 
+/* The stand-in ASPI manager's worker, which finishes requests later. It must
+ * run before Morvalith.dll loads: a thread started during a DllMain would
+ * wait for the loader. */
+static int StartAspiWorker(void)
+{
+    HMODULE aspi = LoadLibraryA("WNASPI32");
+    int (*start)(void) = aspi ? (int (*)(void))(void *)GetProcAddress(aspi, "AspiDoubleStartWorker") : NULL;
+    return start && start();
+}
+
 static int Call(int pending)
 {
     if (pending) {
-        /* The double's worker must run before Morvalith.dll loads: a thread
-         * started during a DllMain would wait for the loader. */
-        HMODULE aspi = LoadLibraryA("WNASPI32");
-        int (*start)(void) = aspi ? (int (*)(void))(void *)GetProcAddress(aspi, "AspiDoubleStartWorker") : NULL;
-        if (!start || !start()) {
+        if (!StartAspiWorker()) {
             printf("worker: not started\n");
             return 1;
         }
@@ -340,6 +346,7 @@ static BOOL WINAPI FakeGetVolumeNameForVolumeMountPointA(LPCSTR point, LPSTR nam
  * (it answers, and has a removable volume under E:) or both, "autorun+volume". */
 static int PatchDisk(const char *mode)
 {
+    if (!strcmp(mode, "aspi-pending")) return StartAspiWorker();
     diskStatus = !strcmp(mode, "reject") ? 0x02 : 0x00;
     autorunVolume = strstr(mode, "autorun") != NULL;
     removableVolume = strstr(mode, "volume") != NULL;
@@ -440,6 +447,6 @@ int main(int argc, char **argv)
     if (argc >= 3 && !strcmp(argv[1], "outcome")) return Outcome(argv[2]);
     if (argc >= 3 && !strcmp(argv[1], "explain")) return ProbeBehindStandIns(argv[2], "--explain", NULL);
     if (argc >= 4 && !strcmp(argv[1], "capture")) return ProbeBehindStandIns(argv[3], "--capture", argv[2]);
-    fprintf(stderr, "usage: e2e-host exports|version|boxes|call [--pending]|scsi good|reject|outcome|explain MODE|capture FILE MODE (MODE: good, reject, autorun)\n");
+    fprintf(stderr, "usage: e2e-host exports|version|boxes|call [--pending]|scsi good|reject|outcome|explain MODE|capture FILE MODE (MODE: good, reject, autorun, volume, aspi-pending)\n");
     return 2;
 }

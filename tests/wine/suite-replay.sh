@@ -120,7 +120,7 @@ replay "win98 with a unit that rejects the vendor command" \
   morvalith-probe.exe --capture capture.json -- morvalith-probe.exe -- morvalith-probe.exe --explain
 # The capture records what the scan's requests answered once they finish.
 export MORVALITH_ASPI_DOUBLE=pending
-replay "win98 with requests finished later by another thread" \
-  morvalith-probe.exe --capture capture.json -- morvalith-probe.exe -- morvalith-probe.exe --explain
+replay "win98 with requests finished later by another thread" e2e-host.exe capture capture.json aspi-pending \
+  -- e2e-host.exe outcome aspi-pending -- e2e-host.exe explain aspi-pending
 unset MORVALITH_ASPI_DOUBLE
 finish
