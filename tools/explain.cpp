@@ -26,6 +26,15 @@ std::string PatternText(int pattern)
     return std::string("\"") + p.text + "\"" + (p.also ? std::string(" with \"") + p.also + "\"" : "");
 }
 
+// Every pattern, as a remedy names what a served disk's path holds.
+std::string AllPatterns()
+{
+    std::string text;
+    for (int i = 1; i <= (int)kDevicePathPatternCount; ++i)
+        text += (i == 1 ? "" : i == (int)kDevicePathPatternCount ? " or " : ", ") + PatternText(i);
+    return text;
+}
+
 // Text from the machine as it may appear on one line.
 std::string Shown(const std::string &text, size_t limit = 200) { return sim::Printable(text, limit); }
 
@@ -340,12 +349,15 @@ std::string NearestMiss(const sim::Machine &m)
     for (const sim::DiskInterface &d : m.disks)
         if (d.present && sim::Lower(d.path) != d.path && DevicePathMatches(sim::Lower(d.path).c_str()))
             return "; nearest: " + Shown(d.path, 120) + " would pass in lower case, but Windows reported it in upper case";
+    // A USB disk's name: from its class on, to the next '#'.
+    const std::string bus = std::string(kLetterTokens[0]) + "#", disk = std::string(kLetterTokens[1]) + "&ven_";
     for (const sim::DiskInterface &d : m.disks) {
         std::string lower = sim::Lower(d.path);
-        size_t ven = lower.find("usbstor#disk&ven_");
-        if (!d.present || ven == std::string::npos) continue;
-        size_t end = lower.find('#', ven + 12);
-        return "; nearest: the USB disk " + Shown(d.path.substr(ven + 8, end == std::string::npos ? 60 : end - ven - 8), 80) +
+        size_t name = lower.find(bus + disk);
+        if (!d.present || name == std::string::npos) continue;
+        name += bus.size();
+        size_t end = lower.find('#', name + disk.size());
+        return "; nearest: the USB disk " + Shown(d.path.substr(name, end == std::string::npos ? 60 : end - name), 80) +
                " is another vendor's or another revision";
     }
     return "";
@@ -365,8 +377,8 @@ Diagnosis DiagnoseNt(const sim::Machine &m, const HostRun &run)
         if (!candidate)
             return {"no flash disk of the served family is attached: no disk interface passes the device-path "
                     "patterns" + NearestMiss(m),
-                    "attach a flash disk of the served family (vendor Generic or JetFlash, or revision 8.01); another "
-                    "product is not served"};
+                    "attach a flash disk of the served family (its device path holds " + AllPatterns() +
+                        "); another product is not served"};
         if (!failure.empty())
             return {"the search for the flash disk broke down: " + failure,
                     "run the program again; if it persists, the system's device list is damaged (reinsert the disk, "
@@ -491,7 +503,8 @@ Diagnosis Diagnose(const sim::Machine &m, const HostRun &run)
             return {std::string("the library loads, but no disk's path holds \"") + kLetterTokens[0] + "\", \"" +
                         kLetterTokens[1] + "\" and \"" + kLetterTokens[2] +
                         "\": GetUSBDriveLetter returns 0 and GetIDKey fails",
-                    "the drive letter and the key are served for USB flash disks of revision 8.01 only; attach one"};
+                    std::string("the drive letter and the key are served for USB flash disks of revision ") +
+                        (kLetterTokens[2] + 1) + " only; attach one"};
         return {"the library loads, but the flash disk has no lettered removable volume: GetUSBDriveLetter returns 0 "
                 "and GetIDKey fails",
                 "reinsert the disk and check in Disk Management that its removable partition has a drive letter"};
