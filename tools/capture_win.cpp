@@ -264,17 +264,18 @@ DWORD __cdecl RecordSendCommand(void *block)
         if (status == SS_PENDING) AspiWait(srb, (HANDLE)srb->SRB_PostProc);
         sim::AspiUnit *unit = RecordedUnit(srb->SRB_HaId, srb->SRB_Target, srb->SRB_Lun);
         if (!unit) break;
-        if (srb->CDBByte[0] == 0x12) {
-            unit->inquiry.status = srb->SRB_Status;
-            unit->inquiry.data.assign(srb->SRB_BufPointer, srb->SRB_BufPointer + srb->SRB_BufLen);
-        } else {
-            // The vendor read: its status is kept; a count of the sector's
-            // length stands in for its contents.
+        if (srb->CDBByte[0] == kVendorReadOpcode) {
+            // Its status is kept; a count of the sector's length stands in
+            // for its contents.
             sim::AspiAnswer answer;
             answer.status = srb->SRB_Status;
             if (answer.status == SS_COMP)
                 for (DWORD i = 0; i < srb->SRB_BufLen; ++i) answer.data.push_back((uint8_t)i);
-            unit->answers[srb->CDBByte[0]] = answer;
+            unit->answers[kVendorReadOpcode] = answer;
+        } else {
+            // The scan's INQUIRY.
+            unit->inquiry.status = srb->SRB_Status;
+            unit->inquiry.data.assign(srb->SRB_BufPointer, srb->SRB_BufPointer + srb->SRB_BufLen);
         }
         break;
     }

@@ -104,15 +104,15 @@ void ExplainPassThrough()
 {
     for (const sim::IoctlRecord &r : sim::Ioctls()) {
         if (!r.ok) {
-            std::printf("  vendor read 0x82: DeviceIoControl failed, error %lu: the command did not reach the disk\n",
-                        (unsigned long)r.error);
+            std::printf("  vendor read 0x%02x: DeviceIoControl failed, error %lu: the command did not reach the disk\n",
+                        kVendorReadOpcode, (unsigned long)r.error);
             continue;
         }
         PassThroughRequest reply;
         std::memset(&reply, 0, sizeof(reply));
         std::memcpy(&reply, r.reply.data(), std::min(r.reply.size(), sizeof(reply)));
         const SCSI_PASS_THROUGH_DIRECT &h = reply.header;
-        std::printf("  vendor read 0x82: SCSI status 0x%02x (%s), %lu bytes transferred", h.ScsiStatus,
+        std::printf("  vendor read 0x%02x: SCSI status 0x%02x (%s), %lu bytes transferred", kVendorReadOpcode, h.ScsiStatus,
                     StatusName(h.ScsiStatus), (unsigned long)h.DataTransferLength);
         size_t at = h.SenseInfoOffset;
         if (h.SenseInfoLength >= 14 && at + 14 <= r.reply.size()) {
@@ -254,8 +254,8 @@ void ExplainAspi(const sim::Machine &m)
         }
     }
     for (const auto &srb : sim::AspiRequests())
-        if (srb[sim::srb::kCmd] == sim::srb::kExecScsiCmd && srb.size() > sim::srb::kCdb && srb[sim::srb::kCdb] == 0x82)
-            std::printf("  vendor read 0x82 sent to adapter %u target %u lun %u\n", srb[sim::srb::kHaId],
+        if (srb[sim::srb::kCmd] == sim::srb::kExecScsiCmd && srb.size() > sim::srb::kCdb && srb[sim::srb::kCdb] == kVendorReadOpcode)
+            std::printf("  vendor read 0x%02x sent to adapter %u target %u lun %u\n", kVendorReadOpcode, srb[sim::srb::kHaId],
                         srb[sim::srb::kTarget], srb[sim::srb::kLun]);
 }
 
@@ -451,13 +451,13 @@ Diagnosis Diagnose9x(const sim::Machine &m)
                 "install the USB storage driver for Windows 98, attach the disk and restart Windows"};
     for (const auto &srb : sim::AspiRequests()) {
         using namespace sim::srb;
-        if (srb[kCmd] != kExecScsiCmd || srb.size() <= kCdb || srb[kCdb] != 0x82) continue;
+        if (srb[kCmd] != kExecScsiCmd || srb.size() <= kCdb || srb[kCdb] != kVendorReadOpcode) continue;
         // The request block is recorded as sent; the unit's answer is in the machine.
         int status = -1;
         if (srb[kHaId] < a.adapters.size())
             for (const sim::AspiUnit &u : a.adapters[srb[kHaId]].units)
-                if (u.target == srb[kTarget] && u.lun == srb[kLun] && u.answers.count(0x82))
-                    status = u.answers.at(0x82).status;
+                if (u.target == srb[kTarget] && u.lun == srb[kLun] && u.answers.count(kVendorReadOpcode))
+                    status = u.answers.at(kVendorReadOpcode).status;
         char text[160];
         std::snprintf(text, sizeof(text),
                       "the unit at adapter %u target %u lun %u, which identifies as the flash disk, rejected the "

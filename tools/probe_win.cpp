@@ -53,7 +53,8 @@ static int WriteCaptureOrThrow(const char *file, bool quiet)
            (unsigned)m.disks.size(), (unsigned)m.volumes.size(), (unsigned)m.drives.size(),
            (unsigned)m.mountedDevices.size());
     for (const auto &[name, device] : m.devices) {
-        auto answer = device.answers.find(0x82);
+        // A capture keeps one answer per device: the vendor read's.
+        auto answer = device.answers.begin();
         if (device.ioctlError) printf("  vendor read: DeviceIoControl failed, error %u\n", device.ioctlError);
         else if (answer != device.answers.end())
             printf("  vendor read: SCSI status 0x%02x, %u bytes transferred (a placeholder stands in for them)\n",
