@@ -29,6 +29,8 @@ std::string Error(const char *what, DWORD error)
     return text;
 }
 
+}  // namespace
+
 void CaptureVersion(sim::Machine &m, std::string &notes)
 {
     OSVERSIONINFOA v;
@@ -51,7 +53,13 @@ void CaptureVersion(sim::Machine &m, std::string &notes)
     }
 }
 
-struct DeviceIds {
+namespace {
+
+// The entry points the library resolves at run time, resolved once for the
+// whole capture (each NULL where this Windows lacks it).
+struct RunTimeEntryPoints {
+    HMODULE setupapi;
+    GetVolumeNameFn volumeName;
     GetParentFn parent;
     GetDeviceIdFn deviceId;
 };
@@ -59,7 +67,7 @@ struct DeviceIds {
 // The present interfaces of a class; for volumes (ids given) also their own
 // and their parent's device identifiers, asked while the list that gave the
 // device instances is still held.
-std::vector<std::string> InterfacePaths(const GUID *cls, const DeviceIds *ids, std::vector<std::string> *own,
+std::vector<std::string> InterfacePaths(const GUID *cls, const RunTimeEntryPoints *ids, std::vector<std::string> *own,
                                         std::vector<std::string> *parents, std::string &notes)
 {
     std::vector<std::string> paths;
@@ -102,33 +110,25 @@ std::vector<std::string> InterfacePaths(const GUID *cls, const DeviceIds *ids, s
     return paths;
 }
 
-void CaptureInterfaces(sim::Machine &m, std::string &notes)
+void CaptureInterfaces(sim::Machine &m, const RunTimeEntryPoints &calls, std::string &notes)
 {
     for (const std::string &path : InterfacePaths(&kDiskInterfaceClass, NULL, NULL, NULL, notes))
         m.disks.push_back({path, ""});
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    HMODULE setupapi = LoadLibraryA("setupapi.dll");
-    GetVolumeNameFn volumeName = kernel ? (GetVolumeNameFn)(void *)GetProcAddress(kernel, "GetVolumeNameForVolumeMountPointA") : NULL;
-    GetParentFn parent = setupapi ? (GetParentFn)(void *)GetProcAddress(setupapi, "CM_Get_Parent") : NULL;
-    GetDeviceIdFn deviceId = setupapi ? (GetDeviceIdFn)(void *)GetProcAddress(setupapi, "CM_Get_Device_IDA") : NULL;
-    DeviceIds ids = {parent, deviceId};
     std::vector<std::string> own, parents;
-    std::vector<std::string> paths = InterfacePaths(&kVolumeInterfaceClass, &ids, &own, &parents, notes);
+    std::vector<std::string> paths = InterfacePaths(&kVolumeInterfaceClass, &calls, &own, &parents, notes);
     for (size_t i = 0; i < paths.size(); ++i) {
         sim::VolumeInterface v{paths[i], own[i], parents[i], ""};
         char text[MAX_PATH];
         std::string point = paths[i] + "\\";
         std::memset(text, 0, sizeof(text));
-        if (volumeName && volumeName(point.c_str(), text, sizeof(text))) v.volumeName = text;
+        if (calls.volumeName && calls.volumeName(point.c_str(), text, sizeof(text))) v.volumeName = text;
         m.volumes.push_back(v);
     }
-    if (setupapi) FreeLibrary(setupapi);
 }
 
-void CaptureDrives(sim::Machine &m)
+void CaptureDrives(sim::Machine &m, const RunTimeEntryPoints &calls)
 {
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    GetVolumeNameFn volumeName = kernel ? (GetVolumeNameFn)(void *)GetProcAddress(kernel, "GetVolumeNameForVolumeMountPointA") : NULL;
+    GetVolumeNameFn volumeName = calls.volumeName;
     DWORD drives = GetLogicalDrives();
     m.extraDriveBits = drives & 0xFC000000UL;
     for (int n = 0; n < 26; ++n) {
@@ -331,14 +331,22 @@ void CaptureMachine(sim::Machine &m, std::string &notes)
     m = sim::Machine();
     std::memset(&g_library, 0, sizeof(g_library));
     CaptureVersion(m, notes);
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    RunTimeEntryPoints calls = {LoadLibraryA("setupapi.dll"), NULL, NULL, NULL};
+    if (kernel) calls.volumeName = (GetVolumeNameFn)(void *)GetProcAddress(kernel, "GetVolumeNameForVolumeMountPointA");
+    if (calls.setupapi) {
+        calls.parent = (GetParentFn)(void *)GetProcAddress(calls.setupapi, "CM_Get_Parent");
+        calls.deviceId = (GetDeviceIdFn)(void *)GetProcAddress(calls.setupapi, "CM_Get_Device_IDA");
+    }
     if (m.major >= 5) {
-        CaptureInterfaces(m, notes);
-        CaptureDrives(m);
+        CaptureInterfaces(m, calls, notes);
+        CaptureDrives(m, calls);
         CaptureFlashDisk(m, notes);
     } else {
-        CaptureDrives(m);
+        CaptureDrives(m, calls);
         if (m.platform == VER_PLATFORM_WIN32_WINDOWS) CaptureAspi(m, notes);
     }
+    if (calls.setupapi) FreeLibrary(calls.setupapi);
     CaptureVendorLibrary(m);
     m.vendor.result = 0;
 }

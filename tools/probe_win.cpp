@@ -172,11 +172,10 @@ static std::string SystemText(DWORD error)
 // Loads the real DLL as a host does and says what it saw.
 static LoadOutcome RealDll(std::string &why)
 {
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof(version);
-    GetVersionExA(&version);
-    printf("machine: Windows %lu.%lu, platform %lu\n", version.dwMajorVersion, version.dwMinorVersion,
-           version.dwPlatformId);
+    sim::Machine version;
+    std::string notes;
+    CaptureVersion(version, notes);
+    printf("machine: Windows %u.%u, platform %u\n", version.major, version.minor, version.platform);
     // The file the loader takes: the program's folder comes first.
     char found[MAX_PATH] = "";
     char *name = NULL;
