@@ -77,6 +77,41 @@ void SignalEvent(void *handle)
     if (it != P().objects.end() && it->second.kind == Kind::Event) it->second.signalled = true;
 }
 
+// ---- the trace's words for arguments and results ----------------------------
+
+static std::string Hex(uintptr_t v)
+{
+    char text[16];
+    std::snprintf(text, sizeof(text), "0x%lx", (unsigned long)v);
+    return text;
+}
+std::string Arg(const char *s)
+{
+    if (!s) return "NULL";
+    std::string out = "\"";
+    for (const char *c = s; *c && out.size() < 300; ++c) {
+        if (*c == '"' || *c == '\\') out += '\\';
+        if ((unsigned char)*c < 0x20 || (unsigned char)*c >= 0x7F) out += "?";
+        else out += *c;
+    }
+    return out + "\"";
+}
+std::string Arg(char *s) { return Arg((const char *)s); }
+std::string Arg(const void *p) { return p ? Hex((uintptr_t)p) : "NULL"; }
+std::string Arg(void *p) { return Arg((const void *)p); }
+std::string Arg(unsigned long v) { return v < 10 ? std::to_string(v) : Hex(v); }
+std::string Arg(unsigned int v) { return Arg((unsigned long)v); }
+std::string Arg(long v) { return std::to_string(v); }
+std::string Arg(int v) { return std::to_string(v); }
+std::string Arg(FARPROC p) { return Arg((const void *)p); }
+std::string Arg(const GUID *g)
+{
+    if (!g) return "NULL";
+    char text[48];
+    std::snprintf(text, sizeof(text), "{%08lX-%04X-%04X-...}", (unsigned long)g->Data1, g->Data2, g->Data3);
+    return text;
+}
+
 }  // namespace detail
 
 using namespace detail;

@@ -91,6 +91,44 @@ template <typename T> T Fail(DWORD error, T result)
     P().failed = true;
     return result;
 }
+// How the trace shows an argument or a result.
+std::string Arg(const char *s);
+std::string Arg(char *s);
+std::string Arg(const void *p);
+std::string Arg(void *p);
+std::string Arg(unsigned long v);
+std::string Arg(unsigned int v);
+std::string Arg(long v);
+std::string Arg(int v);
+std::string Arg(FARPROC p);
+std::string Arg(const GUID *g);
+inline std::string Args() { return ""; }
+template <typename A, typename... R> std::string Args(A a, R... rest)
+{
+    std::string first = Arg(a);
+    return sizeof...(rest) ? first + ", " + Args(rest...) : first;
+}
+
+// One platform call: counted, failed when a fault names it (the body is told
+// so and answers as the real call would), and, when the trace is on, written
+// to it with its arguments and result.
+template <typename F, typename... A> auto Traced(const char *op, F body, A... args)
+{
+    Process &p = P();
+    p.failed = false;
+    auto result = body(Enter(op));
+    p.traced = false;
+    if (p.tracing && p.trace.size() >= kMaxTrace) {
+        ++p.traceLeftOut;
+    } else if (p.tracing) {
+        std::string line = std::string(op) + "(" + Args(args...) + ") = " + Arg(result);
+        if (p.failed) line += " [error " + std::to_string(p.lastError) + "]";
+        p.trace.push_back(line);
+        p.traced = true;
+    }
+    return result;
+}
+
 uintptr_t NewHandle();
 bool SameGuid(const GUID *a, const GUID &b);
 std::string ModuleFileName(LPCSTR name);

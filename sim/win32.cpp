@@ -1,7 +1,7 @@
 // The Win32 subset over the simulated machine: the entry points the library
-// calls, each defined once. Each counts its calls, can be made to fail at a
-// chosen call, books what it hands out (process.cpp) and goes to the trace
-// (the probe's --calls) when it is on.
+// calls, each defined once, inside Traced (process.h): each counts its calls,
+// can be made to fail at a chosen call, books what it hands out and goes to
+// the trace (the probe's --calls) when it is on.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -11,69 +11,6 @@
 
 using namespace sim;
 using namespace sim::detail;
-
-namespace {
-
-std::string Hex(uintptr_t v)
-{
-    char text[16];
-    std::snprintf(text, sizeof(text), "0x%lx", (unsigned long)v);
-    return text;
-}
-std::string Arg(const char *s)
-{
-    if (!s) return "NULL";
-    std::string out = "\"";
-    for (const char *c = s; *c && out.size() < 300; ++c) {
-        if (*c == '"' || *c == '\\') out += '\\';
-        if ((unsigned char)*c < 0x20 || (unsigned char)*c >= 0x7F) out += "?";
-        else out += *c;
-    }
-    return out + "\"";
-}
-std::string Arg(char *s) { return Arg((const char *)s); }
-std::string Arg(const void *p) { return p ? Hex((uintptr_t)p) : "NULL"; }
-std::string Arg(void *p) { return Arg((const void *)p); }
-std::string Arg(unsigned long v) { return v < 10 ? std::to_string(v) : Hex(v); }
-std::string Arg(unsigned int v) { return Arg((unsigned long)v); }
-std::string Arg(long v) { return std::to_string(v); }
-std::string Arg(int v) { return std::to_string(v); }
-std::string Arg(FARPROC p) { return Arg((const void *)p); }
-std::string Arg(const GUID *g)
-{
-    if (!g) return "NULL";
-    char text[48];
-    std::snprintf(text, sizeof(text), "{%08lX-%04X-%04X-...}", (unsigned long)g->Data1, g->Data2, g->Data3);
-    return text;
-}
-std::string Args() { return ""; }
-template <typename A, typename... R> std::string Args(A a, R... rest)
-{
-    std::string first = Arg(a);
-    return sizeof...(rest) ? first + ", " + Args(rest...) : first;
-}
-
-// One platform call: counted, failed when a fault names it (the body is told
-// so and answers as the real call would), and, when the trace is on, written
-// to it with its arguments and result.
-template <typename F, typename... A> auto Traced(const char *op, F body, A... args)
-{
-    Process &p = P();
-    p.failed = false;
-    auto result = body(Enter(op));
-    p.traced = false;
-    if (p.tracing && p.trace.size() >= kMaxTrace) {
-        ++p.traceLeftOut;
-    } else if (p.tracing) {
-        std::string line = std::string(op) + "(" + Args(args...) + ") = " + Arg(result);
-        if (p.failed) line += " [error " + std::to_string(p.lastError) + "]";
-        p.trace.push_back(line);
-        p.traced = true;
-    }
-    return result;
-}
-
-}  // namespace
 
 // ---- kernel32 ----------------------------------------------------------------
 
