@@ -8,8 +8,11 @@
 static const char kFlashDiskIdentification[] = MORVALITH_FLASH_DISK_ID;
 const DWORD kInquiryLength = 36;
 
-void AspiFillExec(SRB_ExecSCSICmd *srb, BYTE hostAdapter, BYTE target, BYTE lun, BYTE flags, void *buffer,
-                  DWORD length, BYTE cdbLength, HANDLE event)
+// Fills an SC_EXEC_SCSI_CMD block (zeroed by the caller) for one command of
+// cdbLength bytes with its buffer and completion event; the caller writes the
+// command bytes.
+static void AspiFillExec(SRB_ExecSCSICmd *srb, BYTE hostAdapter, BYTE target, BYTE lun, BYTE flags, void *buffer,
+                         DWORD length, BYTE cdbLength, HANDLE event)
 {
     srb->SRB_Cmd = SC_EXEC_SCSI_CMD;
     srb->SRB_HaId = hostAdapter;
@@ -30,7 +33,10 @@ void AspiWait(SRB_ExecSCSICmd *srb, HANDLE event)
     }
 }
 
-void AspiSendAndWait(SRB_ExecSCSICmd *srb, HANDLE event)
+// Sends an SC_EXEC_SCSI_CMD block and, when WNASPI32 takes it in the
+// background, waits on its event: the block, its buffer and the event must
+// outlive the request.
+static void AspiSendAndWait(SRB_ExecSCSICmd *srb, HANDLE event)
 {
     if (g_library.aspiSendCommand(srb) == SS_PENDING) AspiWait(srb, event);
 }

@@ -77,15 +77,6 @@ typedef DWORD(__cdecl *AspiSupportInfoFn)(void);
 typedef DWORD(__cdecl *AspiSendCommandFn)(void *srb);
 
 int AspiBind(HMODULE module);
-// Fills an SC_EXEC_SCSI_CMD block (zeroed by the caller) for one command of
-// cdbLength bytes with its buffer and completion event; the caller writes the
-// command bytes.
-void AspiFillExec(SRB_ExecSCSICmd *srb, BYTE hostAdapter, BYTE target, BYTE lun, BYTE flags, void *buffer,
-                  DWORD length, BYTE cdbLength, HANDLE event);
-// Sends an SC_EXEC_SCSI_CMD block and, when WNASPI32 takes it in the
-// background, waits on its event: the block, its buffer and the event must
-// outlive the request.
-void AspiSendAndWait(SRB_ExecSCSICmd *srb, HANDLE event);
 // Waits for a request WNASPI32 took in the background. A request is never
 // abandoned, so the wait has no limit, and a wait that fails is retried while
 // the request is unfinished.
