@@ -99,7 +99,7 @@ file(CREATE_LINK ${NLOHMANN_JSON_DIR}/nlohmann ${CMAKE_BINARY_DIR}/json-include/
 # their own there (see sim/include/win32.h).
 find_program(MINGW_CXX_WIN32 NAMES i686-w64-mingw32-g++-win32 i686-w64-mingw32-g++ REQUIRED)
 set(SIM_EXE_SOURCES tools/probe.cpp tools/explain.cpp tools/output.cpp sim/win32.cpp sim/process.cpp sim/devices.cpp sim/scenario.cpp
-    sim/os.cpp ${LIBRARY_SOURCES})
+    sim/os.cpp tools/ansi_semaphore.cpp ${LIBRARY_SOURCES})
 list(TRANSFORM SIM_EXE_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/ OUTPUT_VARIABLE SIM_EXE_PATHS)
 file(GLOB SIM_EXE_HEADERS ${CMAKE_SOURCE_DIR}/sim/*.h ${CMAKE_SOURCE_DIR}/sim/include/*.h ${CMAKE_SOURCE_DIR}/src/*/*.h ${CMAKE_SOURCE_DIR}/tools/*.h)
 add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/morvalith-sim.exe
@@ -115,7 +115,11 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/morvalith-sim.exe
     VERBATIM)
 add_custom_target(morvalith-sim ALL DEPENDS ${CMAKE_BINARY_DIR}/morvalith-sim.exe)
 
-add_executable(morvalith-probe tools/probe_win.cpp tools/capture_win.cpp tools/output.cpp sim/scenario.cpp)
+# Both programs link tools/ansi_semaphore.cpp: the runtime's locks then make
+# their semaphores with CreateSemaphoreA, since Windows 98 only stubs the
+# Unicode call that the runtime names.
+add_executable(morvalith-probe tools/probe_win.cpp tools/capture_win.cpp tools/output.cpp sim/scenario.cpp
+               tools/ansi_semaphore.cpp)
 target_include_directories(morvalith-probe PRIVATE sim/include tools ${CMAKE_BINARY_DIR}/json-include)
 target_link_libraries(morvalith-probe PRIVATE morvalith_code setupapi advapi32 version)
 target_compile_definitions(morvalith-probe PRIVATE MORVALITH_VERSION="${PROJECT_VERSION}")
@@ -165,6 +169,9 @@ target_compile_definitions(e2e-host PRIVATE MORVALITH_PROBE_IN_TEST_HOST MORVALI
 target_link_libraries(e2e-host PRIVATE morvalith_code version setupapi advapi32)
 target_link_options(e2e-host PRIVATE -static-libgcc -static-libstdc++)
 set_target_properties(e2e-host PROPERTIES LINKER_LANGUAGE CXX)
+# The programs' runtime locks, contended, with the semaphore stand-in.
+add_executable(locks-host tests/wine/locks_host.cpp tools/ansi_semaphore.cpp)
+target_link_options(locks-host PRIVATE -static-libgcc -static-libstdc++)
 add_library(wnaspi32_double SHARED tests/wine/wnaspi32_double.c)
 set_target_properties(wnaspi32_double PROPERTIES PREFIX "" OUTPUT_NAME WNASPI32)
 target_link_options(wnaspi32_double PRIVATE -static-libgcc -Wl,--kill-at)

@@ -1,5 +1,5 @@
-"""A PE32 file read for the checks: its bytes, its data directories and the
-file offset of a relative virtual address."""
+"""A PE32 file read for the checks: its bytes, its sections, its data
+directories and the file offset of a relative virtual address."""
 import struct
 
 
@@ -17,10 +17,12 @@ class Pe:
         if struct.unpack_from("<H", data, self.optional)[0] != 0x10B:
             raise ValueError("not PE32")
         self.sections = []
+        self.section_data = []  # (name, file offset, size in the file)
         for i in range(count):
             s = self.optional + optional_size + 40 * i
             vsize, va, rawsize, raw = struct.unpack_from("<IIII", data, s + 8)
             self.sections.append((va, max(vsize, rawsize), raw))
+            self.section_data.append((data[s:s + 8].rstrip(b"\0").decode("ascii", "replace"), raw, rawsize))
 
     def directory(self, index):
         """The RVA of data directory index (0 exports, 1 imports), 0 when absent."""
