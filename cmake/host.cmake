@@ -24,6 +24,11 @@ target_link_libraries(morvalith_core PUBLIC morvalith_sim)
 add_executable(morvalith-probe tools/probe.cpp tools/explain.cpp tools/output.cpp)
 target_link_libraries(morvalith-probe PRIVATE morvalith_core)
 
+# The contract probes on the simulated machine (the same source runs under
+# Wine as conformance.exe).
+add_executable(morvalith-conformance tests/conformance/probes.c tests/conformance/sim_machine.cpp)
+target_link_libraries(morvalith-conformance PRIVATE morvalith_sim)
+
 add_executable(morvalith-bench tools/bench.cpp)
 target_link_libraries(morvalith-bench PRIVATE morvalith_core)
 
@@ -41,6 +46,16 @@ target_compile_definitions(morvalith-tests PRIVATE MORVALITH_SCENARIOS="${CMAKE_
 include(GoogleTest)
 gtest_discover_tests(morvalith-tests DISCOVERY_MODE PRE_TEST)
 
+# The simulated machine answers the contract probes as Windows does, and the
+# check fails when it does not (HeapFree of NULL failed, as it once did).
+foreach(version IN ITEMS winxp win7)
+    add_test(NAME conformance-${version} COMMAND bash -c
+             "\"$0\" ${version} | python3 \"$1/compare.py\" ${version} \"$1/expected.txt\" /dev/stdin"
+             $<TARGET_FILE:morvalith-conformance> ${CMAKE_SOURCE_DIR}/tests/conformance)
+endforeach()
+add_test(NAME conformance-catches-a-wrong-answer COMMAND bash -c
+         "out=$(\"$0\" winxp --fail HeapFree:3 | python3 \"$1/compare.py\" winxp \"$1/expected.txt\" /dev/stdin); [ $? = 1 ] && grep -q '^FAIL HeapFree.null$' <<<\"$out\""
+         $<TARGET_FILE:morvalith-conformance> ${CMAKE_SOURCE_DIR}/tests/conformance)
 add_test(NAME probe-default COMMAND morvalith-probe)
 add_test(NAME bench-runs COMMAND morvalith-bench)
 add_test(NAME probe-scenarios COMMAND ${CMAKE_SOURCE_DIR}/tests/probe_scenarios.sh $<TARGET_FILE:morvalith-probe>

@@ -169,6 +169,9 @@ target_compile_definitions(e2e-host PRIVATE MORVALITH_PROBE_IN_TEST_HOST MORVALI
 target_link_libraries(e2e-host PRIVATE morvalith_code version setupapi advapi32)
 target_link_options(e2e-host PRIVATE -static-libgcc -static-libstdc++)
 set_target_properties(e2e-host PROPERTIES LINKER_LANGUAGE CXX)
+# The contract probes of the simulated subset, run under Wine.
+add_executable(conformance tests/conformance/probes.c)
+target_link_libraries(conformance PRIVATE setupapi advapi32)
 # The programs' runtime locks, contended, with the semaphore stand-in.
 add_executable(locks-host tests/wine/locks_host.cpp tools/ansi_semaphore.cpp)
 target_link_options(locks-host PRIVATE -static-libgcc -static-libstdc++)

@@ -74,7 +74,7 @@ void SignalEvent(void *handle)
 {
     sim::os::Guard lock;
     auto it = P().objects.find((uintptr_t)handle);
-    if (it != P().objects.end() && it->second.kind == Kind::Event) it->second.signalled = true;
+    if (it != P().objects.end() && it->second.kind == Kind::Event) it->second.event->signalled = true;
 }
 
 // ---- the trace's words for arguments and results ----------------------------

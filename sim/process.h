@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <cstring>
+#include <memory>
 #include <unordered_map>
 
 #include "machine.h"
@@ -18,10 +19,16 @@ constexpr uint8_t SRB_EVENT_NOTIFY = 0x40;
 
 enum class Kind { File, Event };
 
+// An event's state, shared by every handle to it (a named event opened twice).
+struct EventState {
+    bool signalled = false;
+    bool autoReset = false;  // a wait that ends on it resets it
+};
+
 struct Object {
     Kind kind;
     std::string device;  // File: the device it reaches
-    bool signalled = false;
+    std::shared_ptr<EventState> event;  // Event
 };
 
 struct DevInfoList {
@@ -43,6 +50,7 @@ struct Process {
     std::map<uintptr_t, DevInfoList> lists;
     std::map<void *, size_t> heap;
     std::set<uintptr_t> keys;
+    std::map<std::string, std::weak_ptr<EventState>> namedEvents;
     std::map<uintptr_t, Module> modules;  // by handle
     uintptr_t nextHandle = 0x1000;
     int badReleases = 0;
@@ -70,6 +78,10 @@ Process &P();
 
 const GUID kDiskClass = {0x53F56307, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
 const GUID kVolumeClass = {0x53F5630D, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
+// The setup classes of the devices behind them (GUID_DEVCLASS_DISKDRIVE,
+// GUID_DEVCLASS_VOLUME), which SP_DEVINFO_DATA.ClassGuid carries.
+const GUID kDiskDriveSetupClass = {0x4D36E967, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
+const GUID kVolumeSetupClass = {0x71A27CDD, 0x812A, 0x11D0, {0xBE, 0xC7, 0x08, 0x00, 0x2B, 0xE2, 0x09, 0x2F}};
 const uintptr_t kProcessHeap = 0x00150000;
 // Caps on what a run keeps: far above what any machine the reader accepts
 // needs for the library's own calls, so that a hostile machine cannot make

@@ -23,14 +23,29 @@ BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info)
 {
     return Traced("GetVersionExA", [&](bool injected) -> BOOL {
         if (injected) return Fail(ERROR_GEN_FAILURE, FALSE);
-        if (!info || (info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA) && info->dwOSVersionInfoSize != 156))
-            return Fail(ERROR_INSUFFICIENT_BUFFER, FALSE);
         const Machine &m = P().machine;
+        if (!info || (info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA) &&
+                      info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOEXA))) {
+            // Windows 9x refuses the size without setting the last error.
+            if (m.platform == VER_PLATFORM_WIN32_WINDOWS) return FALSE;
+            return Fail(ERROR_INSUFFICIENT_BUFFER, FALSE);
+        }
         info->dwMajorVersion = m.major;
         info->dwMinorVersion = m.minor;
         info->dwBuildNumber = m.build;
         info->dwPlatformId = m.platform;
         std::memset(info->szCSDVersion, 0, sizeof(info->szCSDVersion));
+        std::strncpy(info->szCSDVersion, m.servicePack.c_str(), sizeof(info->szCSDVersion) - 1);
+        if (info->dwOSVersionInfoSize == sizeof(OSVERSIONINFOEXA)) {
+            OSVERSIONINFOEXA *ex = (OSVERSIONINFOEXA *)info;
+            unsigned major = 0, minor = 0;
+            std::sscanf(m.servicePack.c_str(), "Service Pack %u.%u", &major, &minor);
+            ex->wServicePackMajor = (WORD)major;
+            ex->wServicePackMinor = (WORD)minor;
+            // A workstation, as every machine the simulation describes is.
+            ex->wSuiteMask = m.platform == VER_PLATFORM_WIN32_NT ? 0x0100 : 0;  // VER_SUITE_SINGLEUSERTS
+            ex->wProductType = m.platform == VER_PLATFORM_WIN32_NT ? VER_NT_WORKSTATION : 0;
+        }
         return TRUE;
     }, (void *)info);
 }
@@ -55,6 +70,8 @@ BOOL WINAPI HeapFree(HANDLE heap, DWORD flags, LPVOID block)
 {
     return Traced("HeapFree", [&](bool injected) -> BOOL {
         if (injected) return Fail(ERROR_GEN_FAILURE, FALSE);
+        // Freeing NULL is allowed and does nothing.
+        if (!block && (uintptr_t)heap == kProcessHeap) return TRUE;
         auto it = P().heap.find(block);
         if ((uintptr_t)heap != kProcessHeap || it == P().heap.end()) {
             ++P().badReleases;
@@ -72,6 +89,7 @@ HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATT
     HANDLE result = Traced("CreateFileA", [&](bool injected) -> HANDLE {
         if (injected) return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
         if (!name) return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
+        if (!*name) return Fail(ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
         if (disposition != OPEN_EXISTING) return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
         const Machine &m = P().machine;
         std::string path = Lower(name), device;
@@ -95,7 +113,7 @@ HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATT
         if (!found) return Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
         uintptr_t h = NewHandle();
         sim::os::Guard lock;
-        P().objects[h] = Object{Kind::File, device};
+        P().objects[h] = Object{Kind::File, device, nullptr};
         return (HANDLE)h;
     }, name, access, share, (void *)security, disposition, attributes, templateFile);
     P().opens.push_back({name ? name : "", access, share, disposition, attributes, result != INVALID_HANDLE_VALUE,
@@ -108,6 +126,13 @@ BOOL WINAPI CloseHandle(HANDLE handle)
     return Traced("CloseHandle", [&](bool injected) -> BOOL {
         if (injected) return Fail(ERROR_GEN_FAILURE, FALSE);
         sim::os::Guard lock;
+        if (handle == INVALID_HANDLE_VALUE) {
+            // The current process's pseudo-handle: closing it succeeds and
+            // does nothing. A caller that closes it took a failed open for a
+            // handle, so it is still counted.
+            ++P().badReleases;
+            return TRUE;
+        }
         if (!P().objects.erase((uintptr_t)handle)) {
             ++P().badReleases;
             return Fail(ERROR_INVALID_HANDLE, FALSE);
@@ -188,7 +213,10 @@ UINT WINAPI GetDriveTypeA(LPCSTR root)
 {
     return Traced("GetDriveTypeA", [&](bool injected) -> UINT {
         if (injected) return DRIVE_UNKNOWN;
-        if (!root || std::strlen(root) != 3 || root[1] != ':' || root[2] != '\\') return DRIVE_NO_ROOT_DIR;
+        // "X:\" or "X:"; anything else names no root.
+        size_t length = root ? std::strlen(root) : 0;
+        if ((length != 2 && length != 3) || root[1] != ':' || (length == 3 && root[2] != '\\'))
+            return DRIVE_NO_ROOT_DIR;
         auto it = P().machine.drives.find((char)std::toupper((unsigned char)root[0]));
         return it == P().machine.drives.end() ? DRIVE_NO_ROOT_DIR : it->second.type;
     }, root);
@@ -213,9 +241,14 @@ BOOL WINAPI GetVolumeNameForVolumeMountPointA(LPCSTR mountPoint, LPSTR volumeNam
         std::string point = mountPoint;
         if (point.empty() || point.back() != '\\') return Fail(ERROR_INVALID_NAME, FALSE);
         std::string name;
-        if (point.size() == 3 && point[1] == ':') {
-            auto it = P().machine.drives.find((char)std::toupper((unsigned char)point[0]));
-            if (it != P().machine.drives.end()) name = it->second.volumeName;
+        const Machine &m = P().machine;
+        // Vista and later refuse a zero length before looking.
+        if (length == 0 && m.major >= 6) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+        if (point.size() >= 3 && point[1] == ':' && point[2] == '\\') {
+            auto it = m.drives.find((char)std::toupper((unsigned char)point[0]));
+            // A folder on a drive is no mount point: the machine has none.
+            if (it != m.drives.end() && point.size() > 3) return Fail(ERROR_NOT_A_REPARSE_POINT, FALSE);
+            if (it != m.drives.end()) name = it->second.volumeName;
         } else if (const VolumeInterface *v = VolumeByPath(point.substr(0, point.size() - 1))) {
             name = v->volumeName;
         }
@@ -285,11 +318,20 @@ HANDLE WINAPI CreateEventA(LPSECURITY_ATTRIBUTES security, BOOL manualReset, BOO
 {
     return Traced("CreateEventA", [&](bool injected) -> HANDLE {
         if (injected) return Fail(ERROR_NOT_ENOUGH_MEMORY, (HANDLE) nullptr);
-        // Only what the library needs: unnamed manual-reset events.
-        if (!manualReset || name) return Fail(ERROR_NOT_SUPPORTED, (HANDLE) nullptr);
         uintptr_t h = NewHandle();
         sim::os::Guard lock;
-        P().objects[h] = Object{Kind::Event, "", initialState != FALSE};
+        std::shared_ptr<EventState> event;
+        if (name) event = P().namedEvents[name].lock();
+        bool existed = event != nullptr;
+        if (!event) {
+            event = std::make_shared<EventState>();
+            event->signalled = initialState != FALSE;
+            event->autoReset = manualReset == FALSE;
+            if (name) P().namedEvents[name] = event;
+        }
+        P().objects[h] = Object{Kind::Event, "", event};
+        // A second create of a named event opens the first, and says so.
+        if (existed) P().lastError = ERROR_ALREADY_EXISTS;
         return (HANDLE)h;
     }, (void *)security, manualReset, initialState, name);
 }
@@ -298,18 +340,23 @@ DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds)
 {
     return Traced("WaitForSingleObject", [&](bool injected) -> DWORD {
         if (injected) return Fail(ERROR_GEN_FAILURE, WAIT_FAILED);
-        auto state = [&] {  // 0 not signalled, 1 signalled, -1 not an event
+        // 0 not signalled, 1 signalled (a wait that ends resets an auto-reset
+        // event), -1 not an event
+        auto state = [&](bool ending) {
             sim::os::Guard lock;
             auto it = P().objects.find((uintptr_t)handle);
             if (it == P().objects.end() || it->second.kind != Kind::Event) return -1;
-            return it->second.signalled ? 1 : 0;
+            EventState &event = *it->second.event;
+            if (!event.signalled) return 0;
+            if (ending && event.autoReset) event.signalled = false;
+            return 1;
         };
-        if (state() < 0) return Fail(ERROR_INVALID_HANDLE, WAIT_FAILED);
+        if (state(false) < 0) return Fail(ERROR_INVALID_HANDLE, WAIT_FAILED);
         // An infinite wait that nobody will end would hang the test run: give up loudly.
         unsigned long limit = milliseconds == INFINITE ? 30000 : milliseconds;
         unsigned long long start = sim::os::NowMs();
         for (;;) {
-            if (state() != 0) return WAIT_OBJECT_0;  // signalled, or closed meanwhile
+            if (state(true) != 0) return WAIT_OBJECT_0;  // signalled, or closed meanwhile
             if ((unsigned long)(sim::os::NowMs() - start) >= limit) break;
             sim::os::SleepMs(1);
         }
@@ -326,10 +373,21 @@ DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds)
 LONG WINAPI RegOpenKeyA(HKEY root, LPCSTR subKey, PHKEY result)
 {
     return Traced("RegOpenKeyA", [&](bool injected) -> LONG {
-        if (injected) return ERROR_ACCESS_DENIED;
         if (!result) return ERROR_INVALID_PARAMETER;
-        if (root != HKEY_LOCAL_MACHINE || !subKey || Lower(subKey) != "system\\mounteddevices")
+        if (injected) {
+            *result = nullptr;
+            return ERROR_ACCESS_DENIED;
+        }
+        // No subkey: the root itself, no new handle.
+        if (!subKey || !*subKey) {
+            *result = root;
+            return ERROR_SUCCESS;
+        }
+        if (!root) return ERROR_INVALID_HANDLE;
+        if (root != HKEY_LOCAL_MACHINE || Lower(subKey) != "system\\mounteddevices") {
+            *result = nullptr;
             return ERROR_FILE_NOT_FOUND;
+        }
         uintptr_t h = NewHandle();
         P().keys.insert(h);
         *result = (HKEY)h;
@@ -343,13 +401,20 @@ LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWO
     DWORD given = length ? *length : 0;
     LONG result = Traced("RegQueryValueExA", [&](bool injected) -> LONG {
         if (injected) return ERROR_ACCESS_DENIED;
-        if (!P().keys.count((uintptr_t)key)) return ERROR_INVALID_HANDLE;
+        // The root itself (a key opened without a subkey) holds no values.
+        bool root = key == HKEY_LOCAL_MACHINE;
+        if (!root && !P().keys.count((uintptr_t)key)) return ERROR_INVALID_HANDLE;
         if (reserved || (data && !length)) return ERROR_INVALID_PARAMETER;
-        const auto &values = P().machine.mountedDevices;
+        static const std::map<std::string, std::vector<uint8_t>> none;
+        const auto &values = root ? none : P().machine.mountedDevices;
         auto it = values.end();
         for (auto v = values.begin(); v != values.end(); ++v)
             if (valueName && SameNoCase(v->first, valueName)) it = v;
-        if (it == values.end()) return ERROR_FILE_NOT_FOUND;
+        if (it == values.end()) {
+            // A size query of a missing value is told 0 bytes.
+            if (!data && length) *length = 0;
+            return ERROR_FILE_NOT_FOUND;
+        }
         DWORD size = (DWORD)it->second.size();
         if (type) *type = REG_BINARY;
         if (data && *length < size) {
@@ -372,6 +437,7 @@ LONG WINAPI RegCloseKey(HKEY key)
 {
     return Traced("RegCloseKey", [&](bool injected) -> LONG {
         if (injected) return ERROR_ACCESS_DENIED;
+        if (key == HKEY_LOCAL_MACHINE) return ERROR_SUCCESS;  // the root a subkey-less open handed out
         if (!P().keys.erase((uintptr_t)key)) {
             ++P().badReleases;
             return ERROR_INVALID_HANDLE;
@@ -386,8 +452,15 @@ HDEVINFO WINAPI SetupDiGetClassDevsA(const GUID *classGuid, PCSTR enumerator, HW
 {
     return Traced("SetupDiGetClassDevsA", [&](bool injected) -> HDEVINFO {
         if (injected) return Fail(ERROR_NOT_ENOUGH_MEMORY, INVALID_HANDLE_VALUE);
-        if (!classGuid || enumerator || !(flags & DIGCF_DEVICEINTERFACE)) return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
+        if (!classGuid || enumerator) return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
         DevInfoList list{-1, {}};
+        // Without DIGCF_DEVICEINTERFACE the GUID names a setup class, and no
+        // device of the machine is listed by its setup class: an empty list.
+        if (!(flags & DIGCF_DEVICEINTERFACE)) {
+            uintptr_t h = NewHandle();
+            P().lists[h] = list;
+            return (HDEVINFO)h;
+        }
         const Machine &m = P().machine;
         bool presentOnly = (flags & DIGCF_PRESENT) != 0;
         if (SameGuid(classGuid, kDiskClass)) {
@@ -439,25 +512,32 @@ BOOL WINAPI SetupDiGetDeviceInterfaceDetailA(HDEVINFO set, PSP_DEVICE_INTERFACE_
         bool volume = it->second.classIndex == 1;
         const std::string &path = volume ? P().machine.volumes[index].path : P().machine.disks[index].path;
         DWORD needed = (DWORD)(offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath) + path.size() + 1);
+        // The device record is filled whenever the call gets that far, the
+        // size query included: its setup class (disk drives, or storage
+        // volumes) and its device instance.
+        auto fillDevice = [&] {
+            if (!info) return;
+            info->ClassGuid = volume ? kVolumeSetupClass : kDiskDriveSetupClass;
+            info->DevInst = volume ? kVolumeInstanceBase + (DEVINST)index : 1 + (DEVINST)index;
+            info->Reserved = 0;
+        };
+        if (info && info->cbSize != sizeof(SP_DEVINFO_DATA)) return Fail(ERROR_INVALID_USER_BUFFER, FALSE);
         if (!detail) {
             if (size != 0) return Fail(ERROR_INVALID_USER_BUFFER, FALSE);
             if (required) *required = needed;
+            fillDevice();
             return Fail(ERROR_INSUFFICIENT_BUFFER, FALSE);
         }
         if (size < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A) || detail->cbSize != sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A))
             return Fail(ERROR_INVALID_USER_BUFFER, FALSE);
-        if (info && info->cbSize != sizeof(SP_DEVINFO_DATA)) return Fail(ERROR_INVALID_USER_BUFFER, FALSE);
         if (size < needed) {
             if (required) *required = needed;
+            fillDevice();
             return Fail(ERROR_INSUFFICIENT_BUFFER, FALSE);
         }
         std::memcpy(detail->DevicePath, path.c_str(), path.size() + 1);
         if (required) *required = needed;
-        if (info) {
-            std::memset(&info->ClassGuid, 0, sizeof(GUID));
-            info->DevInst = volume ? kVolumeInstanceBase + (DEVINST)index : 1 + (DEVINST)index;
-            info->Reserved = 0;
-        }
+        fillDevice();
         return TRUE;
     }, set, (void *)data, (void *)detail, size, (void *)required, (void *)info);
     if (P().traced && result && detail) P().trace.back() += " -> " + Arg(detail->DevicePath);

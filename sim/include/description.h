@@ -108,6 +108,7 @@ struct AspiManager {
 struct Machine {
     uint32_t major = 5, minor = 1, build = 2600, platform = kPlatformNt;  // as GetVersionExA reports it
     uint32_t trueMajor = 0, trueMinor = 0, trueBuild = 0;  // the true version, where a capture knows it; 0: unknown
+    std::string servicePack;  // szCSDVersion ("Service Pack 3"); not in the scenario format
     std::vector<DiskInterface> disks;
     std::vector<VolumeInterface> volumes;
     std::map<char, Drive> drives;
