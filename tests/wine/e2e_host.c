@@ -332,7 +332,9 @@ static CONFIGRET WINAPI FakeCM_Get_Device_IDA(DEVINST instance, PSTR buffer, ULO
 static BOOL WINAPI FakeGetVolumeNameForVolumeMountPointA(LPCSTR point, LPSTR name, DWORD length)
 {
     int root = !lstrcmpiA(point, "E:\\");
-    static const char interfacePrefix[] = "\\\\?\\storage#volume#";
+    /* Only the flash disk's volume is mounted (at E:); another registered
+     * removable volume has no mount point. */
+    static const char interfacePrefix[] = "\\\\?\\storage#volume#_??_usbstor#disk&ven_generic&prod_flash_disk";
     int volume = !strncmp(point, interfacePrefix, sizeof(interfacePrefix) - 1);
     if ((!root && !volume) || length < sizeof(VOLUME_NAME)) {
         SetLastError(ERROR_FILE_NOT_FOUND);

@@ -65,11 +65,13 @@ register_flash_disk() {
   register_interface "$disk_class" 'USBSTOR\Disk&Ven_Generic&Prod_Flash_Disk&Rev_8.01\7&1a2b3c4d&0' \
     '{4d36e967-e325-11ce-bfc1-08002be10318}' "\\\\?\\$flash_disk"
 }
-register_removable_volume() {
-  local volume_class='{53f5630d-b6bf-11d0-94f2-00a0c91efb8b}'
-  register_interface "$volume_class" "STORAGE\\Volume\\_??_$(tr 'a-z' 'A-Z' <<<"$flash_disk")" \
-    '{71a27cdd-812a-11d0-bec7-08002be2092f}' "\\\\?\\storage#volume#_??_$flash_disk#$volume_class"
+register_removable_volume() {  # [disk]: another USB disk's volume instead of the flash disk's
+  local volume_class='{53f5630d-b6bf-11d0-94f2-00a0c91efb8b}' disk=${1:-$flash_disk}
+  register_interface "$volume_class" "STORAGE\\Volume\\_??_$(tr 'a-z' 'A-Z' <<<"$disk")" \
+    '{71a27cdd-812a-11d0-bec7-08002be2092f}' "\\\\?\\storage#volume#_??_$disk#$volume_class"
 }
+# Another USB stick, whose volume sorts (and so enumerates) ahead of the flash disk's.
+other_disk='usbstor#disk&ven_another&prod_stick&rev_1.00#5&0&0#{53f56307-b6bf-11d0-94f2-00a0c91efb8b}'
 
 # MORVALITH_WINE_SUITES=name runs one suite (suite-name.sh) alone.
 for suite in "$here"/suite-${MORVALITH_WINE_SUITES:-*}.sh; do . "$suite"; done

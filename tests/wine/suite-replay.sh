@@ -91,6 +91,19 @@ for version in winxp win7; do
       failed=$((failed + 1)); echo "FAIL winxp: the replay of a name that is not UTF-8: $(grep GetUSB "$work/replay.out")"
     fi
   fi
+  # Another USB stick's removable volume, enumerated first: each volume's
+  # identifiers must be asked for its own device instance (the one the
+  # interface detail's device record names), or the flash disk's volume is
+  # recorded with the other's and the replay loses its letter.
+  register_removable_volume "$other_disk"
+  replay "$version: another removable volume enumerated ahead of the flash disk's" \
+    e2e-host.exe capture capture.json $mode -- e2e-host.exe outcome $mode -- e2e-host.exe explain $mode
+  if grep -q '^GetUSBDriveLetter: E' <(tr -d '\r' <"$work/real.out") && grep -q '^GetUSBDriveLetter: E' "$work/replay.out" &&
+     grep -qi 'ven_another' "$app/capture.json"; then
+    passed=$((passed + 1)); echo "ok   $version: with two removable volumes the real DLL and the replay both find E"
+  else
+    failed=$((failed + 1)); echo "FAIL $version: two removable volumes: real $(grep GetUSB "$work/real.out"), replay $(grep GetUSB "$work/replay.out")"
+  fi
   finish
 done
 
