@@ -194,8 +194,16 @@ static void Files(const char *diskPath)
     Line("DeviceIoControl.null-handle", "%s%s", Bool(ok), ErrorIf(!ok));
 }
 
+/* The root names GetDriveTypeA is asked about, by probe. */
+static const struct {
+    const char *name, *root;
+} kRoots[] = {{"root", "C:\\"},        {"lower-case-root", "c:\\"}, {"no-backslash", "C:"},
+              {"not-a-drive-name", "C?"}, {"letter-alone", "C"},        {"empty", ""},
+              {"missing-drive", "Q:\\"}};
+
 static void Drives(void)
 {
+    size_t i;
     DWORD drives;
     char volume[MAX_PATH];
     BOOL ok;
@@ -206,27 +214,13 @@ static void Drives(void)
     Line("GetLogicalDrives", "C=%s Q=%s", (drives & (1UL << 2)) ? "set" : "clear",
          (drives & (1UL << 16)) ? "set" : "clear");
 
-    RESET();
-    type = GetDriveTypeA("C:\\");
-    Line("GetDriveTypeA.root", "%u", type);
-    RESET();
-    type = GetDriveTypeA("c:\\");
-    Line("GetDriveTypeA.lower-case-root", "%u", type);
-    RESET();
-    type = GetDriveTypeA("C:");
-    Line("GetDriveTypeA.no-backslash", "%u", type);
-    RESET();
-    type = GetDriveTypeA("C?");
-    Line("GetDriveTypeA.not-a-drive-spec", "%u", type);
-    RESET();
-    type = GetDriveTypeA("C");
-    Line("GetDriveTypeA.letter-alone", "%u", type);
-    RESET();
-    type = GetDriveTypeA("");
-    Line("GetDriveTypeA.empty", "%u", type);
-    RESET();
-    type = GetDriveTypeA("Q:\\");
-    Line("GetDriveTypeA.missing-drive", "%u", type);
+    for (i = 0; i < sizeof(kRoots) / sizeof(kRoots[0]); ++i) {
+        char name[64];
+        RESET();
+        type = GetDriveTypeA(kRoots[i].root);
+        sprintf(name, "GetDriveTypeA.%s", kRoots[i].name);
+        Line(name, "%u", type);
+    }
 
     memset(volume, 0, sizeof(volume));
     RESET();
