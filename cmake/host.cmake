@@ -23,6 +23,7 @@ target_link_libraries(morvalith_core PUBLIC morvalith_sim)
 
 add_executable(morvalith-probe tools/probe.cpp tools/explain.cpp tools/output.cpp)
 target_link_libraries(morvalith-probe PRIVATE morvalith_core)
+target_compile_definitions(morvalith-probe PRIVATE MORVALITH_VERSION="${PROJECT_VERSION}")
 
 # The contract probes on the simulated machine (the same source runs under
 # Wine as conformance.exe).

@@ -90,36 +90,41 @@ target_include_directories(morvalith_code PUBLIC include src)
 find_path(NLOHMANN_JSON_DIR nlohmann/json.hpp PATHS /usr/include NO_CMAKE_FIND_ROOT_PATH REQUIRED)
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/json-include)
 file(CREATE_LINK ${NLOHMANN_JSON_DIR}/nlohmann ${CMAKE_BINARY_DIR}/json-include/nlohmann SYMBOLIC)
+# Each field program carries a version block (English, the product
+# version); morvalith_program_resource(<name> <description> [manifest]).
+function(morvalith_program_resource name description)
+    set(PROGRAM_NAME ${name})
+    set(PROGRAM_DESCRIPTION ${description})
+    set(PROGRAM_MANIFEST "")
+    if(ARGC GREATER 2)
+        set(PROGRAM_MANIFEST "1 24 \"${ARGV2}\"")
+    endif()
+    configure_file(${CMAKE_SOURCE_DIR}/tools/program.rc.in ${CMAKE_BINARY_DIR}/${name}.rc @ONLY)
+endfunction()
+
 # morvalith-sim.exe: the host build's probe (the library on the simulated
 # machine, and its explanation) built for Windows, so that
 # morvalith-probe.exe --explain can explain the live machine it captures.
-# The win32 thread model: the simulated machine's one background thread is a
-# plain CreateThread (sim/os.cpp); the POSIX model's thread library would
-# import calls that Windows 98 and XP lack. The simulated calls take names of
-# their own there (see sim/include/win32.h).
-find_program(MINGW_CXX_WIN32 NAMES i686-w64-mingw32-g++-win32 i686-w64-mingw32-g++ REQUIRED)
-set(SIM_EXE_SOURCES tools/probe.cpp tools/explain.cpp tools/output.cpp sim/win32.cpp sim/process.cpp sim/devices.cpp sim/scenario.cpp
-    sim/os.cpp tools/ansi_semaphore.cpp ${LIBRARY_SOURCES})
-list(TRANSFORM SIM_EXE_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/ OUTPUT_VARIABLE SIM_EXE_PATHS)
-file(GLOB SIM_EXE_HEADERS ${CMAKE_SOURCE_DIR}/sim/*.h ${CMAKE_SOURCE_DIR}/sim/include/*.h ${CMAKE_SOURCE_DIR}/src/*/*.h ${CMAKE_SOURCE_DIR}/tools/*.h)
-add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/morvalith-sim.exe
-    COMMAND ${MINGW_CXX_WIN32} -std=c++20 -O2 -s -static ${MORVALITH_FLOOR_DEFINES} ${MORVALITH_REPRODUCIBLE}
-            -Wl,--no-insert-timestamp -ffunction-sections
-            -fdata-sections -Wl,--gc-sections -DMORVALITH_SIMULATED -DMORVALITH_STATIC
-            -DMORVALITH_PROGRAM="morvalith-sim.exe"
-            -I${CMAKE_SOURCE_DIR}/sim/include -I${CMAKE_SOURCE_DIR}/src -I${CMAKE_SOURCE_DIR}/include
-            -I${CMAKE_SOURCE_DIR}/tools -I${CMAKE_BINARY_DIR}/json-include ${SIM_EXE_PATHS}
-            -o ${CMAKE_BINARY_DIR}/morvalith-sim.exe
-    DEPENDS ${SIM_EXE_PATHS} ${SIM_EXE_HEADERS}
-    COMMENT "Building morvalith-sim.exe (the simulated-machine probe for Windows)"
-    VERBATIM)
-add_custom_target(morvalith-sim ALL DEPENDS ${CMAKE_BINARY_DIR}/morvalith-sim.exe)
+# The toolchain's g++ is the win32 thread model: the simulated machine's one
+# background thread is a plain CreateThread (sim/os.cpp); the POSIX model's
+# thread library would import calls that Windows 98 and XP lack. The
+# simulated calls take names of their own there (see sim/include/win32.h).
+morvalith_program_resource(morvalith-sim "Morvalith: the library on a simulated machine, and its explanation")
+add_executable(morvalith-sim tools/probe.cpp tools/explain.cpp tools/output.cpp sim/win32.cpp sim/process.cpp
+               sim/devices.cpp sim/scenario.cpp sim/os.cpp tools/ansi_semaphore.cpp ${LIBRARY_SOURCES}
+               ${CMAKE_BINARY_DIR}/morvalith-sim.rc)
+target_include_directories(morvalith-sim PRIVATE sim/include src include tools ${CMAKE_BINARY_DIR}/json-include)
+target_compile_definitions(morvalith-sim PRIVATE MORVALITH_SIMULATED MORVALITH_STATIC
+                           MORVALITH_PROGRAM="morvalith-sim.exe" MORVALITH_VERSION="${PROJECT_VERSION}")
+target_compile_options(morvalith-sim PRIVATE -O2 -ffunction-sections -fdata-sections)
+target_link_options(morvalith-sim PRIVATE -static -Wl,--gc-sections -s)
 
 # Both programs link tools/ansi_semaphore.cpp: the runtime's locks then make
 # their semaphores with CreateSemaphoreA, since Windows 98 only stubs the
 # Unicode call that the runtime names.
+morvalith_program_resource(morvalith-probe "Morvalith: loads the real DLL, captures and explains this PC")
 add_executable(morvalith-probe tools/probe_win.cpp tools/capture_win.cpp tools/output.cpp sim/scenario.cpp
-               tools/ansi_semaphore.cpp)
+               tools/ansi_semaphore.cpp ${CMAKE_BINARY_DIR}/morvalith-probe.rc)
 target_include_directories(morvalith-probe PRIVATE sim/include tools ${CMAKE_BINARY_DIR}/json-include)
 target_link_libraries(morvalith-probe PRIVATE morvalith_code setupapi advapi32 version)
 target_compile_definitions(morvalith-probe PRIVATE MORVALITH_VERSION="${PROJECT_VERSION}")
@@ -128,11 +133,24 @@ target_compile_definitions(morvalith-probe PRIVATE MORVALITH_VERSION="${PROJECT_
 target_compile_options(morvalith-probe PRIVATE -ffunction-sections -fdata-sections)
 target_link_options(morvalith-probe PRIVATE -static-libgcc -static-libstdc++ -Wl,--gc-sections -s)
 
+# morvalith-check.exe: the Windows probe's --explain in a window, for a
+# customer with Explorer alone. GUI subsystem; runs as the host would (as
+# invoker) on Vista and later.
+morvalith_program_resource(morvalith-check "Morvalith check: why Morvalith.dll loads or refuses on this PC"
+                           ${CMAKE_SOURCE_DIR}/tools/check.manifest)
+add_executable(morvalith-check WIN32 tools/check_win.cpp tools/probe_win.cpp tools/capture_win.cpp tools/output.cpp
+               sim/scenario.cpp tools/ansi_semaphore.cpp ${CMAKE_BINARY_DIR}/morvalith-check.rc)
+target_include_directories(morvalith-check PRIVATE sim/include tools ${CMAKE_BINARY_DIR}/json-include)
+target_compile_definitions(morvalith-check PRIVATE MORVALITH_PROBE_NO_MAIN MORVALITH_VERSION="${PROJECT_VERSION}")
+target_link_libraries(morvalith-check PRIVATE morvalith_code setupapi advapi32 version shell32)
+target_compile_options(morvalith-check PRIVATE -ffunction-sections -fdata-sections)
+target_link_options(morvalith-check PRIVATE -static-libgcc -static-libstdc++ -Wl,--gc-sections -s)
+
 install(TARGETS Morvalith RUNTIME DESTINATION bin ARCHIVE DESTINATION lib)
 install(FILES src/lifecycle/Morvalith.def DESTINATION lib)
 install(FILES include/morvalith.h DESTINATION include)
-install(TARGETS morvalith-probe RUNTIME DESTINATION bin)
-install(PROGRAMS ${CMAKE_BINARY_DIR}/morvalith-sim.exe DESTINATION bin)
+install(TARGETS morvalith-probe morvalith-check RUNTIME DESTINATION bin)
+install(TARGETS morvalith-sim RUNTIME DESTINATION bin)
 install(FILES ${CMAKE_BINARY_DIR}/Morvalith.lib DESTINATION lib)
 include(CMakePackageConfigHelpers)
 # Architecture-independent, so that a 64-bit consumer reaches the package's
@@ -156,7 +174,7 @@ add_custom_target(archive
     COMMAND ${CMAKE_COMMAND} --install ${CMAKE_BINARY_DIR} --prefix ${CMAKE_BINARY_DIR}/archive-tree
     COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/cmake/archive.py ${CMAKE_BINARY_DIR}/archive-tree
             ${MORVALITH_ARCHIVE}
-    DEPENDS Morvalith morvalith-probe morvalith-sim
+    DEPENDS Morvalith morvalith-probe morvalith-sim morvalith-check
     COMMENT "Making ${MORVALITH_ARCHIVE}"
     VERBATIM)
 
@@ -165,13 +183,15 @@ add_custom_target(archive
 add_executable(e2e-host tests/wine/e2e_host.c tools/probe_win.cpp tools/capture_win.cpp tools/output.cpp
                sim/scenario.cpp)
 target_include_directories(e2e-host PRIVATE sim/include tools ${CMAKE_BINARY_DIR}/json-include)
-target_compile_definitions(e2e-host PRIVATE MORVALITH_PROBE_IN_TEST_HOST MORVALITH_VERSION="${PROJECT_VERSION}")
+target_compile_definitions(e2e-host PRIVATE MORVALITH_PROBE_NO_MAIN MORVALITH_VERSION="${PROJECT_VERSION}")
 target_link_libraries(e2e-host PRIVATE morvalith_code version setupapi advapi32)
 target_link_options(e2e-host PRIVATE -static-libgcc -static-libstdc++)
 set_target_properties(e2e-host PROPERTIES LINKER_LANGUAGE CXX)
 # The contract probes of the simulated subset, run under Wine.
 add_executable(conformance tests/conformance/probes.c)
 target_link_libraries(conformance PRIVATE setupapi advapi32)
+# Reads another program's window for the checks (the check window, a box).
+add_executable(window-reader tests/wine/window_reader.c)
 # The programs' runtime locks, contended, with the semaphore stand-in.
 add_executable(locks-host tests/wine/locks_host.cpp tools/ansi_semaphore.cpp)
 target_link_options(locks-host PRIVATE -static-libgcc -static-libstdc++)

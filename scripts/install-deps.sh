@@ -7,7 +7,7 @@ need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 want_host=(cmake g++ g++-multilib googletest nlohmann-json3-dev)
 want_win=(g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686 file python3 osslsigncode openssl)
-want_wine=(wine wine32:i386 xauth xvfb)
+want_wine=(wine wine32:i386 xauth xvfb imagemagick)
 # Consumers beyond MinGW: the MSVC-format import library and a clang-cl
 # consumer (clang, lld, llvm), and the declarations for other languages
 # (C# with mcs and monodis, Free Pascal).

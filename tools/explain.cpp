@@ -176,6 +176,8 @@ void ExplainDisks(const sim::Machine &m)
                     pattern && first ? " (the flash disk)" : "");
         if (pattern) first = false;
     }
+    // For support: what a served disk's path holds, where no disk passed.
+    if (first) std::printf("  the patterns a served disk's path passes: %s\n", AllPatterns().c_str());
 }
 
 // The drive mask of each disk that yields letters, from a run of its own
@@ -377,8 +379,8 @@ Diagnosis DiagnoseNt(const sim::Machine &m, const HostRun &run)
         if (!candidate)
             return {"no flash disk of the served family is attached: no disk interface passes the device-path "
                     "patterns" + NearestMiss(m),
-                    "attach a flash disk of the served family (its device path holds " + AllPatterns() +
-                        "); another product is not served"};
+                    "attach one of the supported USB flash disks and run the check again; another make or "
+                    "model of disk is not served"};
         if (!failure.empty())
             return {"the search for the flash disk broke down: " + failure,
                     "run the program again; if it persists, the system's device list is damaged (reinsert the disk, "
@@ -548,9 +550,12 @@ int Explain(const sim::Machine &m, const std::string &name, bool calls)
 
     std::printf("load:\n");
     if (m.major >= 5) {
-        std::printf("  Windows 2000 and later: the flash disk is found among the disk interfaces, %s\n",
-                    m.major == 5 ? "opened and sent the vendor read by SCSI pass-through"
-                                 : "and the autorun CD-ROM volume is opened and sent the vendor read");
+        if (m.major == 5)
+            std::printf("  Windows 2000 and later: the flash disk is found among the disk interfaces, opened and sent "
+                        "the vendor read by SCSI pass-through\n");
+        else
+            std::printf("  Windows Vista and later: the flash disk is found among the disk interfaces, and the "
+                        "autorun CD-ROM volume is opened and sent the vendor read\n");
     } else if (m.platform == VER_PLATFORM_WIN32_WINDOWS) {
         std::printf("  Windows 9x: WNASPI32 scans for the flash disk and sends it the vendor read\n");
     } else {

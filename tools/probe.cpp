@@ -37,14 +37,23 @@ static void Usage(FILE *to)
     std::fprintf(to,
                  "usage: " MORVALITH_PROGRAM " [FILE]\n"
                  "       " MORVALITH_PROGRAM " --explain [FILE] [--calls]\n"
+                 "       " MORVALITH_PROGRAM " --version\n"
                  "Runs Morvalith on a simulated machine: the one a capture FILE describes, or a built-in\n"
                  "one (never the PC it runs on). --explain says what the library did and why, with the\n"
                  "cause and the remedy first; --calls adds every platform call.\n"
                  "Exit status: 0 the library loads, 1 it refuses, 2 the file or the options cannot be used.\n");
 }
 
+#ifndef MORVALITH_VERSION
+#define MORVALITH_VERSION "unknown"
+#endif
+
 static int Run(int argc, char **argv)
 {
+    if (argc == 2 && !std::strcmp(argv[1], "--version")) {
+        std::printf(MORVALITH_PROGRAM " " MORVALITH_VERSION "\n");
+        return 0;
+    }
     bool explain = false, calls = false, wrong = false, thisPc = false;
     const char *file = nullptr;
     for (int i = 1; i < argc; ++i) {
@@ -65,7 +74,9 @@ static int Run(int argc, char **argv)
         return 2;
     }
     sim::Machine machine = sim::DefaultMachine();
-    std::string name = "built-in simulated machine (Windows XP with a flash disk), not this PC";
+    // Run without a file it shows a demonstration, which a customer who
+    // started the wrong program must not read as this PC's result.
+    std::string name = "a demonstration machine built into this program (Windows XP with a flash disk), not this PC";
     if (file) {
         std::string error;
         if (!sim::LoadScenario(file, machine, error)) {
@@ -120,6 +131,9 @@ static int Run(int argc, char **argv)
                 held.handles, held.lists, held.heapBlocks, held.keys, held.modules - vendorRefs);
     if (vendorRefs) std::printf(" (the vendor library stays loaded)");
     std::printf("\n");
+    if (!file)
+        std::printf("this was a demonstration machine, not this PC: to check this PC, run morvalith-check.exe "
+                    "(or morvalith-probe.exe --explain)\n");
     return loaded ? 0 : 1;
 }
 

@@ -13,6 +13,9 @@
 
 #include "capture_win.h"
 #include "morvalith.h"
+#include "probe_win.h"
+
+bool g_probeWithoutConsole = false;
 
 #ifndef MORVALITH_VERSION
 #define MORVALITH_VERSION "unknown"
@@ -44,7 +47,10 @@ static int WriteCaptureOrThrow(const char *file, bool quiet)
         return 2;
     }
     if (quiet) return 0;
-    printf("capture: wrote %s (%u bytes)\n", file, (unsigned)text.size());
+    // The whole path: the customer must tell support where the file is.
+    char full[MAX_PATH];
+    DWORD length = GetFullPathNameA(file, sizeof(full), full, NULL);
+    printf("capture: wrote %s (%u bytes)\n", length && length < sizeof(full) ? full : file, (unsigned)text.size());
     printf("  Windows %u.%u build %u, platform %u, as GetVersionExA reports it to this program\n", m.major, m.minor,
            m.build, m.platform);
     std::string note = sim::VersionNote(m, "a program");
@@ -84,6 +90,8 @@ static int WriteCapture(const char *file, bool quiet)
     return 2;
 }
 
+extern "C" int WriteCaptureFile(const char *file) { return WriteCapture(file, true); }
+
 // --explain: the live machine, captured to a file of its own, explained by
 // the simulated-machine probe that ships beside this program. Returns what
 // the explanation predicts: 0 the library loads, 1 it refuses; -1 when no
@@ -106,9 +114,19 @@ static int ExplainLive(void)
         STARTUPINFOA startup;
         memset(&startup, 0, sizeof(startup));
         startup.cb = sizeof(startup);
+        // The engine writes where this program's standard output goes now,
+        // a redirection included (a GUI program's runtime does not pass
+        // that on to the process's standard handles).
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        startup.hStdOutput = (HANDLE)_get_osfhandle(_fileno(stdout));
+        startup.hStdError = (HANDLE)_get_osfhandle(_fileno(stderr));
+        if (startup.hStdError == INVALID_HANDLE_VALUE) startup.hStdError = startup.hStdOutput;
         PROCESS_INFORMATION process;
         fflush(stdout);
-        if (CreateProcessA(self, line.data(), NULL, NULL, TRUE, 0, NULL, NULL, &startup, &process)) {
+        fflush(stderr);
+        DWORD flags = g_probeWithoutConsole ? DETACHED_PROCESS : 0;
+        if (CreateProcessA(self, line.data(), NULL, NULL, TRUE, flags, NULL, NULL, &startup, &process)) {
             DWORD code = 2;
             WaitForSingleObject(process.hProcess, INFINITE);
             GetExitCodeProcess(process.hProcess, &code);
@@ -116,7 +134,13 @@ static int ExplainLive(void)
             CloseHandle(process.hThread);
             predicted = code <= 1 ? (int)code : -1;
         } else {
-            fprintf(stderr, "morvalith-probe: %s cannot be started (error %lu)\n", self, GetLastError());
+            DWORD error = GetLastError();
+            *slash = 0;
+            if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+                fprintf(stderr, "morvalith-probe: morvalith-sim.exe is missing: put it in %s, beside "
+                                "morvalith-probe.exe, and run the check again\n", self);
+            else
+                fprintf(stderr, "morvalith-probe: %s\\morvalith-sim.exe cannot be started (error %lu)\n", self, error);
         }
     }
     DeleteFileA(file);
@@ -128,7 +152,7 @@ enum LoadOutcome { kLoaded = 0, kRefused = 1, kNotTested = 2 };
 
 static void Usage(FILE *to)
 {
-    fprintf(to, "usage: morvalith-probe.exe [--capture FILE | --explain]\n"
+    fprintf(to, "usage: morvalith-probe.exe [--capture FILE | --explain | --version]\n"
                 "Loads the Morvalith.dll that a program in this folder would load, on this PC, and shows\n"
                 "what the program sees. --explain also captures this PC and explains, cause and remedy\n"
                 "first, what the library does on it; --capture FILE writes the capture for support (it\n"
@@ -232,6 +256,10 @@ static LoadOutcome RealDll(std::string &why)
 
 static int Run(int argc, char **argv)
 {
+    if (argc == 2 && !strcmp(argv[1], "--version")) {
+        printf("morvalith-probe.exe %s\n", MORVALITH_VERSION);
+        return 0;
+    }
     if (argc == 2 && (!strcmp(argv[1], "--help") || !strcmp(argv[1], "-h"))) {
         Usage(stdout);
         return 0;
@@ -266,7 +294,7 @@ static int Run(int argc, char **argv)
 }
 
 // The whole program; a test host runs it in its own process, behind its
-// stand-ins for the devices.
+// stand-ins for the devices, and morvalith-check.exe in its window's.
 extern "C" int ProbeMain(int argc, char **argv)
 {
     // Binary mode: the library's lines reach the pipe byte for byte, "\n" and all.
@@ -282,6 +310,6 @@ extern "C" int ProbeMain(int argc, char **argv)
     return 2;
 }
 
-#ifndef MORVALITH_PROBE_IN_TEST_HOST
+#ifndef MORVALITH_PROBE_NO_MAIN
 int main(int argc, char **argv) { return ProbeMain(argc, argv); }
 #endif

@@ -1,0 +1,76 @@
+# morvalith-check.exe as a customer meets it: started as Explorer starts it
+# (a GUI program, no console, no arguments) on XP, 7 and 98 prefixes, its
+# window read from its controls and photographed (build/win/screenshots),
+# its report saved and explained by morvalith-sim.exe, and with
+# morvalith-sim.exe missing.
+Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb-check.display" 2>/dev/null &
+check_xvfb=$!
+for _ in $(seq 50); do [ -s "$work/xvfb-check.display" ] && break; sleep 0.1; done
+check_display=:$(head -1 "$work/xvfb-check.display")
+shots=$build/screenshots
+mkdir -p "$shots"
+ok_if() {  # ok_if <name> <condition command...>
+  local name=$1; shift
+  if "$@"; then passed=$((passed + 1)); echo "ok   $name"; else failed=$((failed + 1)); echo "FAIL $name"; fi
+}
+field() { sed -n "s/^$1: //p" "$work/window.txt" | tr -d '\r'; }
+# Capitalised, with a full stop: how the window words a line of the explanation.
+sentence() { local t; t=$(sed -n "s/^$1: //p" "$work/explain.txt" | tr -d '\r'); printf '%s%s.' "$(tr 'a-z' 'A-Z' <<<"${t:0:1}")" "${t:1}"; }
+# check_window <name> <expected verdict>
+check_window() {
+  local name=$1 verdict=$2
+  (cd "$app" && timeout 120 wine morvalith-probe.exe --explain >"$work/explain.txt" 2>&1)
+  (cd "$app" && DISPLAY=$check_display timeout 180 wine morvalith-check.exe >/dev/null 2>&1) &
+  local pid=$!
+  (cd "$app" && DISPLAY=$check_display timeout 120 wine window-reader.exe read >"$work/window.txt" 2>/dev/null)
+  DISPLAY=$check_display import -window root "$shots/check-${name// /-}.png" 2>/dev/null
+  ok_if "check window ($name): the verdict reads \"$verdict\"" test "$(field verdict)" = "$verdict"
+  ok_if "check window ($name): cause and remedy are the probe's --explain" \
+    test "$(field cause)|$(field remedy)" = "Cause: $(sentence cause)|What to do: $(sentence remedy)"
+  ok_if "check window ($name): the DLL's path and version, and the Windows version" \
+    bash -c 'grep -q "^library: Morvalith.dll: .*Morvalith.dll, version [0-9.]*$" "$0" && grep -q "^windows: Windows: Windows [0-9]" "$0"' "$work/window.txt"
+  (cd "$app" && DISPLAY=$check_display timeout 60 wine window-reader.exe save >"$work/save.txt" 2>/dev/null)
+  local shown; shown=$(sed -n 's/^report: Report saved: \(.*\) (send this file.*/\1/p' "$work/save.txt" | tr -d '\r')
+  local unix=""; [ -n "$shown" ] && unix=$(WINEDEBUG=-all winepath -u "$shown" 2>/dev/null)
+  ok_if "check window ($name): Save report writes the file whose full path it shows" test -n "$unix" -a -f "$unix"
+  if [ -n "$unix" ] && [ -f "$unix" ]; then
+    cp "$unix" "$work/report.json"
+    (cd "$app" && timeout 120 wine morvalith-sim.exe --explain "$(WINEDEBUG=-all winepath -w "$work/report.json")" >"$work/report.txt" 2>&1)
+    ok_if "check window ($name): morvalith-sim.exe --explain on the report gives the same cause" \
+      test "$(sed -n 's/^cause: //p' "$work/report.txt" | tr -d '\r')" = "$(sed -n 's/^cause: //p' "$work/explain.txt" | tr -d '\r')"
+    ok_if "check window ($name): the report holds no sector contents" bash -c '! grep -q 00070e151c23 "$0"' "$unix"
+  fi
+  (cd "$app" && DISPLAY=$check_display timeout 60 wine window-reader.exe close >"$work/close.txt" 2>/dev/null)
+  wait "$pid"
+  ok_if "check window ($name): Close ends the program" grep -q '^closed' "$work/close.txt"
+}
+
+for version in winxp win7; do
+  prefix $version
+  check_window "$version, no flash disk" "Morvalith.dll refuses to load on this PC."
+  finish
+done
+prefix win98
+rm -f "$app/WNASPI32.dll"
+check_window "win98, no ASPI manager" "Morvalith.dll refuses to load on this PC."
+finish
+prefix win98
+export WINEDLLOVERRIDES="$base_overrides;wnaspi32=n"
+check_window "win98, the stand-in flash disk" "Morvalith.dll loads on this PC."
+finish
+
+# A file missing beside it: the window says which, and where to put it.
+prefix winxp
+rm "$app/morvalith-sim.exe"
+(cd "$app" && DISPLAY=$check_display timeout 120 wine morvalith-check.exe >/dev/null 2>&1) &
+pid=$!
+(cd "$app" && DISPLAY=$check_display timeout 120 wine window-reader.exe read >"$work/window.txt" 2>/dev/null)
+DISPLAY=$check_display import -window root "$shots/check-winxp-missing-sim.png" 2>/dev/null
+ok_if "check window without morvalith-sim.exe: the verdict names the missing file" \
+  test "$(field verdict)" = "The check cannot run: morvalith-sim.exe is missing."
+ok_if "check window without morvalith-sim.exe: the remedy says where to put it" \
+  bash -c 'grep -q "^remedy: What to do: put morvalith-sim.exe in .*, beside morvalith-check.exe" "$0"' "$work/window.txt"
+(cd "$app" && DISPLAY=$check_display timeout 60 wine window-reader.exe close >/dev/null 2>&1)
+wait "$pid"
+finish
+kill "$check_xvfb" 2>/dev/null; wait "$check_xvfb" 2>/dev/null
