@@ -95,9 +95,23 @@ Result RunCheck()
     memset(&version, 0, sizeof(version));
     version.dwOSVersionInfoSize = sizeof(version);
     GetVersionExA(&version);
-    char windows[160];
-    snprintf(windows, sizeof(windows), "Windows %lu.%lu build %lu%s%s", version.dwMajorVersion, version.dwMinorVersion,
-             version.dwBuildNumber & 0xFFFF, version.szCSDVersion[0] ? ", " : "", version.szCSDVersion);
+    // The release's name first: a customer knows "Windows 98", not "4.10".
+    const char *name = "Windows";
+    DWORD major = version.dwMajorVersion, minor = version.dwMinorVersion, build = version.dwBuildNumber & 0xFFFF;
+    if (version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS)
+        name = minor == 0 ? "Windows 95" : minor == 10 ? (build >= 2222 ? "Windows 98 SE" : "Windows 98") : "Windows Me";
+    else if (major == 5)
+        name = minor == 0 ? "Windows 2000" : minor == 1 ? "Windows XP" : "Windows Server 2003";
+    else if (major == 6)
+        name = minor == 0 ? "Windows Vista" : minor == 1 ? "Windows 7" : minor == 2 ? "Windows 8" : "Windows 8.1";
+    else if (major >= 10)
+        name = "Windows 10 or later";
+    std::string csd = version.szCSDVersion;  // 98 SE's is " A "
+    csd.erase(0, csd.find_first_not_of(' '));
+    csd.erase(csd.find_last_not_of(' ') + 1);
+    char windows[200];
+    snprintf(windows, sizeof(windows), "%s (version %lu.%lu build %lu%s%s)", name, major, minor, build,
+             csd.empty() ? "" : ", ", csd.c_str());
     r.windows = std::string("Windows: ") + windows;
     if (!missing.empty()) {
         std::string names = missing[0] + (missing.size() > 1 ? " and " + missing[1] : "");

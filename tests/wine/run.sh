@@ -5,7 +5,7 @@ set -u
 build=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d /tmp/morvalith-wine.XXXXXX)
-trap 'WINEPREFIX=$work/base wineserver -k >/dev/null 2>&1; rm -rf "$work"' EXIT
+trap 'WINEPREFIX=$work/base wineserver -k >/dev/null 2>&1; [ -n "${MORVALITH_KEEP:-}" ] || rm -rf "$work"' EXIT
 export WINEDEBUG=-all WINEARCH=win32 DISPLAY=
 base_overrides="mscoree,mshtml="
 export WINEDLLOVERRIDES=$base_overrides

@@ -13,29 +13,32 @@ ok_if() {  # ok_if <name> <condition command...>
   local name=$1; shift
   if "$@"; then passed=$((passed + 1)); echo "ok   $name"; else failed=$((failed + 1)); echo "FAIL $name"; fi
 }
-field() { sed -n "s/^$1: //p" "$work/window.txt" | tr -d '\r'; }
+field() { sed -n "s/^$1: //p" "$work/window.txt"; }
 # Capitalised, with a full stop: how the window words a line of the explanation.
 sentence() { local t; t=$(sed -n "s/^$1: //p" "$work/explain.txt" | tr -d '\r'); printf '%s%s.' "$(tr 'a-z' 'A-Z' <<<"${t:0:1}")" "${t:1}"; }
-# check_window <name> <expected verdict>
+# check_window <name> <expected verdict> <expected Windows line>
 check_window() {
-  local name=$1 verdict=$2
-  (cd "$app" && timeout 120 wine morvalith-probe.exe --explain >"$work/explain.txt" 2>&1)
+  local name=$1 verdict=$2 windows=$3
+  # Every Wine process of the prefix gets the display: the first one to need a
+  # desktop starts the prefix's desktop process, which keeps the display it had.
+  (cd "$app" && DISPLAY=$check_display timeout 120 wine morvalith-probe.exe --explain >"$work/explain.txt" 2>&1)
   (cd "$app" && DISPLAY=$check_display timeout 180 wine morvalith-check.exe >/dev/null 2>&1) &
   local pid=$!
-  (cd "$app" && DISPLAY=$check_display timeout 120 wine window-reader.exe read >"$work/window.txt" 2>/dev/null)
+  (cd "$app" && DISPLAY=$check_display timeout 120 wine window-reader.exe read 2>/dev/null | tr -d '\r' >"$work/window.txt")
   DISPLAY=$check_display import -window root "$shots/check-${name// /-}.png" 2>/dev/null
   ok_if "check window ($name): the verdict reads \"$verdict\"" test "$(field verdict)" = "$verdict"
   ok_if "check window ($name): cause and remedy are the probe's --explain" \
     test "$(field cause)|$(field remedy)" = "Cause: $(sentence cause)|What to do: $(sentence remedy)"
   ok_if "check window ($name): the DLL's path and version, and the Windows version" \
-    bash -c 'grep -q "^library: Morvalith.dll: .*Morvalith.dll, version [0-9.]*$" "$0" && grep -q "^windows: Windows: Windows [0-9]" "$0"' "$work/window.txt"
+    test "$(field library | sed 's/ (.*//')|$(field windows)" = \
+      "Morvalith.dll: Z:${app//\//\\}\\Morvalith.dll, version $(sed -n 's/^probe: morvalith-probe.exe //p' "$work/explain.txt" | tr -d '\r')|Windows: $windows"
   (cd "$app" && DISPLAY=$check_display timeout 60 wine window-reader.exe save >"$work/save.txt" 2>/dev/null)
   local shown; shown=$(sed -n 's/^report: Report saved: \(.*\) (send this file.*/\1/p' "$work/save.txt" | tr -d '\r')
   local unix=""; [ -n "$shown" ] && unix=$(WINEDEBUG=-all winepath -u "$shown" 2>/dev/null)
   ok_if "check window ($name): Save report writes the file whose full path it shows" test -n "$unix" -a -f "$unix"
   if [ -n "$unix" ] && [ -f "$unix" ]; then
     cp "$unix" "$work/report.json"
-    (cd "$app" && timeout 120 wine morvalith-sim.exe --explain "$(WINEDEBUG=-all winepath -w "$work/report.json")" >"$work/report.txt" 2>&1)
+    (cd "$app" && DISPLAY=$check_display timeout 120 wine morvalith-sim.exe --explain "$(WINEDEBUG=-all winepath -w "$work/report.json")" >"$work/report.txt" 2>&1)
     ok_if "check window ($name): morvalith-sim.exe --explain on the report gives the same cause" \
       test "$(sed -n 's/^cause: //p' "$work/report.txt" | tr -d '\r')" = "$(sed -n 's/^cause: //p' "$work/explain.txt" | tr -d '\r')"
     ok_if "check window ($name): the report holds no sector contents" bash -c '! grep -q 00070e151c23 "$0"' "$unix"
@@ -45,18 +48,20 @@ check_window() {
   ok_if "check window ($name): Close ends the program" grep -q '^closed' "$work/close.txt"
 }
 
-for version in winxp win7; do
-  prefix $version
-  check_window "$version, no flash disk" "Morvalith.dll refuses to load on this PC."
+for version in "winxp|Windows XP (version 5.1 build 2600, Service Pack 3)" \
+               "win7|Windows 7 (version 6.1 build 7601, Service Pack 1)"; do
+  prefix "${version%%|*}"
+  check_window "${version%%|*}, no flash disk" "Morvalith.dll refuses to load on this PC." "${version#*|}"
   finish
 done
+win98="Windows 98 SE (version 4.10 build 2222, A)"
 prefix win98
 rm -f "$app/WNASPI32.dll"
-check_window "win98, no ASPI manager" "Morvalith.dll refuses to load on this PC."
+check_window "win98, no flash disk" "Morvalith.dll refuses to load on this PC." "$win98"
 finish
 prefix win98
 export WINEDLLOVERRIDES="$base_overrides;wnaspi32=n"
-check_window "win98, the stand-in flash disk" "Morvalith.dll loads on this PC."
+check_window "win98, the stand-in flash disk" "Morvalith.dll loads on this PC." "$win98"
 finish
 
 # A file missing beside it: the window says which, and where to put it.
@@ -64,7 +69,7 @@ prefix winxp
 rm "$app/morvalith-sim.exe"
 (cd "$app" && DISPLAY=$check_display timeout 120 wine morvalith-check.exe >/dev/null 2>&1) &
 pid=$!
-(cd "$app" && DISPLAY=$check_display timeout 120 wine window-reader.exe read >"$work/window.txt" 2>/dev/null)
+(cd "$app" && DISPLAY=$check_display timeout 120 wine window-reader.exe read 2>/dev/null | tr -d '\r' >"$work/window.txt")
 DISPLAY=$check_display import -window root "$shots/check-winxp-missing-sim.png" 2>/dev/null
 ok_if "check window without morvalith-sim.exe: the verdict names the missing file" \
   test "$(field verdict)" = "The check cannot run: morvalith-sim.exe is missing."

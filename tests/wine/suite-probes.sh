@@ -39,15 +39,35 @@ first_line() {  # first_line <name> <expected exit> <expected first line> <progr
 }
 prefix winxp
 first_line "morvalith-sim.exe without a file says first that it is not this PC" 0 \
-  "machine: built-in simulated machine (Windows XP with a flash disk), not this PC (Windows 5.1, platform 2)" \
+  "machine: a demonstration machine built into this program (Windows XP with a flash disk), not this PC (Windows 5.1, platform 2)" \
   morvalith-sim.exe
+got=$(tr -d '\r' <"$work/first.out" | tail -n 1)
+if [ "$got" = "this was a demonstration machine, not this PC: to check this PC, run morvalith-check.exe (or morvalith-probe.exe --explain)" ]
+then passed=$((passed + 1)); echo "ok   morvalith-sim.exe without a file says last that it was not this PC"
+else failed=$((failed + 1)); echo "FAIL morvalith-sim.exe without a file, last line: $got"; fi
+version=$(sed -n 's/^project(Morvalith VERSION \([0-9.]*\).*/\1/p' "$here/../../CMakeLists.txt")
+for program in morvalith-sim morvalith-probe; do
+  first_line "$program.exe --version: its name and version, exit 0" 0 "$program.exe $version" $program.exe --version
+done
 first_line "morvalith-sim.exe --help names itself, exit 0" 0 "usage: morvalith-sim.exe [FILE]" morvalith-sim.exe --help
 first_line "morvalith-sim.exe --bogus: its usage, exit 2" 2 "usage: morvalith-sim.exe [FILE]" morvalith-sim.exe --bogus
-first_line "morvalith-probe.exe --help, exit 0" 0 "usage: morvalith-probe.exe [--capture FILE | --explain]" \
+first_line "morvalith-probe.exe --help, exit 0" 0 "usage: morvalith-probe.exe [--capture FILE | --explain | --version]" \
   morvalith-probe.exe --help
 first_line "morvalith-probe.exe --bogus: its usage, exit 2" 2 \
-  "usage: morvalith-probe.exe [--capture FILE | --explain]" morvalith-probe.exe --bogus
+  "usage: morvalith-probe.exe [--capture FILE | --explain | --version]" morvalith-probe.exe --bogus
 mkdir -p "$app/folder"
 first_line "morvalith-probe.exe --capture to a folder says so" 2 \
   "morvalith-probe: folder: cannot be written: is a folder" morvalith-probe.exe --capture folder
+# The capture's full path, which a customer reads out to support.
+(cd "$app" && timeout 120 wine morvalith-probe.exe --capture machine.json >"$work/first.out" 2>&1); rc=$?
+got=$(tr -d '\r' <"$work/first.out" | head -n 1)
+if [ "$rc" = 0 ] && [ "$got" = "capture: wrote Z:${app//\//\\}\\machine.json ($(stat -c %s "$app/machine.json") bytes)" ]
+then passed=$((passed + 1)); echo "ok   morvalith-probe.exe --capture names the full path it wrote"
+else failed=$((failed + 1)); echo "FAIL morvalith-probe.exe --capture (exit $rc): $got"; fi
+rm "$app/morvalith-sim.exe"
+(cd "$app" && timeout 120 wine morvalith-probe.exe --explain >"$work/first.out" 2>&1); rc=$?
+got=$(tr -d '\r' <"$work/first.out" | tail -n 1)
+if [ "$rc" = 2 ] && [ "$got" = "morvalith-probe: morvalith-sim.exe is missing: put it in Z:${app//\//\\}, beside morvalith-probe.exe, and run the check again" ]
+then passed=$((passed + 1)); echo "ok   morvalith-probe.exe --explain without morvalith-sim.exe says where to put it"
+else failed=$((failed + 1)); echo "FAIL morvalith-probe.exe --explain without morvalith-sim.exe (exit $rc): $got"; fi
 finish
