@@ -148,7 +148,8 @@ target_link_options(morvalith-check PRIVATE -static-libgcc -static-libstdc++ -Wl
 
 install(TARGETS Morvalith RUNTIME DESTINATION bin ARCHIVE DESTINATION lib)
 install(FILES src/lifecycle/Morvalith.def DESTINATION lib)
-install(FILES include/morvalith.h DESTINATION include)
+install(FILES include/morvalith.h include/morvalith_load.h DESTINATION include)
+install(FILES samples/gui_host.c samples/CMakeLists.txt DESTINATION samples)
 install(TARGETS morvalith-probe morvalith-check RUNTIME DESTINATION bin)
 install(TARGETS morvalith-sim RUNTIME DESTINATION bin)
 install(FILES ${CMAKE_BINARY_DIR}/Morvalith.lib DESTINATION lib)
@@ -190,6 +191,14 @@ set_target_properties(e2e-host PROPERTIES LINKER_LANGUAGE CXX)
 # The contract probes of the simulated subset, run under Wine.
 add_executable(conformance tests/conformance/probes.c)
 target_link_libraries(conformance PRIVATE setupapi advapi32)
+# MorvalithLoadLibrary in a GUI host built by MinGW (-mwindows); the sample
+# GUI host of the archive, built from its shipped source.
+add_executable(load-host-gui WIN32 tests/wine/load_host.c)
+target_include_directories(load-host-gui PRIVATE include)
+target_link_options(load-host-gui PRIVATE -static-libgcc)
+add_executable(gui-host WIN32 samples/gui_host.c)
+target_include_directories(gui-host PRIVATE include)
+target_link_options(gui-host PRIVATE -static-libgcc)
 # Reads another program's window for the checks (the check window, a box).
 add_executable(window-reader tests/wine/window_reader.c)
 # The programs' runtime locks, contended, with the semaphore stand-in.

@@ -11,7 +11,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 : "${MORVALITH_SIGN_PFX:?set MORVALITH_SIGN_PFX to the PFX file}"
 : "${MORVALITH_SIGN_PASSWORD?set MORVALITH_SIGN_PASSWORD (empty for none)}"
 command -v osslsigncode >/dev/null || { echo "sign.sh: osslsigncode is missing (apt-get install osslsigncode)" >&2; exit 2; }
-[ $# -gt 0 ] || set -- "$root/build/win/Morvalith.dll" "$root/build/win/morvalith-probe.exe" "$root/build/win/morvalith-sim.exe"
+[ $# -gt 0 ] || set -- "$root/build/win/Morvalith.dll" "$root/build/win/morvalith-probe.exe" "$root/build/win/morvalith-sim.exe" \
+                   "$root/build/win/morvalith-check.exe"
 stamp=()
 [ -z "${MORVALITH_SIGN_TIMESTAMP:-}" ] || stamp=(-ts "$MORVALITH_SIGN_TIMESTAMP")
 for file in "$@"; do

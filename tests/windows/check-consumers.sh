@@ -33,21 +33,45 @@ done
 version=$(sed -n 's/^project(Morvalith VERSION \([0-9.]*\).*/\1/p' "$here/../CMakeLists.txt")
 zip=$out_dir/Morvalith-$version-win32.zip
 expect "the archive target makes Morvalith-$version-win32.zip" test -f "$zip"
+top=Morvalith-$version-win32
 listing=$(python3 -c 'import sys, zipfile; print(" ".join(n for n in zipfile.ZipFile(sys.argv[1]).namelist()))' "$zip" 2>/dev/null)
-expect "the archive holds the DLL, the probes, both import libraries, the .def, the package, the header, the users' README, the change log, the declarations and SHA256SUMS, in order" \
-  test "$listing" = "CHANGES README.md SHA256SUMS bin/Morvalith.dll bin/morvalith-probe.exe bin/morvalith-sim.exe bindings/csharp/Morvalith.cs bindings/pascal/Morvalith.pas bindings/pascal/MorvalithDynamic.pas bindings/python/morvalith.py bindings/vb/Morvalith.bas include/morvalith.h lib/Morvalith.def lib/Morvalith.lib lib/cmake/Morvalith/MorvalithConfig.cmake lib/cmake/Morvalith/MorvalithConfigVersion.cmake lib/libMorvalith.dll.a"
-# SHA256SUMS inside lists every other file with its digest; the one beside
-# lists the archive.
+expect "the archive holds one folder $top, and in it the DLL, the programs, both import libraries, the .def, the package, the headers, the sample, the users' README, the change log, the declarations and FILES.sha256, in order" \
+  test "$listing" = "$(printf "$top/%s " CHANGES FILES.sha256 README.md bin/Morvalith.dll bin/morvalith-check.exe bin/morvalith-probe.exe bin/morvalith-sim.exe bindings/csharp/Morvalith.cs bindings/pascal/Morvalith.pas bindings/pascal/MorvalithDynamic.pas bindings/python/morvalith.py bindings/vb/Morvalith.bas include/morvalith.h include/morvalith_load.h lib/Morvalith.def lib/Morvalith.lib lib/cmake/Morvalith/MorvalithConfig.cmake lib/cmake/Morvalith/MorvalithConfigVersion.cmake lib/libMorvalith.dll.a samples/CMakeLists.txt samples/gui_host.c | sed 's/ $//')"
+# FILES.sha256 inside lists every other file with its digest; SHA256SUMS
+# beside lists the archive, and unpacking the archive beside it replaces nothing.
 sums=$(mktemp -d)
-(cd "$sums" && cmake -E tar xf "$zip")
-expect "SHA256SUMS in the archive checks every file in it" bash -c \
-  'cd "$1" && sha256sum --quiet -c SHA256SUMS && test "$(wc -l <SHA256SUMS)" = "$(($(find . -type f | wc -l) - 1))"' _ "$sums"
-expect "SHA256SUMS beside the archive checks it" bash -c 'cd "$1" && sha256sum --quiet -c SHA256SUMS' _ "$out_dir"
-expect "the archive's README is the users' (no contributors' set-up)" bash -c \
-  '! grep -q "scripts/test.sh" "$1/README.md" && grep -q "What to ship with your program" "$1/README.md"' _ "$sums"
+cp "$zip" "$out_dir/SHA256SUMS" "$sums/"
+(cd "$sums" && cmake -E tar xf "$(basename "$zip")")
+expect "FILES.sha256 in the archive's folder checks every file in it" bash -c \
+  'cd "$1" && sha256sum --quiet -c FILES.sha256 && test "$(wc -l <FILES.sha256)" = "$(($(find . -type f | wc -l) - 1))"' _ "$sums/$top"
+expect "SHA256SUMS beside the archive checks it, unpacked beside it" bash -c 'cd "$1" && sha256sum --quiet -c SHA256SUMS' _ "$sums"
+expect "the archive's README is the users' (no contributors' set-up) and says this build is not signed" bash -c \
+  '! grep -q "scripts/test.sh" "$1/README.md" && grep -q "What to ship with your program" "$1/README.md" &&
+   grep -q "^This build is not signed: " "$1/README.md"' _ "$sums/$top"
+# The users' README's CMake snippet is the shipped sample's CMakeLists.txt.
+# readme_snippet <README>: the first indented block after the CMake paragraph, unindented.
+readme_snippet() {
+  python3 - "$1" <<'PY'
+import re, sys
+text = open(sys.argv[1]).read()
+after = text[text.index("**CMake** (3.20 or later)"):]
+block = re.search(r"\n\n((?:    .*\n|\n)+)", after).group(1)
+print("\n".join(line[4:] for line in block.rstrip("\n").split("\n")))
+PY
+}
+snippet=$(readme_snippet "$sums/$top/README.md")
+expect "the users' README's CMake snippet is samples/CMakeLists.txt as shipped" \
+  test "$snippet" = "$(cat "$sums/$top/samples/CMakeLists.txt")"
 rm -rf "$sums"
 rc_version=$(i686-w64-mingw32-windres -i "$build/Morvalith.dll" -O rc 2>/dev/null | sed -n 's/^ FILEVERSION \(.*\)/\1/p' | tr -d ' ' | tr ',' '.')
 expect "the version resource carries the project version ($rc_version)" test "$rc_version" = "$version"
+for program in morvalith-probe morvalith-sim morvalith-check; do
+  rc=$(i686-w64-mingw32-windres -i "$build/$program.exe" -O rc 2>/dev/null)
+  expect "$program.exe carries a version resource in English with the product version" bash -c \
+    'grep -q "^ FILEVERSION ${2//./, }$" <<<"$1" && grep -q "BLOCK \"040904b0\"" <<<"$1" &&
+     grep -q "VALUE \"ProductVersion\", \"$2\"" <<<"$1" && grep -q "VALUE \"OriginalFilename\", \"$3.exe\"" <<<"$1"' \
+    _ "$rc" "$version" "$program"
+done
 
 # The CMake package, from the installed tree and from the unpacked archive
 # (moved elsewhere: it must not remember where it was made).
@@ -55,13 +79,32 @@ mkdir -p "$work/unpacked"
 (cd "$work/unpacked" && cmake -E tar xf "$zip")
 mv "$work/unpacked" "$work/moved"
 for from in installed archive; do
-  prefix=$sdk; [ "$from" = archive ] && prefix=$work/moved
+  prefix=$sdk; [ "$from" = archive ] && prefix=$work/moved/$top
   out=$work/package-$from
   expect "find_package(Morvalith 1.0) against the $from tree builds a program with the DLL beside it" bash -c \
     'cmake -S "$1" -B "$2" -DCMAKE_TOOLCHAIN_FILE="$3" -DCMAKE_PREFIX_PATH="$4" >/dev/null &&
      cmake --build "$2" >/dev/null && test -f "$2/package-consumer.exe" -a -f "$2/Morvalith.dll"' \
     _ "$here/package" "$out" "$here/../cmake/mingw-i686.cmake" "$prefix"
 done
+# The README's snippet as printed, built against the unpacked archive with
+# its sample (run under Wine by the check window's suite).
+mkdir -p "$work/snippet"
+readme_snippet "$work/moved/$top/README.md" >"$work/snippet/CMakeLists.txt"
+cp "$work/moved/$top/samples/gui_host.c" "$work/snippet/"
+expect "the users' README's CMake snippet builds the sample GUI program with Morvalith.dll beside it" bash -c \
+  'cmake -S "$1" -B "$1/build" -DCMAKE_TOOLCHAIN_FILE="$2" -DCMAKE_PREFIX_PATH="$3" >/dev/null &&
+   cmake --build "$1/build" >/dev/null && test -f "$1/build/gui-host.exe" -a -f "$1/build/Morvalith.dll"' \
+  _ "$work/snippet" "$here/../cmake/mingw-i686.cmake" "$work/moved/$top"
+# MorvalithLoadLibrary in a host with no C runtime at all (clang, MinGW
+# target: clang-cl cannot read the MinGW headers without the Windows SDK).
+clang=$(command -v clang || command -v clang-14)
+expect "a host with no C runtime builds on morvalith_load.h and imports KERNEL32 alone" bash -c \
+  '"$1" --target=i686-w64-windows-gnu -O1 -Wall -Wextra -Werror -DNO_CRT -ffreestanding -fno-stack-protector \
+     -I"$2/include" -c "$3" -o "$4.o" &&
+   "$1" --target=i686-w64-windows-gnu -nostdlib -fuse-ld=lld -Wl,--entry=_Start@0 -Wl,--subsystem=console:4.0 \
+     "$4.o" -lkernel32 -o "$4" &&
+   test "$(i686-w64-mingw32-objdump -p "$4" | grep "DLL Name")" = "	DLL Name: KERNEL32.dll"' \
+  _ "$clang" "$sdk" "$here/wine/load_host.c" "$build/load-host-nocrt.exe"
 loader=$work/package-archive/package-loader.exe
 loader_imports=$(i686-w64-mingw32-objdump -p "$loader" 2>/dev/null | grep -c 'DLL Name: Morvalith.dll')
 expect "Morvalith::Headers gives a host that loads the DLL itself (no import of Morvalith.dll)" \

@@ -15,7 +15,7 @@ cmake -S "$other/tree" -B "$other/build" -DCMAKE_TOOLCHAIN_FILE="$other/tree/cma
   (cd "$build" && cmake --build . --target archive >/dev/null 2>&1) || { echo "FAIL reproducible: the second build failed"; exit 1; }
 version=$(sed -n 's/^project(Morvalith VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
 failed=0
-for f in Morvalith.dll libMorvalith.dll.a Morvalith.lib morvalith-probe.exe morvalith-sim.exe \
+for f in Morvalith.dll libMorvalith.dll.a Morvalith.lib morvalith-probe.exe morvalith-sim.exe morvalith-check.exe \
          "Morvalith-$version-win32.zip" SHA256SUMS; do
   if cmp -s "$build/$f" "$other/build/$f"; then echo "ok   reproducible: $f"
   else echo "FAIL reproducible: $f differs between two builds ($(cmp "$build/$f" "$other/build/$f" 2>&1 | head -1))"; failed=1; fi

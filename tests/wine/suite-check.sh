@@ -78,4 +78,26 @@ ok_if "check window without morvalith-sim.exe: the remedy says where to put it" 
 (cd "$app" && DISPLAY=$check_display timeout 60 wine window-reader.exe close >/dev/null 2>&1)
 wait "$pid"
 finish
+# The sample GUI host as the users' README's CMake snippet built it against
+# the unpacked archive (the checks on the built files): the reason of a
+# refusal in its message box, or the load.
+sample() {  # sample <name> <box title> <expected box text>
+  cp "$build/consumers/snippet/build/gui-host.exe" "$build/consumers/snippet/build/Morvalith.dll" "$app/"
+  (cd "$app" && DISPLAY=$check_display timeout 120 wine gui-host.exe >/dev/null 2>&1) &
+  local pid=$!
+  (cd "$app" && DISPLAY=$check_display timeout 60 wine window-reader.exe box "$2" 2 2>/dev/null | tr -d '\r' >"$work/box.txt") &
+  local reader=$!
+  sleep 1.5
+  DISPLAY=$check_display import -window root "$shots/sample-${1// /-}.png" 2>/dev/null
+  wait "$reader"; wait "$pid"
+  ok_if "the sample GUI host ($1): its box reads \"$3\"" test "$(sed -n 's/^text: //p' "$work/box.txt")" = "$3"
+}
+prefix winxp
+sample "winxp, no flash disk" "Sample host: the flash disk library did not load" \
+  'Morvalith.dll refused to load (error 1114): "Can not find Alcor flash disk". Run morvalith-check.exe to find out why and to save a report for support.'
+finish
+prefix win98
+export WINEDLLOVERRIDES="$base_overrides;wnaspi32=n"
+sample "win98, the stand-in flash disk" "Sample host" "Morvalith.dll loaded; the flash disk has no drive letter."
+finish
 kill "$check_xvfb" 2>/dev/null; wait "$check_xvfb" 2>/dev/null

@@ -4,9 +4,11 @@
  *   window-reader read          the check window, once its check is done
  *   window-reader save          presses Save report; prints the report line
  *   window-reader close         presses Close; waits for the window to go
- *   window-reader box TITLE     prints a message box's text and presses OK */
+ *   window-reader box TITLE [S]  prints a message box's text and presses OK
+ *                                (S seconds later, for a screenshot) */
 #include <windows.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 static HWND Find(const char *cls, const char *title, int seconds)
@@ -53,11 +55,13 @@ int main(int argc, char **argv)
     char text[8192];
     HWND w;
     int i;
-    if (argc == 3 && !strcmp(argv[1], "box")) {
+    if ((argc == 3 || argc == 4) && !strcmp(argv[1], "box")) {
         int found = 0;
         w = Find("#32770", argv[2], 60);
         if (!w) { printf("no box \"%s\"\n", argv[2]); return 1; }
         EnumChildWindows(w, BoxText, (LPARAM)&found);
+        fflush(stdout);
+        if (argc == 4) Sleep((DWORD)atoi(argv[3]) * 1000);
         PostMessageA(w, WM_COMMAND, IDOK, 0);
         return found ? 0 : 1;
     }
