@@ -72,6 +72,8 @@ typedef int(__cdecl *MorvalithCrtInt_)(int);
 typedef int(__cdecl *MorvalithCrtDup2_)(int, int);
 typedef int(__cdecl *MorvalithCrtOpenHandle_)(INT_PTR, int);
 typedef int(__cdecl *MorvalithCrtFlush_)(void *);
+typedef int(__cdecl *MorvalithCrtFileno_)(void *);
+typedef int(__cdecl *MorvalithCrtOpen_)(const char *, int, ...);
 
 /* Loads Morvalith.dll with LoadLibraryA. On success returns the module and
  * an empty reason; on failure NULL and one line in plain words in reason
@@ -86,6 +88,12 @@ static HMODULE MorvalithLoadLibrary(char *reason, size_t reasonSize)
     MorvalithCrtInt_ close_ = crt ? (MorvalithCrtInt_)(void *)GetProcAddress(crt, "_close") : NULL;
     MorvalithCrtOpenHandle_ open_ = crt ? (MorvalithCrtOpenHandle_)(void *)GetProcAddress(crt, "_open_osfhandle") : NULL;
     MorvalithCrtFlush_ flush_ = crt ? (MorvalithCrtFlush_)(void *)GetProcAddress(crt, "fflush") : NULL;
+    MorvalithCrtFileno_ fileno_ = crt ? (MorvalithCrtFileno_)(void *)GetProcAddress(crt, "_fileno") : NULL;
+    MorvalithCrtOpen_ openName_ = crt ? (MorvalithCrtOpen_)(void *)GetProcAddress(crt, "_open") : NULL;
+    /* msvcrt's stdout, the library's: _iob[1], of 32-byte FILE records. */
+    char *iob = crt ? (char *)(void *)GetProcAddress(crt, "_iob") : NULL;
+    void *crtStdout = iob ? iob + 32 : NULL;
+    int out = -1;
     HANDLE standard = GetStdHandle(STD_OUTPUT_HANDLE);
     HANDLE caught = INVALID_HANDLE_VALUE, writer = NULL;
     int saved = -1, redirected = 0;
@@ -96,8 +104,19 @@ static HMODULE MorvalithLoadLibrary(char *reason, size_t reasonSize)
     if (reason && reasonSize) reason[0] = 0;
     /* The library's lines, caught in a temporary file of this process's own
      * while the load runs. */
-    if (dup_ && dup2_ && close_ && open_ && flush_ && GetTempPathA(sizeof(folder), folder) &&
-        GetTempFileNameA(folder, "mvl", 0, file)) {
+    if (dup_ && dup2_ && close_ && open_ && flush_ && fileno_ && openName_ && crtStdout) {
+        /* A GUI program started from Explorer has no standard output, and
+         * msvcrt then ties stdout to no descriptor (-2) and drops what is
+         * printed to it: tie it to NUL, where it went before, through the
+         * descriptor field of msvcrt's FILE record (offset 16; freopen
+         * refuses such a stream). */
+        out = fileno_(crtStdout);
+        if (out < 0) {
+            out = openName_("NUL", 0x8001 /* _O_WRONLY | _O_BINARY */);
+            if (out >= 0) *(int *)((char *)crtStdout + 16) = out;
+        }
+    }
+    if (out >= 0 && GetTempPathA(sizeof(folder), folder) && GetTempFileNameA(folder, "mvl", 0, file)) {
         caught = CreateFileA(file, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                              NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, NULL);
         if (caught == INVALID_HANDLE_VALUE) DeleteFileA(file);
@@ -107,8 +126,8 @@ static HMODULE MorvalithLoadLibrary(char *reason, size_t reasonSize)
         int fd = open_((INT_PTR)writer, 0);
         if (fd >= 0) {
             flush_(NULL);
-            saved = dup_(1); /* -1 when the program has no standard output */
-            redirected = dup2_(fd, 1) == 0;
+            saved = dup_(out); /* -1 when the program has no standard output */
+            redirected = dup2_(fd, out) == 0;
             close_(fd);
         } else {
             CloseHandle(writer);
@@ -120,8 +139,8 @@ static HMODULE MorvalithLoadLibrary(char *reason, size_t reasonSize)
 
     if (redirected) {
         flush_(NULL);
-        if (saved >= 0) dup2_(saved, 1);
-        else close_(1);
+        if (saved >= 0) dup2_(saved, out);
+        else close_(out);
     }
     if (saved >= 0) close_(saved);
     /* msvcrt's _dup2 on descriptor 1 sets the process's standard output

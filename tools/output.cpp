@@ -4,6 +4,7 @@
 
 #if defined(_WIN32)
 #include <windows.h>
+#include <fcntl.h>
 #include <io.h>
 #define dup _dup
 #define dup2 _dup2
@@ -29,12 +30,29 @@ static FILE *TemporaryFile()
 #endif
 }
 
+void TieStandardStreams()
+{
+#if defined(_WIN32)
+    // A GUI program started from Explorer has no standard handles: msvcrt
+    // then ties stdout and stderr to no descriptor (-2) and drops what is
+    // printed to them, and freopen refuses such a stream. They are tied to
+    // NUL (the FILE record's descriptor field is msvcrt's public layout), so
+    // that they can be caught like any other.
+    for (FILE *stream : {stdout, stderr}) {
+        if (fileno(stream) >= 0) continue;
+        int fd = _open("NUL", _O_WRONLY | _O_BINARY);
+        if (fd >= 0) stream->_file = fd;
+    }
+#endif
+}
+
 std::string CaughtOutput(const std::function<void()> &fn)
 {
     std::fflush(stdout);
+    TieStandardStreams();
     FILE *file = TemporaryFile();
-    int saved = file ? dup(fileno(stdout)) : -1;
-    if (saved < 0 || dup2(fileno(file), fileno(stdout)) < 0) {
+    int saved = dup(fileno(stdout));
+    if (!file || dup2(fileno(file), fileno(stdout)) < 0) {
         if (saved >= 0) close(saved);
         if (file) std::fclose(file);
         fn();
@@ -42,8 +60,12 @@ std::string CaughtOutput(const std::function<void()> &fn)
     }
     fn();
     std::fflush(stdout);
-    dup2(saved, fileno(stdout));
-    close(saved);
+    if (saved >= 0) {
+        dup2(saved, fileno(stdout));
+        close(saved);
+    } else {
+        close(fileno(stdout));
+    }
     std::string text;
     std::rewind(file);
     char buffer[512];

@@ -9,3 +9,7 @@
 // returns what it printed; where no temporary file can be had, fn prints as
 // usual and the result is empty.
 std::string CaughtOutput(const std::function<void()> &fn);
+
+// On Windows, gives stdout and stderr a descriptor (NUL) when the program has
+// none, as a GUI program started from Explorer has none; elsewhere nothing.
+void TieStandardStreams();

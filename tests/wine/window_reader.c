@@ -1,11 +1,14 @@
 /* Reads a window of another program as its user would see it, for the
  * checks: the check window's controls by their identifiers, or a message
  * box's text; and presses its buttons. Not shipped.
- *   window-reader read          the check window, once its check is done
- *   window-reader save          presses Save report; prints the report line
- *   window-reader close         presses Close; waits for the window to go
+ *   window-reader read         the check window, once its check is done
+ *   window-reader save         presses Save report; prints the report line
+ *   window-reader copy         presses Copy; prints the clipboard's size and first line
+ *   window-reader elevate      presses "Check again as administrator"; waits for the window to go
+ *   window-reader close        presses Close; waits for the window to go
+ *   window-reader wait S       only waits S seconds (it holds a prefix up)
  *   window-reader box TITLE [S]  prints a message box's text and presses OK
- *                                (S seconds later, for a screenshot) */
+ *                              (S seconds later, for a screenshot) */
 #include <windows.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -65,6 +68,10 @@ int main(int argc, char **argv)
         PostMessageA(w, WM_COMMAND, IDOK, 0);
         return found ? 0 : 1;
     }
+    if (argc == 3 && !strcmp(argv[1], "wait")) {
+        Sleep((DWORD)atoi(argv[2]) * 1000);
+        return 0;
+    }
     w = Find("MorvalithCheck", "Morvalith check", 60);
     if (!w) { printf("no check window\n"); return 1; }
     if (argc == 2 && !strcmp(argv[1], "read")) {
@@ -102,6 +109,31 @@ int main(int argc, char **argv)
         printf(IsWindow(w) ? "still open\n" : "closed\n");
         return IsWindow(w) ? 1 : 0;
     }
-    printf("usage: window-reader read|save|close|box TITLE\n");
+    if (argc == 2 && !strcmp(argv[1], "copy")) {
+        HANDLE data;
+        const char *clip;
+        SendMessageA(w, WM_COMMAND, MAKEWPARAM(202, BN_CLICKED), (LPARAM)GetDlgItem(w, 202));
+        if (!OpenClipboard(NULL)) { printf("clipboard: cannot be opened\n"); return 1; }
+        data = GetClipboardData(CF_TEXT);
+        clip = data ? (const char *)GlobalLock(data) : NULL;
+        if (clip) {
+            const char *end = strchr(clip, '\r');
+            printf("clipboard: %d bytes\n", (int)strlen(clip));
+            printf("clipboard first line: %.*s\n", end ? (int)(end - clip) : (int)strlen(clip), clip);
+            GlobalUnlock(data);
+        } else {
+            printf("clipboard: empty\n");
+        }
+        CloseClipboard();
+        return clip ? 0 : 1;
+    }
+    if (argc == 2 && !strcmp(argv[1], "elevate")) {
+        /* The check repeated elevated: this window goes, another comes. */
+        PostMessageA(w, WM_COMMAND, MAKEWPARAM(204, BN_CLICKED), (LPARAM)GetDlgItem(w, 204));
+        for (i = 0; i < 300 && IsWindow(w); ++i) Sleep(100);
+        printf(IsWindow(w) ? "not repeated\n" : "repeated\n");
+        return IsWindow(w) ? 1 : 0;
+    }
+    printf("usage: window-reader read|save|copy|elevate|close|box TITLE [S]\n");
     return 2;
 }
