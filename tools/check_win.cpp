@@ -117,7 +117,8 @@ Result RunCheck()
         std::string names = missing[0] + (missing.size() > 1 ? " and " + missing[1] : "");
         r.verdict = "The check cannot run: " + names + (missing.size() > 1 ? " are" : " is") + " missing.";
         r.cause = "Cause: " + names + (missing.size() > 1 ? " are" : " is") + " not in the folder of morvalith-check.exe.";
-        r.remedy = "What to do: put " + names + " in " + g_folder + ", beside morvalith-check.exe (" +
+        std::string folder = g_folder.substr(0, g_folder.size() - 1);  // without its last backslash
+        r.remedy = "What to do: put " + names + " in " + folder + ", beside morvalith-check.exe (" +
                    (missing.size() > 1 ? "they come" : "it comes") +
                    " with it from support or in the release archive), then start the check again.";
         r.library = "Morvalith.dll: " + (Exists(g_folder + "Morvalith.dll") ? g_folder + "Morvalith.dll" : "missing");

@@ -112,15 +112,38 @@ finish
 
 # A file missing beside it: the window says which, and where to put it.
 prefix winxp
-rm "$app/morvalith-sim.exe"
-(cd "$app" && timeout 120 wine start /wait /unix "$app/morvalith-check.exe" >/dev/null 2>&1) &
+missing() {  # missing <file>
+  rm "$app/$1"
+  (cd "$app" && timeout 120 wine start /wait /unix "$app/morvalith-check.exe" >/dev/null 2>&1) &
+  local pid=$!
+  (cd "$app" && timeout 120 wine window-reader.exe read 2>/dev/null | tr -d '\r' >"$work/window.txt")
+  import -window root "$shots/check-winxp-missing-$1.png" 2>/dev/null
+  ok_if "check window without $1: the verdict names the missing file" \
+    test "$(field verdict)" = "The check cannot run: $1 is missing."
+  ok_if "check window without $1: the remedy says where to put it" \
+    test "$(field remedy | sed 's/ (.*//')" = "What to do: put $1 in Z:${app//\//\\}, beside morvalith-check.exe"
+  (cd "$app" && timeout 60 wine window-reader.exe close >/dev/null 2>&1)
+  wait "$pid"
+}
+missing morvalith-sim.exe
+cp "$build/morvalith-sim.exe" "$app/"
+missing Morvalith.dll
+finish
+
+# A folder that cannot take the report (here: a folder in the report's
+# place): the report goes to the user's documents folder, and the window
+# says so.
+prefix winxp
+mkdir "$app/morvalith-report.json"
+(cd "$app" && timeout 180 wine start /wait /unix "$app/morvalith-check.exe" >/dev/null 2>&1) &
 pid=$!
-(cd "$app" && timeout 120 wine window-reader.exe read 2>/dev/null | tr -d '\r' >"$work/window.txt")
-import -window root "$shots/check-winxp-missing-sim.png" 2>/dev/null
-ok_if "check window without morvalith-sim.exe: the verdict names the missing file" \
-  test "$(field verdict)" = "The check cannot run: morvalith-sim.exe is missing."
-ok_if "check window without morvalith-sim.exe: the remedy says where to put it" \
-  bash -c 'grep -q "^remedy: What to do: put morvalith-sim.exe in .*, beside morvalith-check.exe" "$0"' "$work/window.txt"
+(cd "$app" && timeout 120 wine window-reader.exe read >/dev/null 2>&1)
+(cd "$app" && timeout 60 wine window-reader.exe save 2>/dev/null | tr -d '\r' >"$work/save.txt")
+shown=$(sed -n 's/^report: Report saved: \(.*\) (send this file.*/\1/p' "$work/save.txt")
+unix=""; [ -n "$shown" ] && unix=$(WINEDEBUG=-all winepath -u "$shown" 2>/dev/null)
+ok_if "check window: a folder that cannot take the report sends it to My Documents ($shown)" \
+  bash -c '[[ $0 == *"\\My Documents\\morvalith-report.json" || $0 == *"\\Documents\\morvalith-report.json" ]] && test -f "$1"' \
+  "$shown" "$unix"
 (cd "$app" && timeout 60 wine window-reader.exe close >/dev/null 2>&1)
 wait "$pid"
 finish
