@@ -187,12 +187,12 @@ void CaptureFlashDisk(sim::Machine &m, std::string &notes)
         return;
     }
     BYTE sector[kVendorSectorSize];
+    // The library's own send; its request block, kept here, holds the answer.
     PassThroughRequest request;
-    BuildPassThroughRequest(&request, kVendorReadOpcode, SCSI_IOCTL_DATA_IN, sector, sizeof(sector));
-    DWORD returned = 0;
+    BOOL delivered = FALSE;
+    SendPassThroughCommand(handle, &request, kVendorReadOpcode, SCSI_IOCTL_DATA_IN, sector, sizeof(sector), &delivered);
     sim::ScsiDevice device;
-    if (!DeviceIoControl(handle, IOCTL_SCSI_PASS_THROUGH_DIRECT, &request, sizeof(request), &request,
-                         sizeof(request), &returned, NULL)) {
+    if (!delivered) {
         device.ioctlError = GetLastError();
         if (!device.ioctlError) device.ioctlError = ERROR_GEN_FAILURE;
     } else {
@@ -214,12 +214,11 @@ void CaptureFlashDisk(sim::Machine &m, std::string &notes)
 // entry points are passed through, and what they answer is written into the
 // description. No request is made that the library does not make.
 sim::AspiManager *recording;
-AspiSupportInfoFn realSupportInfo;
-AspiSendCommandFn realSendCommand;
+AspiEntryPoints real;
 
 DWORD __cdecl RecordSupportInfo(void)
 {
-    DWORD support = realSupportInfo();
+    DWORD support = real.supportInfo();
     recording->supportStatus = (uint8_t)(support >> 8);
     recording->adapterCount = (int)(support & 0xFF);
     return support;
@@ -235,7 +234,7 @@ sim::AspiUnit *RecordedUnit(BYTE adapter, BYTE target, BYTE lun)
 
 DWORD __cdecl RecordSendCommand(void *block)
 {
-    DWORD status = realSendCommand(block);
+    DWORD status = real.sendCommand(block);
     switch (((BYTE *)block)[0]) {
     case SC_HA_INQUIRY: {
         const SRB_HAInquiry *inquiry = (const SRB_HAInquiry *)block;
@@ -294,10 +293,7 @@ void CaptureAspi(sim::Machine &m, std::string &notes)
     FreeLibrary(probe);
     if (!a.missing.empty() || !AspiOpen()) return;
     recording = &a;
-    realSupportInfo = g_library.aspiSupportInfo;
-    realSendCommand = g_library.aspiSendCommand;
-    g_library.aspiSupportInfo = RecordSupportInfo;
-    g_library.aspiSendCommand = RecordSendCommand;
+    real = AspiUseEntryPoints({RecordSupportInfo, RecordSendCommand});
     // The library's scan picks the unit and its vendor read goes to it alone.
     // Their [LIB] lines belong to the library's load, not to the capture.
     int found = 0;
@@ -310,6 +306,7 @@ void CaptureAspi(sim::Machine &m, std::string &notes)
         SecureZeroMemory(sector, sizeof(sector));
     });
     if (!found) Note(notes, "the library's ASPI scan finds no flash disk");
+    AspiUseEntryPoints(real);
     AspiClose();
     recording = NULL;
 }
@@ -329,7 +326,7 @@ void CaptureVendorLibrary(sim::Machine &m)
 void CaptureMachine(sim::Machine &m, std::string &notes)
 {
     m = sim::Machine();
-    std::memset(&g_library, 0, sizeof(g_library));
+    ResetLibraryState();
     CaptureVersion(m, notes);
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
     RunTimeEntryPoints calls = {LoadLibraryA("setupapi.dll"), NULL, NULL, NULL};

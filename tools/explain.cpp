@@ -278,13 +278,15 @@ HostRun RunHost(const sim::Machine &m)
 {
     sim::Reset(m);
     // A fresh process: the library state as the loader maps it.
-    std::memset(&g_library, 0, sizeof(g_library));
+    ResetLibraryState();
     sim::TraceCalls(true);
     HostRun r;
     HINSTANCE self = (HINSTANCE)0x10000000;
     r.lines = CaughtOutput([&] { r.loaded = DllMain(self, DLL_PROCESS_ATTACH, nullptr); });
-    // The attach keeps the version it was told; all zero when the query failed.
-    r.versionFailed = g_library.osVersion.dwMajorVersion == 0 && g_library.osVersion.dwPlatformId == 0;
+    // The attach asks the version first, and the machine says whether it made
+    // that query fail.
+    for (const sim::InjectedFailure &f : sim::InjectedFailures())
+        r.versionFailed = r.versionFailed || (f.operation == "GetVersionExA" && f.nth == 1);
     r.attach = Now();
     if (r.loaded) {
         CaughtOutput([&] { r.letter = GetUSBDriveLetter(); });

@@ -96,7 +96,7 @@ static int Run(int argc, char **argv)
     sim::Settle();
 
     sim::Reset(machine);
-    std::memset(&g_library, 0, sizeof(g_library));  // as the loader maps it
+    ResetLibraryState();  // as the loader maps it
     std::printf("machine: %s (Windows %u.%u, platform %u)\n", sim::Printable(name, 200).c_str(), machine.major,
                 machine.minor, machine.platform);
     std::fflush(stdout);

@@ -70,13 +70,22 @@ static int BuildVolumeTable(DWORD drives, GetVolumeNameFn getVolumeName, Removab
     return entries;
 }
 
+// One search for a disk's letters: what it matches against, and the entry
+// points it resolves at run time, once per search.
+struct VolumeSearch {
+    DWORD majorVersion;
+    const char *instanceToken;
+    GetVolumeNameFn getVolumeName;
+    GetParentFn getParent;
+    GetDeviceIdFn getDeviceId;
+    RemovableVolume table[26];
+    int entries;
+};
+
 // Marks the letters of one volume interface when its identifier holds the
 // token. Every buffer starts clean, and a step that fails passes the volume
 // over, so nothing is matched on what an earlier interface left behind.
-static DWORD MatchVolumeInterface(HDEVINFO list, PSP_DEVICE_INTERFACE_DATA record, DWORD majorVersion,
-                                  const char *instanceToken, const RemovableVolume *table, int entries,
-                                  GetVolumeNameFn getVolumeName, GetParentFn getParent,
-                                  GetDeviceIdFn getDeviceId)
+static DWORD MatchVolumeInterface(HDEVINFO list, PSP_DEVICE_INTERFACE_DATA record, const VolumeSearch *search)
 {
     union {
         SP_DEVICE_INTERFACE_DETAIL_DATA_A detail;
@@ -91,16 +100,16 @@ static DWORD MatchVolumeInterface(HDEVINFO list, PSP_DEVICE_INTERFACE_DATA recor
     detail.bytes[sizeof(detail) - 1] = 0;
 
     DEVINST instance = info.DevInst;
-    if (VolumeMatchedThroughParent(majorVersion)) {
+    if (VolumeMatchedThroughParent(search->majorVersion)) {
         DEVINST parent = 0;
-        if (getParent(&parent, instance, 0) != CR_SUCCESS) return 0;
+        if (search->getParent(&parent, instance, 0) != CR_SUCCESS) return 0;
         instance = parent;
     }
     char id[MAX_PATH];
     memset(id, 0, sizeof(id));
-    if (getDeviceId(instance, id, sizeof(id), 0) != CR_SUCCESS) return 0;
+    if (search->getDeviceId(instance, id, sizeof(id), 0) != CR_SUCCESS) return 0;
     id[sizeof(id) - 1] = 0;
-    if (!DeviceIdHoldsToken(id, instanceToken)) return 0;
+    if (!DeviceIdHoldsToken(id, search->instanceToken)) return 0;
 
     // The mount point is the interface path plus a backslash; its own buffer
     // has room for the longest path the detail record can hold.
@@ -111,12 +120,12 @@ static DWORD MatchVolumeInterface(HDEVINFO list, PSP_DEVICE_INTERFACE_DATA recor
     mountPoint[length + 1] = 0;
     char volumeName[MAX_PATH];
     memset(volumeName, 0, sizeof(volumeName));
-    if (!getVolumeName(mountPoint, volumeName, sizeof(volumeName))) return 0;
+    if (!search->getVolumeName(mountPoint, volumeName, sizeof(volumeName))) return 0;
     volumeName[sizeof(volumeName) - 1] = 0;
 
     DWORD mask = 0;
-    for (int i = 0; i < entries; ++i) {
-        if (strcmp(table[i].volumeName, volumeName) == 0) mask |= 1UL << (table[i].letter - 'A');
+    for (int i = 0; i < search->entries; ++i) {
+        if (strcmp(search->table[i].volumeName, volumeName) == 0) mask |= 1UL << (search->table[i].letter - 'A');
     }
     return mask;
 }
@@ -139,18 +148,19 @@ DWORD GetInstanceDriveMask(const char *instanceToken)
         FreeLibrary(kernel);
         return 0;
     }
-    GetVolumeNameFn getVolumeName =
-        (GetVolumeNameFn)(void *)GetProcAddress(kernel, "GetVolumeNameForVolumeMountPointA");
-    GetDeviceIdFn getDeviceId = (GetDeviceIdFn)(void *)GetProcAddress(setupapi, "CM_Get_Device_IDA");
-    GetParentFn getParent = (GetParentFn)(void *)GetProcAddress(setupapi, "CM_Get_Parent");
+    VolumeSearch search;
+    search.majorVersion = version.dwMajorVersion;
+    search.instanceToken = instanceToken;
+    search.getVolumeName = (GetVolumeNameFn)(void *)GetProcAddress(kernel, "GetVolumeNameForVolumeMountPointA");
+    search.getDeviceId = (GetDeviceIdFn)(void *)GetProcAddress(setupapi, "CM_Get_Device_IDA");
+    search.getParent = (GetParentFn)(void *)GetProcAddress(setupapi, "CM_Get_Parent");
 
     DWORD mask = 0;
     // An entry point the system lacks is never called: no volume can be matched.
-    if (getVolumeName && getDeviceId && getParent) {
-        RemovableVolume table[26];
-        int entries = BuildVolumeTable(drives, getVolumeName, table);
+    if (search.getVolumeName && search.getDeviceId && search.getParent) {
+        search.entries = BuildVolumeTable(drives, search.getVolumeName, search.table);
         HDEVINFO list = INVALID_HANDLE_VALUE;
-        if (entries > 0) {
+        if (search.entries > 0) {
             list = SetupDiGetClassDevsA(&kVolumeInterfaceClass, NULL, NULL, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
         }
         if (list != INVALID_HANDLE_VALUE) {
@@ -159,8 +169,7 @@ DWORD GetInstanceDriveMask(const char *instanceToken)
             record.cbSize = sizeof(record);
             for (DWORD member = 0; SetupDiEnumDeviceInterfaces(list, NULL, &kVolumeInterfaceClass, member, &record);
                  ++member) {
-                mask |= MatchVolumeInterface(list, &record, version.dwMajorVersion, instanceToken, table, entries,
-                                             getVolumeName, getParent, getDeviceId);
+                mask |= MatchVolumeInterface(list, &record, &search);
             }
             SetupDiDestroyDeviceInfoList(list);
         }

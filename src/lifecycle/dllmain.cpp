@@ -10,6 +10,8 @@
 // cmake/windows.cmake), so it takes no room in the file.
 LibraryState g_library;
 
+void ResetLibraryState(void) { memset(&g_library, 0, sizeof(g_library)); }
+
 void LibLine(const char *format, ...)
 {
     va_list arguments;
@@ -39,8 +41,9 @@ static BOOL AttachProcess(HINSTANCE module)
             LibLine("[LIB] Can not find Alcor flash disk\n");
             return FALSE;
         }
-        if (SendPassThroughCommand(g_library.deviceHandle, kVendorReadOpcode, SCSI_IOCTL_DATA_IN,
-                                   g_library.vendorSector, kVendorSectorSize)) {
+        PassThroughRequest request;
+        if (SendPassThroughCommand(g_library.deviceHandle, &request, kVendorReadOpcode, SCSI_IOCTL_DATA_IN,
+                                   g_library.vendorSector, kVendorSectorSize, NULL)) {
             return TRUE;
         }
         LibLine("[LIB] Get Vendor 512bytes sector FAILED\n");
@@ -48,7 +51,11 @@ static BOOL AttachProcess(HINSTANCE module)
         g_library.deviceHandle = NULL;
         return FALSE;
     }
-    if (g_library.osVersion.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) return AspiBind((HMODULE)module);
+    if (g_library.osVersion.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) {
+        // The binding holds WNASPI32 for the process; no thread needs telling.
+        DisableThreadLibraryCalls((HMODULE)module);
+        return AspiBind();
+    }
     return FALSE;
 }
 

@@ -12,14 +12,17 @@ struct LibraryState {
     HANDLE deviceHandle;
     BYTE vendorSector[512];
     HMODULE aspiModule;
-    AspiSupportInfoFn aspiSupportInfo;
-    AspiSendCommandFn aspiSendCommand;
+    AspiEntryPoints aspi;
     BYTE aspiHostAdapter;
     BYTE aspiTarget;
     BYTE aspiLun;
 };
 
 extern LibraryState g_library;
+
+// The state as the loader maps it into a fresh process: all zero. For the
+// tools, which run the library's attach more than once in one process.
+void ResetLibraryState(void);
 
 // The entry point the loader calls (attach, detach); the simulated machine's
 // hosts call it as the loader would.

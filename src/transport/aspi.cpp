@@ -38,7 +38,7 @@ void AspiWait(SRB_ExecSCSICmd *srb, HANDLE event)
 // outlive the request.
 static void AspiSendAndWait(SRB_ExecSCSICmd *srb, HANDLE event)
 {
-    if (g_library.aspiSendCommand(srb) == SS_PENDING) AspiWait(srb, event);
+    if (g_library.aspi.sendCommand(srb) == SS_PENDING) AspiWait(srb, event);
 }
 
 enum AspiOpenStatus { kAspiOpened, kAspiNotLoaded, kAspiEntryMissing };
@@ -47,9 +47,9 @@ static AspiOpenStatus OpenAspiManager(void)
 {
     g_library.aspiModule = LoadLibraryA("WNASPI32");
     if (!g_library.aspiModule) return kAspiNotLoaded;
-    g_library.aspiSupportInfo = (AspiSupportInfoFn)(void *)GetProcAddress(g_library.aspiModule, "GetASPI32SupportInfo");
-    g_library.aspiSendCommand = (AspiSendCommandFn)(void *)GetProcAddress(g_library.aspiModule, "SendASPI32Command");
-    if (!g_library.aspiSupportInfo || !g_library.aspiSendCommand) {
+    g_library.aspi.supportInfo = (AspiSupportInfoFn)(void *)GetProcAddress(g_library.aspiModule, "GetASPI32SupportInfo");
+    g_library.aspi.sendCommand = (AspiSendCommandFn)(void *)GetProcAddress(g_library.aspiModule, "SendASPI32Command");
+    if (!g_library.aspi.supportInfo || !g_library.aspi.sendCommand) {
         AspiClose();
         return kAspiEntryMissing;
     }
@@ -61,12 +61,19 @@ int AspiOpen(void)
     return OpenAspiManager() == kAspiOpened;
 }
 
+AspiEntryPoints AspiUseEntryPoints(AspiEntryPoints entryPoints)
+{
+    AspiEntryPoints inPlace = g_library.aspi;
+    g_library.aspi = entryPoints;
+    return inPlace;
+}
+
 void AspiClose(void)
 {
     if (g_library.aspiModule) FreeLibrary(g_library.aspiModule);
     g_library.aspiModule = NULL;
-    g_library.aspiSupportInfo = NULL;
-    g_library.aspiSendCommand = NULL;
+    g_library.aspi.supportInfo = NULL;
+    g_library.aspi.sendCommand = NULL;
 }
 
 static int InquiryMatches(BYTE hostAdapter, BYTE target, BYTE lun)
@@ -92,7 +99,7 @@ static int InquiryMatches(BYTE hostAdapter, BYTE target, BYTE lun)
 
 int AspiFindFlashDisk(void)
 {
-    DWORD support = g_library.aspiSupportInfo();
+    DWORD support = g_library.aspi.supportInfo();
     BYTE status = (BYTE)(support >> 8);
     BYTE adapters = (BYTE)support;
     if (status != SS_COMP && status != SS_NO_ADAPTERS) {
@@ -105,7 +112,7 @@ int AspiFindFlashDisk(void)
         memset(&inquiry, 0, sizeof(inquiry));
         inquiry.SRB_Cmd = SC_HA_INQUIRY;
         inquiry.SRB_HaId = hostAdapter;
-        g_library.aspiSendCommand(&inquiry);
+        g_library.aspi.sendCommand(&inquiry);
         if (inquiry.SRB_Status != SS_COMP) {
             LibLine("[LIB] SC_HA_INQUIRY FAILED\n");
             continue;
@@ -118,7 +125,7 @@ int AspiFindFlashDisk(void)
                 device.SRB_HaId = hostAdapter;
                 device.SRB_Target = target;
                 device.SRB_Lun = lun;
-                g_library.aspiSendCommand(&device);
+                g_library.aspi.sendCommand(&device);
                 if (device.SRB_Status != SS_COMP || device.SRB_DeviceType != DTYPE_DASD) continue;
                 if (InquiryMatches(hostAdapter, target, lun)) {
                     g_library.aspiHostAdapter = hostAdapter;
@@ -154,9 +161,8 @@ int AspiExecCommand(BYTE hostAdapter, BYTE target, BYTE lun, BYTE opcode, BYTE f
     return result;
 }
 
-int AspiBind(HMODULE module)
+int AspiBind(void)
 {
-    DisableThreadLibraryCalls(module);
     switch (OpenAspiManager()) {
     case kAspiOpened:
         break;

@@ -76,7 +76,13 @@ static_assert(offsetof(SRB_ExecSCSICmd, CDBByte) == 48, "CDBByte");
 typedef DWORD(__cdecl *AspiSupportInfoFn)(void);
 typedef DWORD(__cdecl *AspiSendCommandFn)(void *srb);
 
-int AspiBind(HMODULE module);
+// The manager's two entry points, the only way requests reach it.
+struct AspiEntryPoints {
+    AspiSupportInfoFn supportInfo;
+    AspiSendCommandFn sendCommand;
+};
+
+int AspiBind(void);
 // Waits for a request WNASPI32 took in the background. A request is never
 // abandoned, so the wait has no limit, and a wait that fails is retried while
 // the request is unfinished.
@@ -86,3 +92,6 @@ int AspiFindFlashDisk(void);
 int AspiExecCommand(BYTE hostAdapter, BYTE target, BYTE lun, BYTE opcode, BYTE flags, void *buffer,
                     DWORD length);
 void AspiClose(void);
+// Puts other entry points in front of the opened manager's (the capture's
+// recorders) and returns those in place, to be put back the same way.
+AspiEntryPoints AspiUseEntryPoints(AspiEntryPoints entryPoints);

@@ -27,12 +27,13 @@ int PassThroughSucceeded(BOOL ioctlResult, const PassThroughRequest *request)
     return ioctlResult != FALSE && request->header.ScsiStatus == 0;
 }
 
-int SendPassThroughCommand(HANDLE handle, BYTE opcode, BYTE dataIn, void *buffer, DWORD length)
+int SendPassThroughCommand(HANDLE handle, PassThroughRequest *request, BYTE opcode, BYTE dataIn, void *buffer,
+                           DWORD length, BOOL *delivered)
 {
-    PassThroughRequest request;
-    BuildPassThroughRequest(&request, opcode, dataIn, buffer, length);
+    BuildPassThroughRequest(request, opcode, dataIn, buffer, length);
     DWORD returned = 0;
-    BOOL ok = DeviceIoControl(handle, IOCTL_SCSI_PASS_THROUGH_DIRECT, &request, sizeof(request),
-                              &request, sizeof(request), &returned, NULL);
-    return PassThroughSucceeded(ok, &request);
+    BOOL ok = DeviceIoControl(handle, IOCTL_SCSI_PASS_THROUGH_DIRECT, request, sizeof(*request), request,
+                              sizeof(*request), &returned, NULL);
+    if (delivered) *delivered = ok;
+    return PassThroughSucceeded(ok, request);
 }

@@ -16,4 +16,9 @@ const ULONG kPassThroughTimeoutSeconds = 150;
 void BuildPassThroughRequest(PassThroughRequest *request, BYTE opcode, BYTE dataIn, void *buffer,
                              DWORD length);
 int PassThroughSucceeded(BOOL ioctlResult, const PassThroughRequest *request);
-int SendPassThroughCommand(HANDLE handle, BYTE opcode, BYTE dataIn, void *buffer, DWORD length);
+// Builds the request in the caller's block and sends it; the block keeps the
+// device's answer (status, sense, length moved) for a caller that wants it,
+// delivered (when not NULL) whether the call itself succeeded, and the last
+// error is the call's. Returns 1 when the command succeeded.
+int SendPassThroughCommand(HANDLE handle, PassThroughRequest *request, BYTE opcode, BYTE dataIn, void *buffer,
+                           DWORD length, BOOL *delivered);

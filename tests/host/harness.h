@@ -24,7 +24,7 @@ const char kVolumeClassSuffix[] = "#{53f5630d-b6bf-11d0-94f2-00a0c91efb8b}";
 inline void Boot(const sim::Machine &m)
 {
     sim::Reset(m);
-    std::memset(&g_library, 0, sizeof(g_library));
+    ResetLibraryState();
 }
 
 struct Attach {

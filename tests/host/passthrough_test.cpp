@@ -35,8 +35,16 @@ TEST(PassThrough, ASendToAHandleThatIsNoDeviceFails)
 {
     harness::Boot(harness::XpWithFlashDisk());
     uint8_t sector[512];
-    EXPECT_EQ(SendPassThroughCommand((HANDLE)0x4242, 0x82, 1, sector, sizeof(sector)), 0);
-    EXPECT_EQ(SendPassThroughCommand(INVALID_HANDLE_VALUE, 0x82, 1, sector, sizeof(sector)), 0);
+    PassThroughRequest request;
+    for (HANDLE handle : {(HANDLE)0x4242, INVALID_HANDLE_VALUE}) {
+        BOOL delivered = TRUE;
+        EXPECT_EQ(SendPassThroughCommand(handle, &request, 0x82, 1, sector, sizeof(sector), &delivered), 0);
+        // The caller's block holds the request it was sent, and learns that the call failed.
+        EXPECT_EQ(delivered, FALSE);
+        EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_HANDLE);
+        EXPECT_EQ(request.header.Cdb[0], 0x82);
+        EXPECT_EQ(request.header.DataBuffer, (void *)sector);
+    }
 }
 
 }  // namespace
