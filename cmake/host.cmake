@@ -34,6 +34,8 @@ add_executable(morvalith-bench tools/bench.cpp)
 target_link_libraries(morvalith-bench PRIVATE morvalith_core)
 
 enable_testing()
+# The quick loop: ctest --test-dir build/host -L host
+set_property(DIRECTORY APPEND PROPERTY LABELS host)
 set(GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources (Debian package googletest)")
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)

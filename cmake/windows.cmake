@@ -221,3 +221,26 @@ foreach(variant IN ITEMS 0 1 2)
 endforeach()
 target_link_libraries(empty-1 PRIVATE msvcrt kernel32 setupapi advapi32)
 target_link_libraries(empty-2 PRIVATE msvcrt kernel32 setupapi advapi32 user32)
+
+# Every check of the built files and every Wine suite as a CTest test, so
+# that one can be rerun alone (ctest --test-dir build/win -R wine-check) and
+# the suites run side by side: `ctest -L windows`, `ctest -L wine`. The
+# checks on the built files make what some suites run (the signed files, the
+# consumers, the host without a C runtime); the suites copy one base prefix.
+enable_testing()
+set(MORVALITH_WINE_BASE ${CMAKE_BINARY_DIR}/wine-base)
+add_test(NAME windows-checks COMMAND bash ${CMAKE_SOURCE_DIR}/tests/windows/run.sh ${CMAKE_BINARY_DIR})
+set_tests_properties(windows-checks PROPERTIES LABELS windows FIXTURES_SETUP built-files)
+# It makes the archive again in this folder, as the checks do: after them.
+add_test(NAME windows-reproducible COMMAND bash ${CMAKE_SOURCE_DIR}/tests/windows/reproducible.sh ${CMAKE_BINARY_DIR})
+set_tests_properties(windows-reproducible PROPERTIES LABELS windows FIXTURES_REQUIRED built-files)
+add_test(NAME wine-base-prefix COMMAND bash ${CMAKE_SOURCE_DIR}/tests/wine/base.sh ${MORVALITH_WINE_BASE})
+set_tests_properties(wine-base-prefix PROPERTIES LABELS wine FIXTURES_SETUP wine-base)
+file(GLOB MORVALITH_WINE_SUITES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/suite-*.sh)
+foreach(suite IN LISTS MORVALITH_WINE_SUITES)
+    get_filename_component(name ${suite} NAME_WE)
+    string(REPLACE "suite-" "" name ${name})
+    add_test(NAME wine-${name} COMMAND bash ${CMAKE_SOURCE_DIR}/tests/wine/run.sh ${CMAKE_BINARY_DIR})
+    set_tests_properties(wine-${name} PROPERTIES LABELS wine FIXTURES_REQUIRED "built-files;wine-base"
+        ENVIRONMENT "MORVALITH_WINE_SUITES=${name};MORVALITH_WINE_BASE=${MORVALITH_WINE_BASE}")
+endforeach()

@@ -12,7 +12,7 @@ cmake --build build/host -j"$jobs"
 cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release \
       -DCMAKE_INSTALL_PREFIX="$PWD/build/sdk" >/dev/null
 cmake --build build/win -j"$jobs"
-(cd build/host && ctest --output-on-failure -j"$jobs")
-bash tests/windows/run.sh build/win
-bash tests/windows/reproducible.sh build/win
-bash tests/wine/run.sh build/win
+ctest --test-dir build/host --output-on-failure -j"$jobs"
+# The checks on the built files first; then the second build and the Wine
+# suites, side by side.
+ctest --test-dir build/win --output-on-failure -j"$jobs"

@@ -1,25 +1,33 @@
 #!/usr/bin/env bash
 # End-to-end: the real Morvalith.dll loaded by real 32-bit hosts under Wine.
 # usage: tests/wine/run.sh <windows build directory>
+#   MORVALITH_WINE_SUITES=name  runs one suite (suite-name.sh) alone
+#   MORVALITH_WINE_BASE=dir     copies its prefixes from a base prefix made
+#                               before (tests/wine/base.sh), as CTest runs
+#                               the suites side by side
 set -u
 build=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d /tmp/morvalith-wine.XXXXXX)
-trap 'WINEPREFIX=$work/base wineserver -k >/dev/null 2>&1; [ -n "${MORVALITH_KEEP:-}" ] || rm -rf "$work"' EXIT
+trap '[ -n "${MORVALITH_KEEP:-}" ] || rm -rf "$work"' EXIT
 export WINEDEBUG=-all WINEARCH=win32 DISPLAY=
 base_overrides="mscoree,mshtml="
 export WINEDLLOVERRIDES=$base_overrides
 
 # One prefix made once, copied for every scenario.
-WINEPREFIX=$work/base wineboot -i >/dev/null 2>&1
-WINEPREFIX=$work/base wineserver -w
+base=${MORVALITH_WINE_BASE:-$work/base}
+if [ -z "${MORVALITH_WINE_BASE:-}" ]; then
+  bash "$here/base.sh" "$base"
+elif [ ! -f "$base/system.reg" ]; then
+  echo "FAIL no base prefix in $base (tests/wine/base.sh makes it)"; exit 1
+fi
 
 passed=0; failed=0; n=0
 # prefix <version>: a fresh copy of the base prefix reporting that Windows version.
 prefix() {
   n=$((n + 1))
   export WINEPREFIX=$work/p$n
-  cp -a "$work/base" "$WINEPREFIX"
+  cp -a "$base" "$WINEPREFIX"
   wine reg add 'HKCU\Software\Wine' /v Version /d "$1" /f >/dev/null 2>&1
   wineserver -w
   app=$work/app$n
@@ -73,7 +81,6 @@ register_removable_volume() {  # [disk]: another USB disk's volume instead of th
 # Another USB stick, whose volume sorts (and so enumerates) ahead of the flash disk's.
 other_disk='usbstor#disk&ven_another&prod_stick&rev_1.00#5&0&0#{53f56307-b6bf-11d0-94f2-00a0c91efb8b}'
 
-# MORVALITH_WINE_SUITES=name runs one suite (suite-name.sh) alone.
 for suite in "$here"/suite-${MORVALITH_WINE_SUITES:-*}.sh; do . "$suite"; done
 
 echo "wine: $passed passed, $failed failed"
