@@ -6,10 +6,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh host
-cmake -S . -B build/host -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --preset host >/dev/null
 cmake --build build/host -j"$(nproc)" --target morvalith-bench >/dev/null
 if command -v i686-w64-mingw32-g++ >/dev/null; then
-  cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --preset windows >/dev/null
   cmake --build build/win -j"$(nproc)" --target Morvalith load-time empty-0 empty-1 empty-2 >/dev/null
 fi
 build/host/morvalith-bench build/win/Morvalith.dll

@@ -5,6 +5,6 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/install-deps.sh" host
-cmake -S "$root" -B "$root/build/host" -DCMAKE_BUILD_TYPE=Debug >/dev/null
+(cd "$root" && cmake --preset host >/dev/null)
 cmake --build "$root/build/host" -j"$(nproc)" --target morvalith-probe
 exec "$root/build/host/morvalith-probe" "$@"

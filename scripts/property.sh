@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh host
-cmake -S . -B build/host -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --preset host >/dev/null
 cmake --build build/host -j"$(nproc)" --target morvalith-tests >/dev/null
 if [ "${1:-}" = "--seed" ]; then
   export MORVALITH_PROPERTY_SEED=$2
