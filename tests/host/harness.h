@@ -49,14 +49,18 @@ inline std::string DetachLibrary()
 
 // The attach on the booted machine fails with exactly these lines; the
 // detach that follows prints nothing and nothing stays held.
-inline void ExpectRefused(const std::string &lines, const std::string &where = "")
+// A refused attach with exactly these lines, nothing left held. Called as
+// ExpectRefused(lines[, where]): a failure names the caller's line.
+inline void ExpectRefusedAt(const char *file, int line, const std::string &lines, const std::string &where = "")
 {
+    ::testing::ScopedTrace trace(file, line, where.empty() ? "expected a refusal" : where);
     Attach a = AttachLibrary();
-    EXPECT_FALSE(a.result) << where;
-    EXPECT_EQ(a.output, lines) << where;
-    EXPECT_EQ(DetachLibrary(), "") << where;
-    EXPECT_EQ(sim::Held(), sim::Resources{}) << where;
+    EXPECT_FALSE(a.result);
+    EXPECT_EQ(a.output, lines);
+    EXPECT_EQ(DetachLibrary(), "");
+    EXPECT_EQ(sim::Held(), sim::Resources{});
 }
+#define ExpectRefused(...) ::harness::ExpectRefusedAt(__FILE__, __LINE__, __VA_ARGS__)
 
 inline std::string DiskPath(const std::string &device, const std::string &instance = "7&1a2b3c4d&0")
 {
