@@ -22,6 +22,8 @@ elif [ ! -f "$base/system.reg" ]; then
   echo "FAIL no base prefix in $base (tests/wine/base.sh makes it)"; exit 1
 fi
 
+# The one version (CMakeLists.txt), as the programs and the DLL print it.
+version=$(sed -n 's/^project(Morvalith VERSION \([0-9.]*\).*/\1/p' "$here/../../CMakeLists.txt")
 passed=0; failed=0; n=0
 # prefix <version>: a fresh copy of the base prefix reporting that Windows version.
 prefix() {

@@ -3,20 +3,20 @@
 # is taken instead when it lies beside the host and wnaspi32 is set to native.
 prefix win98
 rm -f "$app/WNASPI32.dll"
-check "win98 with the system's WNASPI32 and no adapters" 1 "probe: morvalith-probe.exe 1.0.2.1
+check "win98 with the system's WNASPI32 and no adapters" 1 "probe: morvalith-probe.exe $version
 machine: Windows 4.10, platform 1
 [LIB] Can not find Alcor flash disk
 load: Morvalith.dll refused to load (error 1114)
-  file: APP\Morvalith.dll, version 1.0.2.1" morvalith-probe.exe
+  file: APP\Morvalith.dll, version $version" morvalith-probe.exe
 finish
 
 prefix win98
 export WINEDLLOVERRIDES="$base_overrides;wnaspi32=n"
-check "win98 binds to the flash disk found by the scan" 0 "probe: morvalith-probe.exe 1.0.2.1
+check "win98 binds to the flash disk found by the scan" 0 "probe: morvalith-probe.exe $version
 machine: Windows 4.10, platform 1
 [LIB] Exec Vendor SCSI command, 0x82, SUCCEED.
 load: Morvalith.dll loaded
-  file: APP\Morvalith.dll, version 1.0.2.1
+  file: APP\Morvalith.dll, version $version
 GetUSBDriveLetter: 0 (none)
 GetIDKey: 0
 unload: done" morvalith-probe.exe
@@ -41,15 +41,15 @@ check "a host linked against the import library starts and calls both functions"
   "[LIB] Exec Vendor SCSI command, 0x82, SUCCEED.
 consumer: letter 0, key result 0" consumer.exe
 text_mode=
-check "a unit that rejects the vendor command fails the load" 1 "probe: morvalith-probe.exe 1.0.2.1
+check "a unit that rejects the vendor command fails the load" 1 "probe: morvalith-probe.exe $version
 machine: Windows 4.10, platform 1
 [LIB] Exec Vendor SCSI command, 0x82, FAILED.
 [LIB] Get Vendor 512bytes sector FAILED
 load: Morvalith.dll refused to load (error 1114)
-  file: APP\Morvalith.dll, version 1.0.2.1" MORVALITH_ASPI_DOUBLE=reject morvalith-probe.exe
-check "a manager without adapters" 1 "probe: morvalith-probe.exe 1.0.2.1
+  file: APP\Morvalith.dll, version $version" MORVALITH_ASPI_DOUBLE=reject morvalith-probe.exe
+check "a manager without adapters" 1 "probe: morvalith-probe.exe $version
 machine: Windows 4.10, platform 1
 [LIB] Can not find Alcor flash disk
 load: Morvalith.dll refused to load (error 1114)
-  file: APP\Morvalith.dll, version 1.0.2.1" MORVALITH_ASPI_DOUBLE=none morvalith-probe.exe
+  file: APP\Morvalith.dll, version $version" MORVALITH_ASPI_DOUBLE=none morvalith-probe.exe
 finish

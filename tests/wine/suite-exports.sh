@@ -5,8 +5,8 @@ check "GetProcAddress by name and by ordinal agree" 0 "GetIDKey: ordinal 1
 GetUSBDriveLetter: ordinal 2
 GetIDKey@4: absent
 ordinal 3: absent" e2e-host.exe exports
-check "GetFileVersionInfoA and VerQueryValueA read the version block" 0 "file version 1.0.2.1
-product version 1.0.2.1
+check "GetFileVersionInfoA and VerQueryValueA read the version block" 0 "file version $version
+product version $version
 translation 0804 1200
 Comments=[]
 CompanyName=[ ]

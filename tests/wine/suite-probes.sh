@@ -45,7 +45,6 @@ got=$(tr -d '\r' <"$work/first.out" | tail -n 1)
 if [ "$got" = "this was a demonstration machine, not this PC: to check this PC, run morvalith-check.exe (or morvalith-probe.exe --explain)" ]
 then passed=$((passed + 1)); echo "ok   morvalith-sim.exe without a file says last that it was not this PC"
 else failed=$((failed + 1)); echo "FAIL morvalith-sim.exe without a file, last line: $got"; fi
-version=$(sed -n 's/^project(Morvalith VERSION \([0-9.]*\).*/\1/p' "$here/../../CMakeLists.txt")
 for program in morvalith-sim morvalith-probe; do
   first_line "$program.exe --version: its name and version, exit 0" 0 "$program.exe $version" $program.exe --version
 done
