@@ -50,7 +50,7 @@ namespace {
 using nlohmann::json;
 using ordered = nlohmann::ordered_json;
 
-std::string Shown(const std::string &text, size_t limit = 60) { return Printable(text, limit); }
+std::string ShownInError(const std::string &text, size_t limit = 60) { return Printable(text, limit); }
 
 // Limits no real machine comes near; they keep a hostile file from making a
 // run take minutes or exhaust memory.
@@ -166,7 +166,7 @@ void DecodeAll(json &v, const std::string &where)
     } else if (v.is_object()) {
         json out = json::object();
         for (auto it = v.begin(); it != v.end(); ++it) {
-            std::string shownKey = where + "." + Shown(it.key());
+            std::string shownKey = where + "." + ShownInError(it.key());
             if (!DecodedText(it.key(), text)) throw FieldError(shownKey + ": a malformed " + kBytesMark + " escape");
             if (out.contains(text)) throw FieldError(shownKey + ": names the same as another key");
             json item = it.value();
@@ -214,7 +214,7 @@ struct Field {
         if (!value.contains(key)) Wrong(std::string("missing field '") + key + "'");
         return {value.at(key), where + "." + key};
     }
-    Field Member(const std::string &key, const json &v) const { return {v, where + "." + Shown(key)}; }
+    Field Member(const std::string &key, const json &v) const { return {v, where + "." + ShownInError(key)}; }
     Field At(size_t i) const { return {value.at(i), where + "[" + std::to_string(i) + "]"}; }
     const json &Object(size_t limit = kMaxInterfaces) const
     {
@@ -260,9 +260,9 @@ struct Field {
                 inRange = false;
                 used = s.size();
             } catch (...) {
-                Wrong("expected a number, got \"" + Shown(s) + "\"");
+                Wrong("expected a number, got \"" + ShownInError(s) + "\"");
             }
-            if (used != s.size()) Wrong("expected a number, got \"" + Shown(s) + "\"");
+            if (used != s.size()) Wrong("expected a number, got \"" + ShownInError(s) + "\"");
         } else if (value.is_number_float()) {
             Wrong("expected a whole number");
         } else {
@@ -279,7 +279,7 @@ void CheckKeys(const Field &f, std::initializer_list<const char *> known)
     for (auto it = f.Object().begin(); it != f.Object().end(); ++it) {
         bool ok = false;
         for (const char *k : known) ok = ok || it.key() == k;
-        if (!ok) throw FieldError(f.where + "." + Shown(it.key()) + ": unknown field");
+        if (!ok) throw FieldError(f.where + "." + ShownInError(it.key()) + ": unknown field");
     }
 }
 
@@ -291,7 +291,7 @@ std::vector<uint8_t> Counted(const Field &f, std::vector<uint8_t> bytes)
     return bytes;
 }
 
-std::vector<uint8_t> Hex(const Field &f)
+std::vector<uint8_t> HexBytes(const Field &f)
 {
     std::string s = f.String(4 * kMaxAnswerBytes), digits;
     for (char c : s)
@@ -315,9 +315,9 @@ std::vector<uint8_t> Data(const Field &f, std::initializer_list<const char *> ex
         bool ok = false;
         for (const char *k : {"hex", "text", "utf16", "length", "fill"}) ok = ok || it.key() == k;
         for (const char *k : extra) ok = ok || it.key() == k;
-        if (!ok) throw FieldError(f.where + "." + Shown(it.key()) + ": unknown field");
+        if (!ok) throw FieldError(f.where + "." + ShownInError(it.key()) + ": unknown field");
     }
-    if (f.Has("hex")) return Counted(f["hex"], Hex(f["hex"]));
+    if (f.Has("hex")) return Counted(f["hex"], HexBytes(f["hex"]));
     if (f.Has("text")) {
         std::string t = f["text"].String(kMaxAnswerBytes);
         return Counted(f["text"], {t.begin(), t.end()});
@@ -413,7 +413,7 @@ void ReadOs(const Field &f, Machine &m)
             {"nt40", {4, 0, 1381, 2}},  {"win2k", {5, 0, 2195, 2}},  {"winxp", {5, 1, 2600, 2}},
             {"vista", {6, 0, 6002, 2}}, {"win7", {6, 1, 7601, 2}},   {"win10", {10, 0, 19045, 2}}};
         auto it = names.find(f.String());
-        if (it == names.end()) f.Wrong("unknown system \"" + Shown(f.String()) + "\"");
+        if (it == names.end()) f.Wrong("unknown system \"" + ShownInError(f.String()) + "\"");
         m.major = it->second[0];
         m.minor = it->second[1];
         m.build = it->second[2];
@@ -515,7 +515,7 @@ void ReadDrives(const Field &drives, Machine &m)
             const std::string name = type.String();
             auto known = std::find_if(std::begin(kDriveTypes), std::end(kDriveTypes),
                                       [&](const auto &t) { return name == t.first; });
-            if (known == std::end(kDriveTypes)) type.Wrong("unknown drive type \"" + Shown(name) + "\"");
+            if (known == std::end(kDriveTypes)) type.Wrong("unknown drive type \"" + ShownInError(name) + "\"");
             drive.type = known->second;
         }
         if (d.Has("volumeName")) drive.volumeName = d["volumeName"].String();
@@ -556,7 +556,7 @@ void ReadMountedDevices(const Field &values, Machine &m)
         auto [first, added] = lowered.emplace(Lower(it.key()), it.key());
         if (!added)
             values.Member(it.key(), it.value())
-                .Wrong("\"" + Shown(first->second) + "\" and \"" + Shown(it.key()) +
+                .Wrong("\"" + ShownInError(first->second) + "\" and \"" + ShownInError(it.key()) +
                        "\" differ only in case (registry names are case-insensitive)");
         m.mountedDevices[it.key()] = Data(values.Member(it.key(), it.value()));
     }
@@ -587,7 +587,7 @@ void ReadDevices(const Field &devices, Machine &m)
         if (d.Has("answers"))
             device.answers = ReadAnswers<ScsiAnswer>(d["answers"], {"status", "sense"}, [](const Field &a, ScsiAnswer &answer) {
                 if (!a.Has("sense")) return;
-                answer.sense = Counted(a["sense"], Hex(a["sense"]));
+                answer.sense = Counted(a["sense"], HexBytes(a["sense"]));
                 if (answer.sense.size() > 255) a["sense"].Wrong("more than 255 bytes of sense data");
             });
         m.devices[it.key()] = device;
@@ -638,7 +638,7 @@ void ReadVendor(const Field &v, Machine &m)
     if (v.Has("result")) m.vendor.result = (int)v["result"].Integer((long long)INT32_MIN, (long long)INT32_MAX);
     if (v.Has("writesRecord")) m.vendor.writesRecord = v["writesRecord"].Bool();
     if (v.Has("key")) {
-        std::vector<uint8_t> key = Hex(v["key"]);
+        std::vector<uint8_t> key = HexBytes(v["key"]);
         if (key.size() != 32) v["key"].Wrong("a key is 32 bytes (64 hex digits)");
         std::copy(key.begin(), key.end(), m.vendor.key.begin());
     }
@@ -701,7 +701,7 @@ void ReadAspi(const Field &f, Machine &m)
         for (size_t i = 0; i < missing.Items(2); ++i) {
             std::string name = missing.At(i).String();
             if (name != "GetASPI32SupportInfo" && name != "SendASPI32Command")
-                missing.At(i).Wrong("WNASPI32 has no entry point \"" + Shown(name) + "\"");
+                missing.At(i).Wrong("WNASPI32 has no entry point \"" + ShownInError(name) + "\"");
             a.missing.insert(name);
         }
     }
@@ -754,7 +754,7 @@ void ReadFaults(const Field &faults, Machine &m)
         CheckKeys(f, {"operation", "call"});
         std::string operation = f["operation"].String();
         if (!knownOperations || !knownOperations->count(operation))
-            f["operation"].Wrong("no platform operation \"" + Shown(operation) + "\"");
+            f["operation"].Wrong("no platform operation \"" + ShownInError(operation) + "\"");
         m.faults.push_back({operation, (int)f["call"].Integer(1, 1 << 30)});
     }
 }
@@ -801,7 +801,7 @@ void Read(const Field &root, Machine &m)
     for (auto it = root.Object().begin(); it != root.Object().end(); ++it) {
         bool known = it.key() == "format" || it.key() == "comment";
         for (const Section &s : kSections) known = known || it.key() == s.key;
-        if (!known) throw FieldError(root.where + "." + Shown(it.key()) + ": unknown field");
+        if (!known) throw FieldError(root.where + "." + ShownInError(it.key()) + ": unknown field");
     }
     if (root.Has("comment")) root["comment"].String();
     for (const Section &s : kSections) {
@@ -900,7 +900,7 @@ std::string VersionNote(const Machine &m, const char *program)
 bool ReadScenario(const std::string &file, const std::set<std::string> &operations, Machine &m,
                   std::string &error)
 {
-    const std::string shown = Shown(file, 200);
+    const std::string shown = ShownInError(file, 200);
     // Nothing may escape: a scenario is input from the field.
     try {
         std::string text, why;
@@ -920,7 +920,7 @@ bool ReadScenario(const std::string &file, const std::set<std::string> &operatio
             std::string what = e.what();
             size_t tag = what.rfind("] ", 64);
             if (what.rfind("[json.exception", 0) == 0 && tag != std::string::npos) what.erase(0, tag + 2);
-            error = shown + ": not valid JSON: " + Shown(what, 160);
+            error = shown + ": not valid JSON: " + ShownInError(what, 160);
             return false;
         }
         Machine loaded;
@@ -936,7 +936,7 @@ bool ReadScenario(const std::string &file, const std::set<std::string> &operatio
         m = loaded;
         return true;
     } catch (const std::exception &e) {
-        error = shown + ": cannot be used: " + Shown(e.what(), 160);
+        error = shown + ": cannot be used: " + ShownInError(e.what(), 160);
     } catch (...) {
         error = shown + ": cannot be used";
     }

@@ -190,7 +190,7 @@ std::vector<DWORD> FreshMasks(const sim::Machine &m)
     for (size_t i = 0; i < m.disks.size(); ++i) {
         char token[kInstanceTokenSize];
         if (m.disks[i].present &&
-            DiskInstanceToken(m.disks[i].path.c_str(), kLetterTokens[0], kLetterTokens[1], kLetterTokens[2], token))
+            DiskInstanceToken(m.disks[i].path.c_str(), kLetterBusToken, kLetterClassToken, kLetterRevisionToken, token))
             masks[i] = GetInstanceDriveMask(token);
     }
     sim::Settle();
@@ -199,14 +199,14 @@ std::vector<DWORD> FreshMasks(const sim::Machine &m)
 
 void ExplainLetters(const sim::Machine &m, const std::vector<DWORD> &masks)
 {
-    std::printf("drive letters (disks whose path holds \"%s\", \"%s\" and \"%s\"):\n", kLetterTokens[0],
-                kLetterTokens[1], kLetterTokens[2]);
+    std::printf("drive letters (disks whose path holds \"%s\", \"%s\" and \"%s\"):\n", kLetterBusToken,
+                kLetterClassToken, kLetterRevisionToken);
     bool parent = VolumeMatchedThroughParent(m.major);
     bool any = false;
     for (size_t i = 0; i < m.disks.size(); ++i) {
         const sim::DiskInterface &d = m.disks[i];
         char token[kInstanceTokenSize];
-        if (!d.present || !DiskInstanceToken(d.path.c_str(), kLetterTokens[0], kLetterTokens[1], kLetterTokens[2], token)) continue;
+        if (!d.present || !DiskInstanceToken(d.path.c_str(), kLetterBusToken, kLetterClassToken, kLetterRevisionToken, token)) continue;
         any = true;
         std::printf("  %s: instance token \"%s\"\n", Shown(d.path).c_str(), Shown(token).c_str());
         for (const sim::VolumeInterface &v : m.volumes) {
@@ -354,7 +354,7 @@ std::string NearestMiss(const sim::Machine &m)
         if (d.present && sim::Lower(d.path) != d.path && DevicePathMatches(sim::Lower(d.path).c_str()))
             return "; nearest: " + Shown(d.path, 120) + " would pass in lower case, but Windows reported it in upper case";
     // A USB disk's name: from its class on, to the next '#'.
-    const std::string bus = std::string(kLetterTokens[0]) + "#", disk = std::string(kLetterTokens[1]) + "&ven_";
+    const std::string bus = std::string(kLetterBusToken) + "#", disk = std::string(kLetterClassToken) + "&ven_";
     for (const sim::DiskInterface &d : m.disks) {
         std::string lower = sim::Lower(d.path);
         size_t name = lower.find(bus + disk);
@@ -500,15 +500,15 @@ Diagnosis Diagnose(const sim::Machine &m, const HostRun &run)
         bool tested = false;
         for (const sim::DiskInterface &d : m.disks) {
             char token[kInstanceTokenSize];
-            tested = tested || (d.present && DiskInstanceToken(d.path.c_str(), kLetterTokens[0], kLetterTokens[1],
-                                                               kLetterTokens[2], token));
+            tested = tested || (d.present && DiskInstanceToken(d.path.c_str(), kLetterBusToken, kLetterClassToken,
+                                                               kLetterRevisionToken, token));
         }
         if (!tested)
-            return {std::string("the library loads, but no disk's path holds \"") + kLetterTokens[0] + "\", \"" +
-                        kLetterTokens[1] + "\" and \"" + kLetterTokens[2] +
+            return {std::string("the library loads, but no disk's path holds \"") + kLetterBusToken + "\", \"" +
+                        kLetterClassToken + "\" and \"" + kLetterRevisionToken +
                         "\": GetUSBDriveLetter returns 0 and GetIDKey fails",
                     std::string("the drive letter and the key are served for USB flash disks of revision ") +
-                        (kLetterTokens[2] + 1) + " only; attach one"};
+                        (kLetterRevisionToken + 1) + " only; attach one"};
         return {"the library loads, but the flash disk has no lettered removable volume: GetUSBDriveLetter returns 0 "
                 "and GetIDKey fails",
                 "reinsert the disk and check in Disk Management that its removable partition has a drive letter"};

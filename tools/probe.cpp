@@ -92,7 +92,7 @@ static int Run(int argc, char **argv)
     // GetIDKey, the detach), so that faults fall where a host meets them.
     sim::Reset(machine);
     char letters[260] = {};
-    int count = CollectDriveLetters(kLetterTokens[0], kLetterTokens[1], kLetterTokens[2], letters, sizeof(letters));
+    int count = CollectDriveLetters(kLetterBusToken, kLetterClassToken, kLetterRevisionToken, letters, sizeof(letters));
     sim::Settle();
 
     sim::Reset(machine);

@@ -11,7 +11,9 @@ typedef CONFIGRET(WINAPI *GetDeviceIdFn)(DEVINST instance, PSTR buffer, ULONG le
 
 // The drive-letter search's test of a disk path (bus, class, revision): a
 // disk yields letters only when its path holds all three.
-const char *const kLetterTokens[3] = {"usbstor", "disk", "_8.01"};
+const char *const kLetterBusToken = "usbstor";
+const char *const kLetterClassToken = "disk";
+const char *const kLetterRevisionToken = "_8.01";
 
 // Copies the text between one character past the first revisionToken and
 // the first "#{" into token (kInstanceTokenSize bytes, zero-filled first).

@@ -32,7 +32,7 @@ extern "C" char MORVALITH_CDECL GetUSBDriveLetter(void)
 {
     char letters[kLetterBufferSize];
     memset(letters, 0, sizeof(letters));
-    CollectDriveLetters(kLetterTokens[0], kLetterTokens[1], kLetterTokens[2], letters, sizeof(letters));
+    CollectDriveLetters(kLetterBusToken, kLetterClassToken, kLetterRevisionToken, letters, sizeof(letters));
     return letters[0];
 }
 
