@@ -206,13 +206,6 @@ TEST(Resolver, DisksWithoutAValidTokenAreLeftOut)
     EXPECT_EQ(sim::CallCount("GetLogicalDrives"), 1);
 }
 
-TEST(Resolver, IdentifiersAreLowerCasedWithBackslashesAsHashes)
-{
-    char id[] = "USBSTOR\\Disk&Ven_Generic\\7&1A2B&0";
-    NormaliseDeviceId(id);
-    EXPECT_STREQ(id, "usbstor#disk&ven_generic#7&1a2b&0");
-}
-
 TEST(Resolver, AFailureAfterAppendedLettersReturnsZeroAndKeepsThem)
 {
     for (const char *op : {"HeapAlloc", "SetupDiGetDeviceInterfaceDetailA"}) {
