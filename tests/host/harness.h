@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "lifecycle/state.h"
 #include "machine.h"
@@ -61,6 +63,25 @@ inline void ExpectRefusedAt(const char *file, int line, const std::string &lines
     EXPECT_EQ(sim::Held(), sim::Resources{});
 }
 #define ExpectRefused(...) ::harness::ExpectRefusedAt(__FILE__, __LINE__, __VA_ARGS__)
+
+// The vendor read's pass-through block, byte for byte, as the port driver
+// sees it (SCSI_PASS_THROUGH_DIRECT, 32-bit layout), reading into buffer.
+inline std::vector<uint8_t> VendorReadBlock(const void *buffer)
+{
+    std::vector<uint8_t> block(80, 0);
+    uint32_t address = (uint32_t)(uintptr_t)buffer;
+    block[0] = 44;      // Length
+    block[4] = 1;       // TargetId (PathId, ScsiStatus and Lun 0)
+    block[6] = 10;      // CdbLength
+    block[7] = 8;       // SenseInfoLength
+    block[8] = 1;       // DataIn; three bytes of alignment follow
+    block[13] = 2;      // DataTransferLength 512
+    block[16] = 150;    // TimeOutValue
+    std::memcpy(&block[20], &address, 4);  // DataBuffer
+    block[24] = 48;     // SenseInfoOffset: the sense area after the alignment word
+    block[28] = 0x82;   // the vendor read; the rest of the CDB and the sense area stay 0
+    return block;
+}
 
 inline std::string DiskPath(const std::string &device, const std::string &instance = "7&1a2b3c4d&0")
 {

@@ -452,18 +452,7 @@ std::string CheckSeed(uint32_t seed, int faultRuns)
             return Describe(seed, "device " + name + " got " + std::to_string(requests.size()) + " requests");
         if (want) {
             // The pass-through block, byte for byte, as the port driver sees it.
-            std::vector<uint8_t> block(80, 0);
-            uint32_t buffer = (uint32_t)(uintptr_t)g_library.vendorSector;
-            block[0] = 44;      // Length
-            block[4] = 1;       // TargetId
-            block[6] = 10;      // CdbLength
-            block[7] = 8;       // SenseInfoLength
-            block[8] = 1;       // DataIn
-            block[13] = 2;      // DataTransferLength 512
-            block[16] = 150;    // TimeOutValue
-            std::memcpy(&block[20], &buffer, 4);
-            block[24] = 48;     // SenseInfoOffset
-            block[28] = 0x82;   // the vendor read
+            std::vector<uint8_t> block = VendorReadBlock(g_library.vendorSector);
             if (requests[0] != block) {
                 std::string d;
                 for (size_t i = 0; i < 80 && i < requests[0].size(); ++i)
