@@ -320,7 +320,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
     // library) is looked for here, as for a program started from its folder.
     SetCurrentDirectoryA(g_folder.c_str());
     g_probeWithoutConsole = true;
-    TieStandardStreams();
 
     g_font = (HFONT)GetStockObject(DEFAULT_GUI_FONT);
     LOGFONTA bold;

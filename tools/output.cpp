@@ -30,7 +30,7 @@ static FILE *TemporaryFile()
 #endif
 }
 
-void TieStandardStreams()
+static void TieStandardStreams()
 {
 #if defined(_WIN32)
     // A GUI program started from Explorer has no standard handles: msvcrt

@@ -7,9 +7,6 @@
 
 // Runs fn with the process's standard output going to a temporary file and
 // returns what it printed; where no temporary file can be had, fn prints as
-// usual and the result is empty.
+// usual and the result is empty. A program without standard output (a GUI
+// program started from Explorer) is caught all the same.
 std::string CaughtOutput(const std::function<void()> &fn);
-
-// On Windows, gives stdout and stderr a descriptor (NUL) when the program has
-// none, as a GUI program started from Explorer has none; elsewhere nothing.
-void TieStandardStreams();

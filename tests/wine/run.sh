@@ -37,6 +37,11 @@ prefix() {
   cp "$build"/*.exe "$build"/*.dll "$app"/
 }
 finish() { wineserver -k >/dev/null 2>&1; wineserver -w; export WINEDLLOVERRIDES=$base_overrides; }
+# expect <name> <condition command...>: one check that a command decides.
+expect() {
+  local name=$1; shift
+  if "$@"; then passed=$((passed + 1)); echo "ok   $name"; else failed=$((failed + 1)); echo "FAIL $name"; fi
+}
 # check <name> <expected exit> <expected output> [VAR=value...] <program> [args...]
 # The output is compared byte for byte (the hosts put stdout in binary mode).
 check() {

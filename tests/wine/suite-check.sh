@@ -14,10 +14,16 @@ check_display=:$(head -1 "$work/xvfb-check.display")
 export DISPLAY=$check_display
 shots=$build/screenshots
 mkdir -p "$shots"
-ok_if() {  # ok_if <name> <condition command...>
-  local name=$1; shift
-  if "$@"; then passed=$((passed + 1)); echo "ok   $name"; else failed=$((failed + 1)); echo "FAIL $name"; fi
+# start_check: morvalith-check.exe started as Explorer starts it, in the
+# background (its pid in check_pid).
+start_check() {
+  (cd "$app" && timeout 180 wine start /wait /unix "$app/morvalith-check.exe" >/dev/null 2>&1) &
+  check_pid=$!
 }
+# reader <output file> <window-reader arguments...>
+reader() { local out=$1; shift; (cd "$app" && timeout 120 wine window-reader.exe "$@" 2>/dev/null | tr -d '\r' >"$work/$out"); }
+# The report's path as the window shows it after Save report (save.txt).
+saved_report() { sed -n 's/^report: Report saved: \(.*\) (send this file.*/\1/p' "$work/save.txt"; }
 field() { sed -n "s/^$1: //p" "$work/window.txt"; }
 # Capitalised, with a full stop: how the window words a line of the explanation.
 sentence() { local t; t=$(sed -n "s/^$1: //p" "$work/explain.txt" | tr -d '\r'); printf '%s%s.' "$(tr 'a-z' 'A-Z' <<<"${t:0:1}")" "${t:1}"; }
@@ -25,34 +31,33 @@ sentence() { local t; t=$(sed -n "s/^$1: //p" "$work/explain.txt" | tr -d '\r');
 check_window() {
   local name=$1 verdict=$2 windows=$3
   (cd "$app" && timeout 120 wine morvalith-probe.exe --explain >"$work/explain.txt" 2>&1)
-  (cd "$app" && timeout 180 wine start /wait /unix "$app/morvalith-check.exe" >/dev/null 2>&1) &
-  local pid=$!
-  (cd "$app" && timeout 120 wine window-reader.exe read 2>/dev/null | tr -d '\r' >"$work/window.txt")
+  start_check
+  reader window.txt read
   import -window root "$shots/check-${name// /-}.png" 2>/dev/null
-  ok_if "check window ($name): the verdict reads \"$verdict\"" test "$(field verdict)" = "$verdict"
-  ok_if "check window ($name): cause and remedy are the probe's --explain" \
+  expect "check window ($name): the verdict reads \"$verdict\"" test "$(field verdict)" = "$verdict"
+  expect "check window ($name): cause and remedy are the probe's --explain" \
     test "$(field cause)|$(field remedy)" = "Cause: $(sentence cause)|What to do: $(sentence remedy)"
-  ok_if "check window ($name): the DLL's path and version, and the Windows version" \
+  expect "check window ($name): the DLL's path and version, and the Windows version" \
     test "$(field library | sed 's/ (.*//')|$(field windows)" = \
       "Morvalith.dll: Z:${app//\//\\}\\Morvalith.dll, version $(sed -n 's/^probe: morvalith-probe.exe //p' "$work/explain.txt" | tr -d '\r')|Windows: $windows"
-  ok_if "check window ($name): no offer to repeat the check elevated" test "$(field elevate)" = hidden
-  (cd "$app" && timeout 60 wine window-reader.exe copy 2>/dev/null | tr -d '\r' >"$work/copy.txt")
-  ok_if "check window ($name): Copy puts the whole text on the clipboard, the verdict first" \
+  expect "check window ($name): no offer to repeat the check elevated" test "$(field elevate)" = hidden
+  reader copy.txt copy
+  expect "check window ($name): Copy puts the whole text on the clipboard, the verdict first" \
     test "$(sed -n 's/^clipboard first line: //p' "$work/copy.txt")" = "$verdict"
-  (cd "$app" && timeout 60 wine window-reader.exe save >"$work/save.txt" 2>/dev/null)
-  local shown; shown=$(sed -n 's/^report: Report saved: \(.*\) (send this file.*/\1/p' "$work/save.txt" | tr -d '\r')
+  reader save.txt save
+  local shown; shown=$(saved_report)
   local unix=""; [ -n "$shown" ] && unix=$(WINEDEBUG=-all winepath -u "$shown" 2>/dev/null)
-  ok_if "check window ($name): Save report writes the file whose full path it shows" test -n "$unix" -a -f "$unix"
+  expect "check window ($name): Save report writes the file whose full path it shows" test -n "$unix" -a -f "$unix"
   if [ -n "$unix" ] && [ -f "$unix" ]; then
     cp "$unix" "$work/report.json"
     (cd "$app" && timeout 120 wine morvalith-sim.exe --explain "$(WINEDEBUG=-all winepath -w "$work/report.json")" >"$work/report.txt" 2>&1)
-    ok_if "check window ($name): morvalith-sim.exe --explain on the report gives the same cause" \
+    expect "check window ($name): morvalith-sim.exe --explain on the report gives the same cause" \
       test "$(sed -n 's/^cause: //p' "$work/report.txt" | tr -d '\r')" = "$(sed -n 's/^cause: //p' "$work/explain.txt" | tr -d '\r')"
-    ok_if "check window ($name): the report holds no sector contents" bash -c '! grep -q 00070e151c23 "$0"' "$unix"
+    expect "check window ($name): the report holds no sector contents" bash -c '! grep -q 00070e151c23 "$0"' "$unix"
   fi
-  (cd "$app" && timeout 60 wine window-reader.exe close >"$work/close.txt" 2>/dev/null)
-  wait "$pid"
-  ok_if "check window ($name): Close ends the program" grep -q '^closed' "$work/close.txt"
+  reader close.txt close
+  wait "$check_pid"
+  expect "check window ($name): Close ends the program" grep -q '^closed' "$work/close.txt"
 }
 
 for version in "winxp|Windows XP (version 5.1 build 2600, Service Pack 3)" \
@@ -91,22 +96,21 @@ done
 autorun=$(printf '%s' '\??\USBSTOR#CdRom&Ven_Generic&Prod_AutoRun_Disk&Rev_8.01#6&2&1#{53f5630d-b6bf-11d0-94f2-00a0c91efb8b}' |
           iconv -t UTF-16LE | od -An -tx1 | tr -d ' \n')
 wine reg add 'HKLM\SYSTEM\MountedDevices' /v '\DosDevices\F:' /t REG_BINARY /d "$autorun" /f >/dev/null 2>&1
-(cd "$app" && timeout 180 wine start /wait /unix "$app/morvalith-check.exe" >/dev/null 2>&1) &
-pid=$!
-(cd "$app" && timeout 120 wine window-reader.exe read 2>/dev/null | tr -d '\r' >"$work/window.txt")
+start_check
+reader window.txt read
 import -window root "$shots/check-win7-access-denied.png" 2>/dev/null
-ok_if "check window (win7, access denied): the cause is access denied" \
+expect "check window (win7, access denied): the cause is access denied" \
   test "$(field cause)" = "Cause: The flash disk was found but could not be opened: access denied (error 5)."
-ok_if "check window (win7, access denied): it says the host must run elevated and offers to repeat the check so" \
+expect "check window (win7, access denied): it says the host must run elevated and offers to repeat the check so" \
   bash -c 'grep -q "^remedy: .* A program that uses Morvalith.dll must run as administrator on this PC" "$0" &&
            grep -q "^elevate: shown$" "$0"' "$work/window.txt"
-(cd "$app" && timeout 60 wine window-reader.exe elevate 2>/dev/null | tr -d '\r' >"$work/elevate.txt")
-wait "$pid"
-(cd "$app" && timeout 120 wine window-reader.exe read 2>/dev/null | tr -d '\r' >"$work/window.txt")
-ok_if "check window (win7, access denied): the button repeats the check in a new window" \
+reader elevate.txt elevate
+wait "$check_pid"
+reader window.txt read
+expect "check window (win7, access denied): the button repeats the check in a new window" \
   test "$(cat "$work/elevate.txt")|$(field cause)" = \
        "repeated|Cause: The flash disk was found but could not be opened: access denied (error 5)."
-(cd "$app" && timeout 60 wine window-reader.exe close >/dev/null 2>&1)
+reader close.txt close
 kill "$holder" 2>/dev/null; wait "$holder" 2>/dev/null
 finish
 
@@ -114,16 +118,15 @@ finish
 prefix winxp
 missing() {  # missing <file>
   rm "$app/$1"
-  (cd "$app" && timeout 120 wine start /wait /unix "$app/morvalith-check.exe" >/dev/null 2>&1) &
-  local pid=$!
-  (cd "$app" && timeout 120 wine window-reader.exe read 2>/dev/null | tr -d '\r' >"$work/window.txt")
+  start_check
+  reader window.txt read
   import -window root "$shots/check-winxp-missing-$1.png" 2>/dev/null
-  ok_if "check window without $1: the verdict names the missing file" \
+  expect "check window without $1: the verdict names the missing file" \
     test "$(field verdict)" = "The check cannot run: $1 is missing."
-  ok_if "check window without $1: the remedy says where to put it" \
+  expect "check window without $1: the remedy says where to put it" \
     test "$(field remedy | sed 's/ (.*//')" = "What to do: put $1 in Z:${app//\//\\}, beside morvalith-check.exe"
-  (cd "$app" && timeout 60 wine window-reader.exe close >/dev/null 2>&1)
-  wait "$pid"
+  reader close.txt close
+  wait "$check_pid"
 }
 missing morvalith-sim.exe
 cp "$build/morvalith-sim.exe" "$app/"
@@ -135,17 +138,16 @@ finish
 # says so.
 prefix winxp
 mkdir "$app/morvalith-report.json"
-(cd "$app" && timeout 180 wine start /wait /unix "$app/morvalith-check.exe" >/dev/null 2>&1) &
-pid=$!
-(cd "$app" && timeout 120 wine window-reader.exe read >/dev/null 2>&1)
-(cd "$app" && timeout 60 wine window-reader.exe save 2>/dev/null | tr -d '\r' >"$work/save.txt")
-shown=$(sed -n 's/^report: Report saved: \(.*\) (send this file.*/\1/p' "$work/save.txt")
+start_check
+reader window.txt read
+reader save.txt save
+shown=$(saved_report)
 unix=""; [ -n "$shown" ] && unix=$(WINEDEBUG=-all winepath -u "$shown" 2>/dev/null)
-ok_if "check window: a folder that cannot take the report sends it to My Documents ($shown)" \
+expect "check window: a folder that cannot take the report sends it to My Documents ($shown)" \
   bash -c '[[ $0 == *"\\My Documents\\morvalith-report.json" || $0 == *"\\Documents\\morvalith-report.json" ]] && test -f "$1"' \
   "$shown" "$unix"
-(cd "$app" && timeout 60 wine window-reader.exe close >/dev/null 2>&1)
-wait "$pid"
+reader close.txt close
+wait "$check_pid"
 finish
 # The sample GUI host as the users' README's CMake snippet built it against
 # the unpacked archive (the checks on the built files), started as Explorer
@@ -156,11 +158,11 @@ sample() {  # sample <name> <box title> <expected box text>
   (cd "$app" && timeout 120 wine start /wait /unix "$app/gui-host.exe" >/dev/null 2>&1) &
   local pid=$!
   (cd "$app" && timeout 60 wine window-reader.exe box "$2" 2 2>/dev/null | tr -d '\r' >"$work/box.txt") &
-  local reader=$!
+  local box_reader=$!
   sleep 1.5
   import -window root "$shots/sample-${1// /-}.png" 2>/dev/null
-  wait "$reader"; wait "$pid"
-  ok_if "the sample GUI host ($1): its box reads \"$3\"" test "$(sed -n 's/^text: //p' "$work/box.txt")" = "$3"
+  wait "$box_reader"; wait "$pid"
+  expect "the sample GUI host ($1): its box reads \"$3\"" test "$(sed -n 's/^text: //p' "$work/box.txt")" = "$3"
 }
 prefix winxp
 sample "winxp, no flash disk" "Sample host: the flash disk library did not load" \
