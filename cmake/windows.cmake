@@ -23,7 +23,10 @@ endif()
 
 # The version block is made from the project version.
 configure_file(src/lifecycle/version.rc.in ${CMAKE_BINARY_DIR}/version.rc @ONLY)
-add_library(Morvalith SHARED ${LIBRARY_SOURCES} ${CMAKE_BINARY_DIR}/version.rc)
+# The library's sources compile once: the DLL is linked from these objects,
+# and the field programs take them from an archive of the same objects.
+add_library(morvalith_objects OBJECT ${LIBRARY_SOURCES})
+add_library(Morvalith SHARED $<TARGET_OBJECTS:morvalith_objects> ${CMAKE_BINARY_DIR}/version.rc)
 set_target_properties(Morvalith PROPERTIES PREFIX "" OUTPUT_NAME Morvalith IMPORT_PREFIX "lib"
                                            IMPORT_SUFFIX ".dll.a")
 
@@ -49,9 +52,8 @@ set(MORVALITH_LEAN_LINK -nostdlib -Wl,--entry,_DllMain@12 -Wl,--gc-sections -s)
 # in a .data$ section; without it the library state goes to .bss and the
 # file is 1 KiB smaller.
 set_source_files_properties(src/lifecycle/dllmain.cpp PROPERTIES COMPILE_OPTIONS -fno-data-sections)
-target_compile_options(Morvalith PRIVATE ${MORVALITH_LEAN_COMPILE}
-                       $<$<COMPILE_LANGUAGE:CXX>:${LIBRARY_FLAGS}>)
-target_include_directories(Morvalith PRIVATE include src)
+target_compile_options(morvalith_objects PRIVATE ${MORVALITH_LEAN_COMPILE} ${LIBRARY_FLAGS})
+target_include_directories(morvalith_objects PUBLIC include src)
 # Exports come from the .def alone, undecorated.
 target_link_options(Morvalith PRIVATE ${CMAKE_SOURCE_DIR}/src/lifecycle/Morvalith.def -Wl,--kill-at
                     ${MORVALITH_LEAN_LINK})
@@ -80,16 +82,35 @@ add_custom_command(TARGET Morvalith POST_BUILD
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
     VERBATIM)
 
-# The probe captures the live machine with the library's own searches (its
-# sources, compiled in once more) and writes it with the machine
+# The field programs: the archive of the library's objects (the capture runs
+# the library's own searches), the machine description with its format and
+# the parts the programs share (each compiled once, for all of them), and the
 # description's JSON writer (nlohmann/json, header-only; its headers are
 # reached through a folder of their own so that no other host header is).
-add_library(morvalith_code STATIC ${LIBRARY_SOURCES})
-target_compile_options(morvalith_code PRIVATE ${LIBRARY_FLAGS})
+add_library(morvalith_code STATIC $<TARGET_OBJECTS:morvalith_objects>)
 target_include_directories(morvalith_code PUBLIC include src)
 find_path(NLOHMANN_JSON_DIR nlohmann/json.hpp PATHS /usr/include NO_CMAKE_FIND_ROOT_PATH REQUIRED)
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/json-include)
 file(CREATE_LINK ${NLOHMANN_JSON_DIR}/nlohmann ${CMAKE_BINARY_DIR}/json-include/nlohmann SYMBOLIC)
+# Unused sections dropped at each program's link: what the C++ runtime does
+# not need stays out of the import table.
+set(MORVALITH_PROGRAM_COMPILE -ffunction-sections -fdata-sections)
+add_library(morvalith_description STATIC sim/description.cpp sim/scenario.cpp sim/text.cpp tools/output.cpp
+            tools/shared.cpp)
+target_include_directories(morvalith_description PUBLIC sim/include tools ${CMAKE_BINARY_DIR}/json-include)
+target_compile_options(morvalith_description PRIVATE ${MORVALITH_PROGRAM_COMPILE})
+# The Windows probe's parts: the capture and the probe itself, which
+# morvalith-check.exe and the test host run in their own process.
+add_library(morvalith_field STATIC tools/probe_win.cpp tools/capture_win.cpp)
+target_link_libraries(morvalith_field PUBLIC morvalith_description morvalith_code setupapi advapi32 version)
+target_compile_definitions(morvalith_field PRIVATE MORVALITH_VERSION="${PROJECT_VERSION}")
+target_compile_options(morvalith_field PRIVATE ${MORVALITH_PROGRAM_COMPILE})
+# Every program linked with the runtime's locks takes tools/ansi_semaphore.cpp
+# as an object: the locks then make their semaphores with CreateSemaphoreA,
+# since Windows 98 only stubs the Unicode call that the runtime names.
+add_library(morvalith_ansi_semaphore OBJECT tools/ansi_semaphore.cpp)
+set(MORVALITH_PROGRAM_LINK -static-libgcc -static-libstdc++ -Wl,--gc-sections -s)
+
 # Each field program carries a version block (English, the product
 # version); morvalith_program_resource(<name> <description> [manifest]).
 function(morvalith_program_resource name description)
@@ -102,49 +123,40 @@ function(morvalith_program_resource name description)
     configure_file(${CMAKE_SOURCE_DIR}/tools/program.rc.in ${CMAKE_BINARY_DIR}/${name}.rc @ONLY)
 endfunction()
 
-# morvalith-sim.exe: the host build's probe (the library on the simulated
-# machine, and its explanation) built for Windows, so that
+# morvalith-sim.exe: the library on the simulated machine, and its
+# explanation (the host build's morvalith-sim), built for Windows, so that
 # morvalith-probe.exe --explain can explain the live machine it captures.
-# The toolchain's g++ is the win32 thread model: the simulated machine's one
-# background thread is a plain CreateThread (sim/os.cpp); the POSIX model's
-# thread library would import calls that Windows 98 and XP lack. The
-# simulated calls take names of their own there (see sim/include/win32.h).
+# The library's sources compile here once more, against the simulated
+# machine instead of Windows. The toolchain's g++ is the win32 thread model:
+# the simulated machine's one background thread is a plain CreateThread
+# (sim/os.cpp); the POSIX model's thread library would import calls that
+# Windows 98 and XP lack. The simulated calls take names of their own there
+# (see sim/include/win32.h).
 morvalith_program_resource(morvalith-sim "Morvalith: the library on a simulated machine, and its explanation")
-add_executable(morvalith-sim tools/probe.cpp tools/explain.cpp tools/output.cpp sim/win32.cpp sim/process.cpp
-               sim/devices.cpp sim/scenario.cpp sim/os.cpp tools/ansi_semaphore.cpp ${LIBRARY_SOURCES}
-               ${CMAKE_BINARY_DIR}/morvalith-sim.rc)
-target_include_directories(morvalith-sim PRIVATE sim/include src include tools ${CMAKE_BINARY_DIR}/json-include)
+add_executable(morvalith-sim tools/probe.cpp tools/host_run.cpp tools/diagnosis.cpp tools/explain.cpp sim/win32.cpp
+               sim/process.cpp sim/devices.cpp sim/os.cpp ${LIBRARY_SOURCES} ${CMAKE_BINARY_DIR}/morvalith-sim.rc)
+target_include_directories(morvalith-sim PRIVATE sim/include src include tools)
+target_link_libraries(morvalith-sim PRIVATE morvalith_description morvalith_ansi_semaphore)
 target_compile_definitions(morvalith-sim PRIVATE MORVALITH_SIMULATED MORVALITH_STATIC
                            MORVALITH_PROGRAM="morvalith-sim.exe" MORVALITH_VERSION="${PROJECT_VERSION}")
-target_compile_options(morvalith-sim PRIVATE -O2 -ffunction-sections -fdata-sections)
+target_compile_options(morvalith-sim PRIVATE -O2 ${MORVALITH_PROGRAM_COMPILE})
 target_link_options(morvalith-sim PRIVATE -static -Wl,--gc-sections -s)
 
-# Both programs link tools/ansi_semaphore.cpp: the runtime's locks then make
-# their semaphores with CreateSemaphoreA, since Windows 98 only stubs the
-# Unicode call that the runtime names.
 morvalith_program_resource(morvalith-probe "Morvalith: loads the real DLL, captures and explains this PC")
-add_executable(morvalith-probe tools/probe_win.cpp tools/capture_win.cpp tools/output.cpp sim/scenario.cpp
-               tools/ansi_semaphore.cpp ${CMAKE_BINARY_DIR}/morvalith-probe.rc)
-target_include_directories(morvalith-probe PRIVATE sim/include tools ${CMAKE_BINARY_DIR}/json-include)
-target_link_libraries(morvalith-probe PRIVATE morvalith_code setupapi advapi32 version)
-target_compile_definitions(morvalith-probe PRIVATE MORVALITH_VERSION="${PROJECT_VERSION}")
-# Unused sections dropped: what the C++ runtime does not need stays out of
-# the import table.
-target_compile_options(morvalith-probe PRIVATE -ffunction-sections -fdata-sections)
-target_link_options(morvalith-probe PRIVATE -static-libgcc -static-libstdc++ -Wl,--gc-sections -s)
+add_executable(morvalith-probe tools/probe_main.cpp ${CMAKE_BINARY_DIR}/morvalith-probe.rc)
+target_link_libraries(morvalith-probe PRIVATE morvalith_field morvalith_ansi_semaphore)
+target_link_options(morvalith-probe PRIVATE ${MORVALITH_PROGRAM_LINK})
 
 # morvalith-check.exe: the Windows probe's --explain in a window, for a
 # customer with Explorer alone. GUI subsystem; runs as the host would (as
 # invoker) on Vista and later.
 morvalith_program_resource(morvalith-check "Morvalith check: why Morvalith.dll loads or refuses on this PC"
                            ${CMAKE_SOURCE_DIR}/tools/check.manifest)
-add_executable(morvalith-check WIN32 tools/check_win.cpp tools/probe_win.cpp tools/capture_win.cpp tools/output.cpp
-               sim/scenario.cpp tools/ansi_semaphore.cpp ${CMAKE_BINARY_DIR}/morvalith-check.rc)
-target_include_directories(morvalith-check PRIVATE sim/include tools ${CMAKE_BINARY_DIR}/json-include)
-target_compile_definitions(morvalith-check PRIVATE MORVALITH_PROBE_NO_MAIN MORVALITH_VERSION="${PROJECT_VERSION}")
-target_link_libraries(morvalith-check PRIVATE morvalith_code setupapi advapi32 version shell32)
-target_compile_options(morvalith-check PRIVATE -ffunction-sections -fdata-sections)
-target_link_options(morvalith-check PRIVATE -static-libgcc -static-libstdc++ -Wl,--gc-sections -s)
+add_executable(morvalith-check WIN32 tools/check_win.cpp ${CMAKE_BINARY_DIR}/morvalith-check.rc)
+target_compile_definitions(morvalith-check PRIVATE MORVALITH_VERSION="${PROJECT_VERSION}")
+target_link_libraries(morvalith-check PRIVATE morvalith_field morvalith_ansi_semaphore shell32)
+target_compile_options(morvalith-check PRIVATE ${MORVALITH_PROGRAM_COMPILE})
+target_link_options(morvalith-check PRIVATE ${MORVALITH_PROGRAM_LINK})
 
 install(TARGETS Morvalith RUNTIME DESTINATION bin ARCHIVE DESTINATION lib)
 install(FILES src/lifecycle/Morvalith.def DESTINATION lib)
@@ -180,12 +192,9 @@ add_custom_target(archive
     VERBATIM)
 
 # Test programs only: the end-to-end host and the stand-in ASPI manager.
-# It runs the Windows probe's own code (its main left out) behind its stand-ins.
-add_executable(e2e-host tests/wine/e2e_host.c tools/probe_win.cpp tools/capture_win.cpp tools/output.cpp
-               sim/scenario.cpp)
-target_include_directories(e2e-host PRIVATE sim/include tools ${CMAKE_BINARY_DIR}/json-include)
-target_compile_definitions(e2e-host PRIVATE MORVALITH_PROBE_NO_MAIN MORVALITH_VERSION="${PROJECT_VERSION}")
-target_link_libraries(e2e-host PRIVATE morvalith_code version setupapi advapi32)
+# It runs the Windows probe's own code behind its stand-ins.
+add_executable(e2e-host tests/wine/e2e_host.c)
+target_link_libraries(e2e-host PRIVATE morvalith_field)
 target_link_options(e2e-host PRIVATE -static-libgcc -static-libstdc++)
 set_target_properties(e2e-host PROPERTIES LINKER_LANGUAGE CXX)
 # The contract probes of the simulated subset, run under Wine.
@@ -202,7 +211,8 @@ target_link_options(gui-host PRIVATE -static-libgcc)
 # Reads another program's window for the checks (the check window, a box).
 add_executable(window-reader tests/wine/window_reader.c)
 # The programs' runtime locks, contended, with the semaphore stand-in.
-add_executable(locks-host tests/wine/locks_host.cpp tools/ansi_semaphore.cpp)
+add_executable(locks-host tests/wine/locks_host.cpp)
+target_link_libraries(locks-host PRIVATE morvalith_ansi_semaphore)
 target_link_options(locks-host PRIVATE -static-libgcc -static-libstdc++)
 add_library(wnaspi32_double SHARED tests/wine/wnaspi32_double.c)
 set_target_properties(wnaspi32_double PROPERTIES PREFIX "" OUTPUT_NAME WNASPI32)

@@ -6,5 +6,5 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/install-deps.sh" host
 (cd "$root" && cmake --preset host >/dev/null)
-cmake --build "$root/build/host" -j"$(nproc)" --target morvalith-probe
-exec "$root/build/host/morvalith-probe" "$@"
+cmake --build "$root/build/host" -j"$(nproc)" --target morvalith-sim
+exec "$root/build/host/morvalith-sim" "$@"

@@ -1,6 +1,7 @@
-// The device models behind the modules a machine may have: the vendor
-// product-information library and the ASPI manager WNASPI32, and the entry
-// points LoadLibraryA and GetProcAddress hand out for them.
+// The device models: the SCSI devices behind pass-through handles, and the
+// modules a machine may have (the vendor product-information library and the
+// ASPI manager WNASPI32) with the entry points LoadLibraryA and
+// GetProcAddress hand out for them.
 #include <algorithm>
 
 #include "process.h"
@@ -28,8 +29,7 @@ int WINAPI VendorGetProductInfo(char letter, char *chipModel, BYTE *productInfo)
 DWORD __cdecl AspiSupportInfo(void)
 {
     const AspiManager &a = P().machine.aspi;
-    int count = a.adapterCount >= 0 ? a.adapterCount : (int)a.adapters.size();
-    return ((DWORD)a.supportStatus << 8) | (DWORD)(count & 0xFF);
+    return ((DWORD)a.supportStatus << 8) | (DWORD)(AdapterCount(a) & 0xFF);
 }
 
 const AspiUnit *FindUnit(uint8_t adapter, uint8_t target, uint8_t lun)
@@ -90,7 +90,7 @@ DWORD __cdecl AspiSendCommand(void *request)
         if (!u) answer.status = SS_NO_DEVICE;
         else if (srb[srb::kCdb] == 0x12) answer = u->inquiry;
         else if (u->answers.count(srb[srb::kCdb])) answer = u->answers.at(srb[srb::kCdb]);
-        else answer.status = SS_ERR;
+        else answer.status = kAspiUnanswered;
         if (!a.completeLater) {
             FinishExec(srb, answer);
             return srb[srb::kStatus];
@@ -120,6 +120,63 @@ DWORD __cdecl AspiSendCommand(void *request)
 FARPROC AsFarproc(void *p) { return (FARPROC)p; }
 
 }  // namespace
+
+// The pass-through model: a device as the port driver and the disk answer
+// IOCTL_SCSI_PASS_THROUGH_DIRECT on a handle that reaches it.
+BOOL ScsiPassThrough(const std::string &name, DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize,
+                     LPDWORD returned)
+{
+    auto dev = P().machine.devices.find(name);
+    if (code != IOCTL_SCSI_PASS_THROUGH_DIRECT || dev == P().machine.devices.end() || !dev->second.scsiCapable)
+        return Fail(ERROR_INVALID_FUNCTION, FALSE);
+    const ScsiDevice &device = dev->second;
+    auto &requests = P().deviceRequests[dev->first];
+    if (!in || inSize < sizeof(SCSI_PASS_THROUGH_DIRECT)) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+    if (device.ioctlError) {
+        requests.emplace_back((uint8_t *)in, (uint8_t *)in + inSize);
+        return Fail(device.ioctlError, FALSE);
+    }
+    requests.emplace_back((uint8_t *)in, (uint8_t *)in + inSize);
+    SCSI_PASS_THROUGH_DIRECT header;
+    std::memcpy(&header, in, sizeof(header));
+    // The port driver's own checks on the block.
+    if (header.Length != sizeof(SCSI_PASS_THROUGH_DIRECT) || header.CdbLength > 16 || !out ||
+        outSize < sizeof(SCSI_PASS_THROUGH_DIRECT) ||
+        (header.SenseInfoLength && header.SenseInfoOffset + header.SenseInfoLength > outSize) ||
+        (header.DataTransferLength && !header.DataBuffer) || header.DataIn > SCSI_IOCTL_DATA_UNSPECIFIED)
+        return Fail(ERROR_INVALID_PARAMETER, FALSE);
+
+    auto answer = device.answers.find(header.Cdb[0]);
+    DWORD transferred = 0;
+    if (answer == device.answers.end()) {
+        header.ScsiStatus = kCheckCondition;
+    } else {
+        header.ScsiStatus = answer->second.status;
+        if (header.DataIn == SCSI_IOCTL_DATA_IN && answer->second.status == kGood) {
+            transferred = (DWORD)std::min<size_t>(header.DataTransferLength, answer->second.data.size());
+            if (transferred) std::memcpy(header.DataBuffer, answer->second.data.data(), transferred);
+        }
+    }
+    if (header.DataIn == SCSI_IOCTL_DATA_IN) header.DataTransferLength = transferred;
+    const std::vector<uint8_t> *given = answer == device.answers.end() || answer->second.sense.empty()
+                                            ? nullptr : &answer->second.sense;
+    if (given && header.SenseInfoLength) {
+        size_t n = std::min<size_t>(header.SenseInfoLength, given->size());
+        std::memcpy((uint8_t *)out + header.SenseInfoOffset, given->data(), n);
+        header.SenseInfoLength = (UCHAR)n;
+    } else if (header.ScsiStatus == kCheckCondition && header.SenseInfoLength) {
+        // Fixed-format sense: ILLEGAL REQUEST, invalid command operation code.
+        uint8_t sense[18] = {0x70, 0, 0x05, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0x20, 0x00};
+        size_t n = std::min<size_t>(header.SenseInfoLength, sizeof(sense));
+        std::memcpy((uint8_t *)out + header.SenseInfoOffset, sense, n);
+        header.SenseInfoLength = (UCHAR)n;
+    } else {
+        header.SenseInfoLength = 0;
+    }
+    std::memcpy(out, &header, sizeof(header));
+    *returned = header.SenseInfoLength ? header.SenseInfoOffset + header.SenseInfoLength : sizeof(header);
+    return TRUE;
+}
 
 FARPROC LookUp(const std::string &module, LPCSTR name)
 {

@@ -137,10 +137,6 @@ void Reset(const Machine &m)
 
 Machine &Current() { return P().machine; }
 void FailCall(const std::string &operation, int nth) { P().faults[operation].insert(nth); }
-bool LoadScenario(const std::string &file, Machine &m, std::string &error)
-{
-    return ReadScenario(file, Operations(), m, error);
-}
 int CallCount(const std::string &operation)
 {
     auto it = P().calls.find(operation);

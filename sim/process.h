@@ -9,11 +9,12 @@
 #include <unordered_map>
 
 #include "machine.h"
+#include "text.h"
 #include "os.h"
 
 namespace sim::detail {
 
-constexpr uint8_t SS_PENDING = 0x00, SS_ERR = 0x04, SS_INVALID_HA = 0x81, SS_INVALID_SRB = 0xE0,
+constexpr uint8_t SS_PENDING = 0x00, SS_INVALID_HA = 0x81, SS_INVALID_SRB = 0xE0,
                   SS_NO_DEVICE = 0x82;
 constexpr uint8_t SRB_EVENT_NOTIFY = 0x40;
 
@@ -147,8 +148,11 @@ std::string ModuleFileName(LPCSTR name);
 const VolumeInterface *VolumeByPath(const std::string &path);
 void SignalEvent(void *handle);
 
-// The device models (devices.cpp): the modules the machine has, and the
-// entry points LoadLibraryA and GetProcAddress hand out.
+// The device models (devices.cpp): a pass-through request to the named
+// device, the modules the machine has, and the entry points LoadLibraryA
+// and GetProcAddress hand out.
+BOOL ScsiPassThrough(const std::string &name, DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize,
+                     LPDWORD returned);
 bool ModuleInstalled(const std::string &file);
 FARPROC LookUp(const std::string &module, LPCSTR name);
 

@@ -1,9 +1,6 @@
-// Machines described in JSON scenario files, and the built-in default.
-#include <sys/stat.h>
-
+// The scenario format: machines described in JSON, read and written.
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -13,37 +10,9 @@
 #include <nlohmann/json.hpp>
 
 #include "description.h"
+#include "text.h"
 
 namespace sim {
-
-std::string Printable(const std::string &text, size_t limit)
-{
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (out.size() >= limit) {
-            out += "...";
-            break;
-        }
-        unsigned char c = (unsigned char)text[i];
-        if (c == '\n') out += "\\n";
-        else if (c == '\t') out += "\\t";
-        else if (c == '\r') out += "\\r";
-        else if (c < 0x20 || c >= 0x7F) {
-            char hex[8];
-            std::snprintf(hex, sizeof(hex), "\\x%02x", c);
-            out += hex;
-        } else {
-            out += (char)c;
-        }
-    }
-    return out;
-}
-
-std::string Lower(std::string s)
-{
-    for (char &c : s) c = (char)std::tolower((unsigned char)c);
-    return s;
-}
 
 namespace {
 
@@ -54,7 +23,6 @@ std::string ShownInError(const std::string &text, size_t limit = 60) { return Pr
 
 // Limits no real machine comes near; they keep a hostile file from making a
 // run take minutes or exhaust memory.
-constexpr size_t kMaxFileBytes = 4 << 20;
 constexpr size_t kMaxText = 4096;             // one string (paths, names, identifiers)
 constexpr size_t kMaxAnswerBytes = 65536;     // one answer or value
 constexpr size_t kMaxDataBytes = 1 << 20;     // all answers and values together
@@ -199,12 +167,18 @@ size_t NestingDepth(const std::string &text, size_t stopAt)
     return deepest;
 }
 
-size_t dataBytes = 0;  // answer and value bytes read so far from the current file
+// What the reading of one file keeps: the answer and value bytes read so far
+// and the operation names its faults may take.
+struct Reader {
+    size_t dataBytes;
+    const std::set<std::string> *operations;
+};
 
 // A view of one JSON value that knows its own place in the file.
 struct Field {
     const json &value;
     std::string where;
+    Reader &reader;
 
     [[noreturn]] void Wrong(const std::string &problem) const { throw FieldError(where + ": " + problem); }
     bool Has(const char *key) const { return value.is_object() && value.contains(key); }
@@ -212,10 +186,10 @@ struct Field {
     {
         if (!value.is_object()) Wrong("expected an object");
         if (!value.contains(key)) Wrong(std::string("missing field '") + key + "'");
-        return {value.at(key), where + "." + key};
+        return {value.at(key), where + "." + key, reader};
     }
-    Field Member(const std::string &key, const json &v) const { return {v, where + "." + ShownInError(key)}; }
-    Field At(size_t i) const { return {value.at(i), where + "[" + std::to_string(i) + "]"}; }
+    Field Member(const std::string &key, const json &v) const { return {v, where + "." + ShownInError(key), reader}; }
+    Field At(size_t i) const { return {value.at(i), where + "[" + std::to_string(i) + "]", reader}; }
     const json &Object(size_t limit = kMaxInterfaces) const
     {
         if (!value.is_object()) Wrong("expected an object");
@@ -286,8 +260,8 @@ void CheckKeys(const Field &f, std::initializer_list<const char *> known)
 std::vector<uint8_t> Counted(const Field &f, std::vector<uint8_t> bytes)
 {
     if (bytes.size() > kMaxAnswerBytes) f.Wrong("more than " + std::to_string(kMaxAnswerBytes) + " bytes");
-    dataBytes += bytes.size();
-    if (dataBytes > kMaxDataBytes) f.Wrong("the file's answers exceed " + std::to_string(kMaxDataBytes) + " bytes in all");
+    f.reader.dataBytes += bytes.size();
+    if (f.reader.dataBytes > kMaxDataBytes) f.Wrong("the file's answers exceed " + std::to_string(kMaxDataBytes) + " bytes in all");
     return bytes;
 }
 
@@ -379,7 +353,7 @@ std::map<uint8_t, Answer> ReadAnswers(const Field &f, std::initializer_list<cons
     for (auto it = f.Object(256).begin(); it != f.Object(256).end(); ++it) {
         Field a = f.Member(it.key(), it.value());
         json key = it.key();
-        uint8_t code = (uint8_t)Field{key, a.where}.Integer(0, 255);
+        uint8_t code = (uint8_t)Field{key, a.where, a.reader}.Integer(0, 255);
         Answer answer;
         if (a.Has("status")) answer.status = (uint8_t)a["status"].Integer(0, 255);
         extra(a, answer);
@@ -745,15 +719,13 @@ ordered WriteAspi(const Machine &m)
     return aspi;
 }
 
-const std::set<std::string> *knownOperations = nullptr;  // the names the current file's faults may take
-
 void ReadFaults(const Field &faults, Machine &m)
 {
     for (size_t i = 0; i < faults.Items(kMaxFaults); ++i) {
         Field f = faults.At(i);
         CheckKeys(f, {"operation", "call"});
         std::string operation = f["operation"].String();
-        if (!knownOperations || !knownOperations->count(operation))
+        if (!f.reader.operations->count(operation))
             f["operation"].Wrong("no platform operation \"" + ShownInError(operation) + "\"");
         m.faults.push_back({operation, (int)f["call"].Integer(1, 1 << 30)});
     }
@@ -822,90 +794,14 @@ ordered Write(const Machine &m)
 
 }  // namespace
 
-std::string FileErrorReason(int error)
+bool ParseScenario(const std::string &text, const std::string &name, const std::set<std::string> &operations,
+                   Machine &m, std::string &error)
 {
-    switch (error) {
-    case ENOENT: return "does not exist";
-    case EACCES:
-    case EPERM: return "access denied";
-    case EISDIR: return "is a folder";
-    case ENOSPC: return "the disk is full";
-    case EROFS: return "the disk is read-only";
-    default: return std::string("cannot be used (") + std::strerror(error) + ")";
-    }
-}
-
-// Plain C files, not the C++ library's filesystem or streams: the Windows
-// builds of the tools must start on Windows 98, whose C runtime lacks the
-// calls those bring.
-bool ReadWholeFile(const std::string &file, size_t limit, std::string &text, std::string &why)
-{
-    struct stat status;
-    if (stat(file.c_str(), &status) != 0) {
-        why = FileErrorReason(errno);
-        return false;
-    }
-    if (S_ISDIR(status.st_mode)) {
-        why = "is a folder";
-        return false;
-    }
-    if (!S_ISREG(status.st_mode)) {
-        why = "cannot be read (not a file)";
-        return false;
-    }
-    if ((unsigned long long)status.st_size > limit) {
-        why = "larger than " + std::to_string(limit) + " bytes";
-        return false;
-    }
-    FILE *in = std::fopen(file.c_str(), "rb");
-    if (!in) {
-        why = FileErrorReason(errno);
-        return false;
-    }
-    text.clear();
-    char buffer[65536];
-    size_t n;
-    // The file may grow between stat and read: the limit holds regardless.
-    while ((n = std::fread(buffer, 1, sizeof(buffer), in)) > 0 && text.size() <= limit) text.append(buffer, n);
-    bool failed = std::ferror(in) != 0;
-    std::fclose(in);
-    if (failed) why = "cannot be read";
-    else if (text.size() > limit) why = "larger than " + std::to_string(limit) + " bytes";
-    else return true;
-    return false;
-}
-
-std::string VersionNote(const Machine &m, const char *program)
-{
-    if (!m.trueMajor) return "";
-    char line[320];
-    bool older = m.major < m.trueMajor || (m.major == m.trueMajor && m.minor < m.trueMinor);
-    bool newer = m.major > m.trueMajor || (m.major == m.trueMajor && m.minor > m.trueMinor);
-    // Windows 8.1 and later tell a program without a manifest 6.2; any other
-    // older version is a compatibility mode set for the program.
-    bool manifest = older && m.major == 6 && m.minor == 2;
-    const char *why = manifest ? "without a compatibility manifest is told"
-                      : older  ? "runs in a compatibility mode and is told"
-                      : newer  ? "is told a newer version by a compatibility setting (no manifest is missing):"
-                               : nullptr;
-    if (why)
-        std::snprintf(line, sizeof(line),
-                      "the true version is %u.%u build %u: %s %s %u.%u, and the library follows what %s is told",
-                      m.trueMajor, m.trueMinor, m.trueBuild, program, why, m.major, m.minor, program);
-    else
-        std::snprintf(line, sizeof(line), "the true version is the one %s is told", program);
-    return line;
-}
-
-bool ReadScenario(const std::string &file, const std::set<std::string> &operations, Machine &m,
-                  std::string &error)
-{
-    const std::string shown = ShownInError(file, 200);
+    const std::string shown = ShownInError(name, 200);
     // Nothing may escape: a scenario is input from the field.
     try {
-        std::string text, why;
-        if (!ReadWholeFile(file, kMaxFileBytes, text, why)) {
-            error = shown + ": " + why;
+        if (text.size() > kMaxScenarioBytes) {
+            error = shown + ": larger than " + std::to_string(kMaxScenarioBytes) + " bytes";
             return false;
         }
         if (NestingDepth(text, kMaxDepth) > kMaxDepth) {
@@ -924,11 +820,10 @@ bool ReadScenario(const std::string &file, const std::set<std::string> &operatio
             return false;
         }
         Machine loaded;
-        dataBytes = 0;
-        knownOperations = &operations;
+        Reader reader{0, &operations};
         try {
             DecodeAll(document, "scenario");
-            Read(Field{document, "scenario"}, loaded);
+            Read(Field{document, "scenario", reader}, loaded);
         } catch (const FieldError &e) {
             error = shown + ": " + e.what();
             return false;
@@ -941,39 +836,6 @@ bool ReadScenario(const std::string &file, const std::set<std::string> &operatio
         error = shown + ": cannot be used";
     }
     return false;
-}
-
-std::vector<uint8_t> Utf16(const std::string &text)
-{
-    std::vector<uint8_t> bytes;
-    for (unsigned char c : text) {
-        bytes.push_back(c);
-        bytes.push_back(0);
-    }
-    return bytes;
-}
-
-Machine DefaultMachine()
-{
-    Machine m;
-    const std::string instance = "7&1a2b3c4d&0";
-    m.disks.push_back({"\\\\?\\usbstor#disk&ven_generic&prod_flash_disk&rev_8.01#" + instance +
-                           "#{53f56307-b6bf-11d0-94f2-00a0c91efb8b}",
-                       "flash"});
-    ScsiDevice flash;
-    std::vector<uint8_t> sector(512);
-    for (size_t i = 0; i < sector.size(); ++i) sector[i] = (uint8_t)(i * 7 + 3);
-    flash.answers[0x82] = ScsiAnswer{kGood, sector, {}};
-    m.devices["flash"] = flash;
-    m.drives['C'] = Drive{kDriveFixed, "\\\\?\\Volume{00000000-0000-0000-0000-00000000000c}\\", ""};
-    m.drives['E'] = Drive{kDriveRemovable, "\\\\?\\Volume{6f1e2d3c-4b5a-11e0-9a8b-00000000000e}\\", ""};
-    m.volumes.push_back({"\\\\?\\storage#removablemedia#8&2f3e4d5c&0&rm#{53f5630d-b6bf-11d0-94f2-00a0c91efb8b}",
-                         "STORAGE\\RemovableMedia\\8&2F3E4D5C&0&RM",
-                         "USBSTOR\\Disk&Ven_Generic&Prod_Flash_Disk&Rev_8.01\\" + instance,
-                         "\\\\?\\Volume{6f1e2d3c-4b5a-11e0-9a8b-00000000000e}\\"});
-    m.vendor.installed = true;
-    for (size_t i = 0; i < m.vendor.key.size(); ++i) m.vendor.key[i] = (uint8_t)(0xC0 + i);
-    return m;
 }
 
 std::string WriteScenario(const Machine &m)

@@ -149,56 +149,7 @@ BOOL WINAPI DeviceIoControl(HANDLE handle, DWORD code, LPVOID in, DWORD inSize, 
         auto it = P().objects.find((uintptr_t)handle);
         if (it == P().objects.end() || it->second.kind != Kind::File) return Fail(ERROR_INVALID_HANDLE, FALSE);
         if (overlapped || !returned) return Fail(ERROR_INVALID_PARAMETER, FALSE);
-        auto dev = P().machine.devices.find(it->second.device);
-        if (code != IOCTL_SCSI_PASS_THROUGH_DIRECT || dev == P().machine.devices.end() || !dev->second.scsiCapable)
-            return Fail(ERROR_INVALID_FUNCTION, FALSE);
-        const ScsiDevice &device = dev->second;
-        auto &requests = P().deviceRequests[dev->first];
-        if (!in || inSize < sizeof(SCSI_PASS_THROUGH_DIRECT)) return Fail(ERROR_INVALID_PARAMETER, FALSE);
-        if (device.ioctlError) {
-            requests.emplace_back((uint8_t *)in, (uint8_t *)in + inSize);
-            return Fail(device.ioctlError, FALSE);
-        }
-        requests.emplace_back((uint8_t *)in, (uint8_t *)in + inSize);
-        SCSI_PASS_THROUGH_DIRECT header;
-        std::memcpy(&header, in, sizeof(header));
-        // The port driver's own checks on the block.
-        if (header.Length != sizeof(SCSI_PASS_THROUGH_DIRECT) || header.CdbLength > 16 || !out ||
-            outSize < sizeof(SCSI_PASS_THROUGH_DIRECT) ||
-            (header.SenseInfoLength && header.SenseInfoOffset + header.SenseInfoLength > outSize) ||
-            (header.DataTransferLength && !header.DataBuffer) || header.DataIn > SCSI_IOCTL_DATA_UNSPECIFIED)
-            return Fail(ERROR_INVALID_PARAMETER, FALSE);
-
-        auto answer = device.answers.find(header.Cdb[0]);
-        DWORD transferred = 0;
-        if (answer == device.answers.end()) {
-            header.ScsiStatus = kCheckCondition;
-        } else {
-            header.ScsiStatus = answer->second.status;
-            if (header.DataIn == SCSI_IOCTL_DATA_IN && answer->second.status == kGood) {
-                transferred = (DWORD)std::min<size_t>(header.DataTransferLength, answer->second.data.size());
-                if (transferred) std::memcpy(header.DataBuffer, answer->second.data.data(), transferred);
-            }
-        }
-        if (header.DataIn == SCSI_IOCTL_DATA_IN) header.DataTransferLength = transferred;
-        const std::vector<uint8_t> *given = answer == device.answers.end() || answer->second.sense.empty()
-                                                ? nullptr : &answer->second.sense;
-        if (given && header.SenseInfoLength) {
-            size_t n = std::min<size_t>(header.SenseInfoLength, given->size());
-            std::memcpy((uint8_t *)out + header.SenseInfoOffset, given->data(), n);
-            header.SenseInfoLength = (UCHAR)n;
-        } else if (header.ScsiStatus == kCheckCondition && header.SenseInfoLength) {
-            // Fixed-format sense: ILLEGAL REQUEST, invalid command operation code.
-            uint8_t sense[18] = {0x70, 0, 0x05, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0x20, 0x00};
-            size_t n = std::min<size_t>(header.SenseInfoLength, sizeof(sense));
-            std::memcpy((uint8_t *)out + header.SenseInfoOffset, sense, n);
-            header.SenseInfoLength = (UCHAR)n;
-        } else {
-            header.SenseInfoLength = 0;
-        }
-        std::memcpy(out, &header, sizeof(header));
-        *returned = header.SenseInfoLength ? header.SenseInfoOffset + header.SenseInfoLength : sizeof(header);
-        return TRUE;
+        return ScsiPassThrough(it->second.device, code, in, inSize, out, outSize, returned);
     }, handle, code, in, inSize, out, outSize, (void *)returned, (void *)overlapped);
     auto it = P().objects.find((uintptr_t)handle);
     if (it != P().objects.end() && it->second.kind == Kind::File) {

@@ -46,7 +46,7 @@ for f in "$tmp/overflow.json" "$tmp/newline.json" "$tmp"; do
   for mode in "" --explain; do
   n=$((n + 1))
   err=$("$probe" $mode "$f" 2>&1 >/dev/null); rc=$?
-  if [ "$rc" != 2 ] || [ "$(printf '%s\n' "$err" | wc -l)" != 1 ] || [[ $err != "morvalith-probe: $f: "* ]]; then
+  if [ "$rc" != 2 ] || [ "$(printf '%s\n' "$err" | wc -l)" != 1 ] || [[ $err != "morvalith-sim: $f: "* ]]; then
     echo "FAIL $f $mode: exit $rc, expected 2 and one line: $err"; failed=$((failed + 1))
   fi
   done
@@ -107,7 +107,7 @@ done
 n=$((n + 1))
 help=$("$probe" --help 2>/dev/null); hrc=$?
 wrong=$("$probe" --bogus 2>&1 >/dev/null); wrc=$?
-if [ "$hrc" != 0 ] || [ "$wrc" != 2 ] || [[ $help != "usage: morvalith-probe [FILE]"* ]] || [[ $wrong != "$help" ]]; then
+if [ "$hrc" != 0 ] || [ "$wrc" != 2 ] || [[ $help != "usage: morvalith-sim [FILE]"* ]] || [[ $wrong != "$help" ]]; then
   echo "FAIL usage: --help exit $hrc, --bogus exit $wrc"; failed=$((failed + 1))
 fi
 # The script takes a file relative to the folder it is run from.

@@ -1,20 +1,18 @@
-// The explanation of one machine. Every verdict comes from the library's own
-// functions (the path patterns, the autorun test, the pass-through verdict,
-// the instance token, the identifier test, the drive mask) or from what the
-// simulated machine recorded while the library ran; nothing here restates a
-// rule of the library.
+// The explanation of one machine in words: the cause and its remedy, then
+// the detail of each step. The facts come from the diagnosis, from the
+// library's own functions (the path patterns, the autorun test, the instance
+// token, the identifier test) and from what the simulated machine recorded
+// while the library ran; nothing here restates a rule of the library.
 #include "explain.h"
 
 #include <cstdio>
 #include <cstring>
-#include <functional>
 
 #include "discovery/locator.h"
 #include "discovery/resolver.h"
 #include "lifecycle/state.h"
-#include "morvalith.h"
-#include "output.h"
-#include "transport/passthrough.h"
+#include "shared.h"
+#include "text.h"
 
 
 namespace {
@@ -48,13 +46,6 @@ void Lines(const std::string &text, const char *indent)
         start = end + 1;
     }
 }
-
-// Where each step of the host's run ended in the trace, and how many of its
-// calls fell past the trace's cap.
-struct Mark {
-    size_t traced = 0, leftOut = 0, calls = 0;
-};
-Mark Now() { return {sim::Trace().size(), sim::TraceLeftOut(), sim::CallLog().size() + sim::CallLogLeftOut()}; }
 
 // Prints the platform calls of one step: from the mark before it to its own.
 void Calls(bool calls, Mark from, Mark to)
@@ -91,6 +82,22 @@ const char *SenseKeyName(uint8_t key)
     return names[key & 0x0F];
 }
 
+// "0x02 (CHECK CONDITION)", "0x5 (ILLEGAL REQUEST)": the one place the
+// explanation decodes a status or a sense key.
+std::string Status(uint8_t status)
+{
+    char text[48];
+    std::snprintf(text, sizeof(text), "0x%02x (%s)", status, StatusName(status));
+    return text;
+}
+
+std::string SenseKey(int key)
+{
+    char text[48];
+    std::snprintf(text, sizeof(text), "0x%x (%s)", key & 0x0F, SenseKeyName((uint8_t)key));
+    return text;
+}
+
 void ExplainOpens(const char *what)
 {
     for (const sim::FileOpen &o : sim::FileOpens()) {
@@ -103,27 +110,20 @@ void ExplainOpens(const char *what)
 void ExplainPassThrough()
 {
     for (const sim::IoctlRecord &r : sim::Ioctls()) {
-        if (!r.ok) {
+        ScsiReply reply = DecodeReply(r);
+        if (!reply.reached) {
             std::printf("  vendor read 0x%02x: DeviceIoControl failed, error %lu: the command did not reach the disk\n",
-                        kVendorReadOpcode, (unsigned long)r.error);
+                        kVendorReadOpcode, (unsigned long)reply.error);
             continue;
         }
-        PassThroughRequest reply;
-        std::memset(&reply, 0, sizeof(reply));
-        std::memcpy(&reply, r.reply.data(), std::min(r.reply.size(), sizeof(reply)));
-        const SCSI_PASS_THROUGH_DIRECT &h = reply.header;
-        std::printf("  vendor read 0x%02x: SCSI status 0x%02x (%s), %lu bytes transferred", kVendorReadOpcode, h.ScsiStatus,
-                    StatusName(h.ScsiStatus), (unsigned long)h.DataTransferLength);
-        size_t at = h.SenseInfoOffset;
-        if (h.SenseInfoLength >= 14 && at + 14 <= r.reply.size()) {
-            const uint8_t *sense = r.reply.data() + at;
-            std::printf("; sense key 0x%x (%s), ASC 0x%02x, ASCQ 0x%02x", sense[2] & 0x0F, SenseKeyName(sense[2]),
-                        sense[12], sense[13]);
-        } else if (h.SenseInfoLength >= 3 && at + 3 <= r.reply.size()) {
-            std::printf("; sense key 0x%x (%s)", r.reply[at + 2] & 0x0F, SenseKeyName(r.reply[at + 2]));
-        }
-        std::printf("\n  verdict: %s\n", PassThroughSucceeded(TRUE, &reply) ? "the disk answered: the library binds"
-                                                                             : "the disk refused the command");
+        std::printf("  vendor read 0x%02x: SCSI status %s, %lu bytes transferred", kVendorReadOpcode,
+                    Status(reply.status).c_str(), (unsigned long)reply.transferred);
+        if (reply.asc >= 0)
+            std::printf("; sense key %s, ASC 0x%02x, ASCQ 0x%02x", SenseKey(reply.senseKey).c_str(), reply.asc,
+                        reply.ascq);
+        else if (reply.senseKey >= 0)
+            std::printf("; sense key %s", SenseKey(reply.senseKey).c_str());
+        std::printf("\n  verdict: %s\n", reply.bound ? "the disk answered: the library binds" : "the disk refused the command");
     }
 }
 
@@ -178,23 +178,6 @@ void ExplainDisks(const sim::Machine &m)
     }
     // For support: what a served disk's path holds, where no disk passed.
     if (first) std::printf("  the patterns a served disk's path passes: %s\n", AllPatterns().c_str());
-}
-
-// The drive mask of each disk that yields letters, from a run of its own
-// made before the reported one: the explanation makes no call of its own on
-// the process it reports, so a fault falls where the host meets it.
-std::vector<DWORD> FreshMasks(const sim::Machine &m)
-{
-    sim::Reset(m);
-    std::vector<DWORD> masks(m.disks.size(), 0);
-    for (size_t i = 0; i < m.disks.size(); ++i) {
-        char token[kInstanceTokenSize];
-        if (m.disks[i].present &&
-            DiskInstanceToken(m.disks[i].path.c_str(), kLetterBusToken, kLetterClassToken, kLetterRevisionToken, token))
-            masks[i] = GetInstanceDriveMask(token);
-    }
-    sim::Settle();
-    return masks;
 }
 
 void ExplainLetters(const sim::Machine &m, const std::vector<DWORD> &masks)
@@ -262,48 +245,6 @@ void ExplainAspi(const sim::Machine &m)
 }
 
 
-// What one host did: the attach, one GetUSBDriveLetter, one GetIDKey, the
-// detach, with what it printed and where each step ended in the trace.
-struct HostRun {
-    BOOL loaded = FALSE;
-    std::string lines;  // the attach's [LIB] lines
-    char letter = 0;
-    int key = 0;
-    size_t boxesBefore = 0;
-    Mark attach, letterCall, keyCall;
-    bool versionFailed = false;
-};
-
-HostRun RunHost(const sim::Machine &m)
-{
-    sim::Reset(m);
-    // A fresh process: the library state as the loader maps it.
-    ResetLibraryState();
-    sim::TraceCalls(true);
-    HostRun r;
-    HINSTANCE self = (HINSTANCE)0x10000000;
-    r.lines = CaughtOutput([&] { r.loaded = DllMain(self, DLL_PROCESS_ATTACH, nullptr); });
-    // The attach asks the version first, and the machine says whether it made
-    // that query fail.
-    for (const sim::InjectedFailure &f : sim::InjectedFailures())
-        r.versionFailed = r.versionFailed || (f.operation == "GetVersionExA" && f.nth == 1);
-    r.attach = Now();
-    if (r.loaded) {
-        CaughtOutput([&] { r.letter = GetUSBDriveLetter(); });
-        r.letterCall = Now();
-        unsigned char key[32];
-        r.boxesBefore = sim::MessageBoxes().size();
-        CaughtOutput([&] { r.key = GetIDKey(key); });
-        std::memset(key, 0, sizeof(key));
-        r.keyCall = Now();
-    }
-    DllMain(self, DLL_PROCESS_DETACH, nullptr);
-    sim::Settle();
-    sim::TraceCalls(false);
-    return r;
-}
-
-
 const char *ErrorName(DWORD error)
 {
     switch (error) {
@@ -328,224 +269,143 @@ const char *ErrorName(DWORD error)
 
 std::string Error(DWORD error) { return std::string(ErrorName(error)) + " (error " + std::to_string(error) + ")"; }
 
-// The first platform call of a step that the machine failed on purpose (the
-// scenario's faults); empty when none did.
-std::string FirstFailure(Mark from, Mark to);
-
-// ": <the failure>" after a cause, or nothing.
-std::string AnyFailure(Mark from, Mark to)
+// "GetLogicalDrives failed (its call 1, a fault the machine describes)".
+std::string FaultText(const Fault &f)
 {
-    std::string failure = FirstFailure(from, to);
-    return failure.empty() ? "" : ": " + failure;
+    return f.operation + " failed (its call " + std::to_string(f.nth) + ", a fault the machine describes)";
 }
 
-std::string FirstFailure(Mark from, Mark to)
-{
-    for (const sim::InjectedFailure &f : sim::InjectedFailures())
-        if (f.position >= from.calls && f.position < to.calls)
-            return f.operation + " failed (its call " + std::to_string(f.nth) + ", a fault the machine describes)";
-    return "";
-}
+// ": <the fault>" after a cause, or nothing.
+std::string AnyFault(const Fault &f) { return f.operation.empty() ? "" : ": " + FaultText(f); }
 
-// Why a served disk did not match: the nearest miss among the USB disks.
-std::string NearestMiss(const sim::Machine &m)
+std::string NearMissText(const Diagnosis &d)
 {
-    for (const sim::DiskInterface &d : m.disks)
-        if (d.present && sim::Lower(d.path) != d.path && DevicePathMatches(sim::Lower(d.path).c_str()))
-            return "; nearest: " + Shown(d.path, 120) + " would pass in lower case, but Windows reported it in upper case";
-    // A USB disk's name: from its class on, to the next '#'.
-    const std::string bus = std::string(kLetterBusToken) + "#", disk = std::string(kLetterClassToken) + "&ven_";
-    for (const sim::DiskInterface &d : m.disks) {
-        std::string lower = sim::Lower(d.path);
-        size_t name = lower.find(bus + disk);
-        if (!d.present || name == std::string::npos) continue;
-        name += bus.size();
-        size_t end = lower.find('#', name + disk.size());
-        return "; nearest: the USB disk " + Shown(d.path.substr(name, end == std::string::npos ? 60 : end - name), 80) +
-               " is another vendor's or another revision";
+    switch (d.nearMiss) {
+    case NearMiss::UpperCase:
+        return "; nearest: " + Shown(d.name, 120) + " would pass in lower case, but Windows reported it in upper case";
+    case NearMiss::OtherDisk:
+        return "; nearest: the USB disk " + Shown(d.name, 80) + " is another vendor's or another revision";
+    case NearMiss::None: break;
     }
     return "";
 }
 
-struct Diagnosis {
-    std::string cause, remedy;
-};
+const char *const kOtherProduct = "the disk does not know the vendor command: it is another product of the same "
+                                  "vendor; use a flash disk of the served family";
+const char *const kAgainOrSupport = "run the program again; if it persists, send the capture to support";
 
-Diagnosis DiagnoseNt(const sim::Machine &m, const HostRun &run)
-{
-    const auto &opens = sim::FileOpens();
-    if (opens.empty()) {
-        bool candidate = false;
-        for (const sim::DiskInterface &d : m.disks) candidate = candidate || (d.present && DevicePathMatches(d.path.c_str()));
-        std::string failure = FirstFailure(Mark{}, run.attach);
-        if (!candidate)
-            return {"no flash disk of the served family is attached: no disk interface passes the device-path "
-                    "patterns" + NearestMiss(m),
-                    "attach one of the supported USB flash disks and run the check again; another make or "
-                    "model of disk is not served"};
-        if (!failure.empty())
-            return {"the search for the flash disk broke down: " + failure,
-                    "run the program again; if it persists, the system's device list is damaged (reinsert the disk, "
-                    "or restart Windows)"};
-        bool cdrom = false;
-        for (const auto &[letter, drive] : m.drives) cdrom = cdrom || drive.type == DRIVE_CDROM;
-        if (!cdrom)
-            return {"the flash disk is attached, but Windows shows no CD-ROM drive: the disk's autorun partition is "
-                    "not mounted",
-                    "reinsert the flash disk and check in Disk Management that its CD-ROM (autorun) partition has a "
-                    "drive letter"};
-        return {"the flash disk is attached, but no CD-ROM drive's MountedDevices value names an autorun disk",
-                "reinsert the flash disk and check in Disk Management that its CD-ROM (autorun) partition has a drive "
-                "letter; another CD-ROM drive does not serve"};
-    }
-    const sim::FileOpen &open = opens.front();
-    if (!open.opened) {
-        if (open.error == ERROR_ACCESS_DENIED)
-            return {"the flash disk was found but could not be opened: " + Error(open.error),
-                    "on Windows Vista and later run the program elevated (as administrator); otherwise ask the "
-                    "administrator whether a policy denies access to removable storage"};
-        return {"the flash disk was found but could not be opened: " + Error(open.error),
-                "check that the disk is still attached and that no other program holds it, then reinsert it"};
-    }
-    for (const sim::IoctlRecord &r : sim::Ioctls()) {
-        if (!r.ok)
-            return {"the vendor read did not reach the disk: DeviceIoControl failed: " + Error(r.error),
-                    "reinsert the disk; if it persists, the disk's driver or a policy blocks SCSI pass-through"};
-        PassThroughRequest reply;
-        std::memset(&reply, 0, sizeof(reply));
-        std::memcpy(&reply, r.reply.data(), std::min(r.reply.size(), sizeof(reply)));
-        if (PassThroughSucceeded(TRUE, &reply)) continue;
-        const SCSI_PASS_THROUGH_DIRECT &h = reply.header;
-        char status[96];
-        std::snprintf(status, sizeof(status), "SCSI status 0x%02x (%s)", h.ScsiStatus, StatusName(h.ScsiStatus));
-        std::string cause = std::string("the disk refused the vendor read: ") + status;
-        size_t at = h.SenseInfoOffset;
-        if (h.SenseInfoLength >= 3 && at + 3 <= r.reply.size()) {
-            char sense[64];
-            std::snprintf(sense, sizeof(sense), ", sense key 0x%x (%s)", r.reply[at + 2] & 0x0F,
-                          SenseKeyName(r.reply[at + 2]));
-            cause += sense;
-        }
-        bool illegal = h.SenseInfoLength >= 3 && at + 3 <= r.reply.size() && (r.reply[at + 2] & 0x0F) == 0x5;
-        return {cause, illegal ? "the disk does not know the vendor command: it is another product of the same "
-                                 "vendor; use a flash disk of the served family"
-                               : "reinsert the disk and try again; if it persists, the disk is faulty"};
-    }
-    return {"the attach failed after the vendor read" + AnyFailure(Mark{}, run.attach),
-            "run the program again; if it persists, send the capture to support"};
-}
+}  // namespace
 
-Diagnosis Diagnose9x(const sim::Machine &m)
+CauseWords Words(const Diagnosis &d)
 {
-    const sim::AspiManager &a = m.aspi;
-    if (!a.installed)
-        return {"WNASPI32.DLL, the ASPI manager, is not installed",
-                "install an ASPI manager (WNASPI32.DLL) for Windows 9x and attach the disk again"};
-    if (!a.missing.empty())
-        return {"WNASPI32.DLL lacks its entry point " + Shown(*a.missing.begin()),
-                "reinstall a complete ASPI manager (WNASPI32.DLL)"};
-    if (a.supportStatus != SS_COMP && a.supportStatus != SS_NO_ADAPTERS) {
-        char text[96];
-        std::snprintf(text, sizeof(text), "the ASPI manager failed to start (status 0x%02x)", a.supportStatus);
-        return {text, "reinstall the ASPI manager and restart Windows"};
-    }
-    int adapters = a.adapterCount >= 0 ? a.adapterCount : (int)a.adapters.size();
-    if (adapters == 0 || a.supportStatus == SS_NO_ADAPTERS)
-        return {"the ASPI manager reports no host adapters",
-                "install the USB storage driver for Windows 98, attach the disk and restart Windows"};
-    for (const auto &srb : sim::AspiRequests()) {
-        using namespace sim::srb;
-        if (srb[kCmd] != kExecScsiCmd || srb.size() <= kCdb || srb[kCdb] != kVendorReadOpcode) continue;
-        // The request block is recorded as sent; the unit's answer is in the machine.
-        int status = -1;
-        if (srb[kHaId] < a.adapters.size())
-            for (const sim::AspiUnit &u : a.adapters[srb[kHaId]].units)
-                if (u.target == srb[kTarget] && u.lun == srb[kLun] && u.answers.count(kVendorReadOpcode))
-                    status = u.answers.at(kVendorReadOpcode).status;
-        char text[160];
-        std::snprintf(text, sizeof(text),
-                      "the unit at adapter %u target %u lun %u, which identifies as the flash disk, rejected the "
-                      "vendor read (%s 0x%02x)",
-                      srb[kHaId], srb[kTarget], srb[kLun], "ASPI status", status < 0 ? 0x04 : status);
-        return {text, "the disk does not know the vendor command: it is another product of the same vendor; use a "
-                      "flash disk of the served family"};
-    }
-    return {"no ASPI unit identifies as the flash disk (\"" MORVALITH_FLASH_DISK_ID "\")",
-            "attach a flash disk of the served family; check that Windows shows it as a disk drive"};
-}
-
-Diagnosis Diagnose(const sim::Machine &m, const HostRun &run)
-{
-    if (!run.loaded) {
-        if (run.versionFailed)
-            return {"the Windows version could not be read (GetVersionExA failed), so the library cannot choose its "
-                    "road",
-                    "run the program again; if it persists, the system's version information is damaged"};
-        if (m.major >= 5) return DiagnoseNt(m, run);
-        if (m.platform == VER_PLATFORM_WIN32_WINDOWS) return Diagnose9x(m);
-        char text[160];
+    char text[200];
+    switch (d.cause) {
+    case Cause::VersionUnreadable:
+        return {"the Windows version could not be read (GetVersionExA failed), so the library cannot choose its road",
+                "run the program again; if it persists, the system's version information is damaged"};
+    case Cause::WindowsNotServed:
         std::snprintf(text, sizeof(text),
                       "Windows %u.%u (platform %u) is not served: the library runs on Windows 98 and on Windows 2000 "
                       "and later",
-                      m.major, m.minor, m.platform);
+                      d.major, d.minor, d.platform);
         return {text, "run the program on Windows 98, or on Windows 2000 or later"};
-    }
-    if (!run.letter) {
-        std::string failure = FirstFailure(run.attach, run.letterCall);
-        if (!failure.empty())
-            return {"the library loads, but the drive-letter search broke down: " + failure +
-                        (run.key ? "; GetUSBDriveLetter returns 0 (GetIDKey, which searches again, gets the key)"
+    case Cause::NoFlashDisk:
+        return {"no flash disk of the served family is attached: no disk interface passes the device-path patterns" +
+                    NearMissText(d),
+                "attach one of the supported USB flash disks and run the check again; another make or model of disk "
+                "is not served"};
+    case Cause::DiskSearchFailed:
+        return {"the search for the flash disk broke down: " + FaultText(d.fault),
+                "run the program again; if it persists, the system's device list is damaged (reinsert the disk, or "
+                "restart Windows)"};
+    case Cause::NoCdromDrive:
+        return {"the flash disk is attached, but Windows shows no CD-ROM drive: the disk's autorun partition is not "
+                "mounted",
+                "reinsert the flash disk and check in Disk Management that its CD-ROM (autorun) partition has a drive "
+                "letter"};
+    case Cause::NoAutorunVolume:
+        return {"the flash disk is attached, but no CD-ROM drive's MountedDevices value names an autorun disk",
+                "reinsert the flash disk and check in Disk Management that its CD-ROM (autorun) partition has a drive "
+                "letter; another CD-ROM drive does not serve"};
+    case Cause::OpenFailed:
+        return {"the flash disk was found but could not be opened: " + Error(d.error),
+                d.error == ERROR_ACCESS_DENIED
+                    ? "on Windows Vista and later run the program elevated (as administrator); otherwise ask the "
+                      "administrator whether a policy denies access to removable storage"
+                    : "check that the disk is still attached and that no other program holds it, then reinsert it"};
+    case Cause::TransportFailed:
+        return {"the vendor read did not reach the disk: DeviceIoControl failed: " + Error(d.error),
+                "reinsert the disk; if it persists, the disk's driver or a policy blocks SCSI pass-through"};
+    case Cause::CommandRefused:
+        return {"the disk refused the vendor read: SCSI status " + Status((uint8_t)d.status) +
+                    (d.senseKey >= 0 ? ", sense key " + SenseKey(d.senseKey) : ""),
+                d.senseKey == 0x5 ? kOtherProduct : "reinsert the disk and try again; if it persists, the disk is faulty"};
+    case Cause::AttachFailed:
+        return {"the attach failed after the vendor read" + AnyFault(d.fault), kAgainOrSupport};
+    case Cause::NoAspiManager:
+        return {"WNASPI32.DLL, the ASPI manager, is not installed",
+                "install an ASPI manager (WNASPI32.DLL) for Windows 9x and attach the disk again"};
+    case Cause::AspiEntryPointMissing:
+        return {"WNASPI32.DLL lacks its entry point " + Shown(d.name), "reinstall a complete ASPI manager (WNASPI32.DLL)"};
+    case Cause::AspiNotStarted:
+        std::snprintf(text, sizeof(text), "the ASPI manager failed to start (status 0x%02x)", d.status);
+        return {text, "reinstall the ASPI manager and restart Windows"};
+    case Cause::NoHostAdapters:
+        return {"the ASPI manager reports no host adapters",
+                "install the USB storage driver for Windows 98, attach the disk and restart Windows"};
+    case Cause::NoAspiFlashDisk:
+        return {"no ASPI unit identifies as the flash disk (\"" MORVALITH_FLASH_DISK_ID "\")",
+                "attach a flash disk of the served family; check that Windows shows it as a disk drive"};
+    case Cause::UnitRefused:
+        std::snprintf(text, sizeof(text),
+                      "the unit at adapter %u target %u lun %u, which identifies as the flash disk, rejected the "
+                      "vendor read (ASPI status 0x%02x)",
+                      d.adapter, d.target, d.lun, d.status);
+        return {text, kOtherProduct};
+    case Cause::LetterSearchFailed:
+        return {"the library loads, but the drive-letter search broke down: " + FaultText(d.fault) +
+                    (d.keyServed ? "; GetUSBDriveLetter returns 0 (GetIDKey, which searches again, gets the key)"
                                  : "; GetUSBDriveLetter returns 0 and GetIDKey fails"),
-                    "run the program again; if it persists, reinsert the disk"};
-        bool tested = false;
-        for (const sim::DiskInterface &d : m.disks) {
-            char token[kInstanceTokenSize];
-            tested = tested || (d.present && DiskInstanceToken(d.path.c_str(), kLetterBusToken, kLetterClassToken,
-                                                               kLetterRevisionToken, token));
-        }
-        if (!tested)
-            return {std::string("the library loads, but no disk's path holds \"") + kLetterBusToken + "\", \"" +
-                        kLetterClassToken + "\" and \"" + kLetterRevisionToken +
-                        "\": GetUSBDriveLetter returns 0 and GetIDKey fails",
-                    std::string("the drive letter and the key are served for USB flash disks of revision ") +
-                        (kLetterRevisionToken + 1) + " only; attach one"};
+                "run the program again; if it persists, reinsert the disk"};
+    case Cause::NoLetterDisk:
+        return {std::string("the library loads, but no disk's path holds \"") + kLetterBusToken + "\", \"" +
+                    kLetterClassToken + "\" and \"" + kLetterRevisionToken +
+                    "\": GetUSBDriveLetter returns 0 and GetIDKey fails",
+                std::string("the drive letter and the key are served for USB flash disks of revision ") +
+                    (kLetterRevisionToken + 1) + " only; attach one"};
+    case Cause::NoLetteredVolume:
         return {"the library loads, but the flash disk has no lettered removable volume: GetUSBDriveLetter returns 0 "
                 "and GetIDKey fails",
                 "reinsert the disk and check in Disk Management that its removable partition has a drive letter"};
+    case Cause::NoVendorLibrary:
+        return {"the vendor library " MORVALITH_VENDOR_LIBRARY " cannot be loaded: GetIDKey fails",
+                "ship the folder Vendor with VendorUFDAPI.dll beside the program"};
+    case Cause::NoVendorEntryPoint:
+        return {MORVALITH_VENDOR_LIBRARY " lacks " MORVALITH_VENDOR_ENTRY_POINT ": GetIDKey fails",
+                "ship the disk vendor's own VendorUFDAPI.dll; this one is another version or another library"};
+    case Cause::VendorCallFailed:
+        return {"the vendor library's " MORVALITH_VENDOR_ENTRY_POINT " failed (returned " +
+                    std::to_string(d.vendorResult) + ") for " + std::string(1, d.letter) + ": GetIDKey fails",
+                "check the flash disk with the vendor's tool; another product of the vendor has no key"};
+    case Cause::KeyFailed:
+        return {"GetIDKey fails" + AnyFault(d.fault), kAgainOrSupport};
+    case Cause::None: break;
     }
-    if (!run.key) {
-        for (size_t i = run.boxesBefore; i < sim::MessageBoxes().size(); ++i) {
-            if (sim::MessageBoxes()[i].text == "Load VendorUFDAPI.dll failed!")
-                return {"the vendor library Vendor\\VendorUFDAPI.dll cannot be loaded: GetIDKey fails",
-                        "ship the folder Vendor with VendorUFDAPI.dll beside the program"};
-            if (sim::MessageBoxes()[i].text == "Load Dll Error!")
-                return {"Vendor\\VendorUFDAPI.dll lacks VGetUFDProductInfo: GetIDKey fails",
-                        "ship the disk vendor's own VendorUFDAPI.dll; this one is another version or another library"};
-        }
-        if (!sim::VendorCalls().empty())
-            return {"the vendor library's VGetUFDProductInfo failed (returned " + std::to_string(m.vendor.result) +
-                        ") for " + std::string(1, run.letter) + ": GetIDKey fails",
-                    "check the flash disk with the vendor's tool; another product of the vendor has no key"};
-        return {"GetIDKey fails" + AnyFailure(run.letterCall, run.keyCall),
-                "run the program again; if it persists, send the capture to support"};
-    }
-    return {std::string("none: the library loads, GetUSBDriveLetter returns ") + run.letter +
+    return {std::string("none: the library loads, GetUSBDriveLetter returns ") + d.letter +
                 ": and GetIDKey returns the key",
             "none needed"};
 }
-
-}  // namespace
 
 int Explain(const sim::Machine &m, const std::string &name, bool calls)
 {
     const std::vector<DWORD> masks = FreshMasks(m);
     const HostRun run = RunHost(m);
-    const Diagnosis d = Diagnose(m, run);
+    const CauseWords d = Words(Diagnose(m, run));
 
     std::printf("machine: %s\n", Shown(name).c_str());
     std::printf("  Windows %lu.%lu build %lu, platform %lu, as GetVersionExA reports it to the host\n",
                 (unsigned long)m.major, (unsigned long)m.minor, (unsigned long)m.build, (unsigned long)m.platform);
-    std::string note = sim::VersionNote(m, "a host");
+    std::string note = VersionNote(m, "a host");
     if (!note.empty()) std::printf("  %s\n", note.c_str());
     std::printf("cause: %s\n", Shown(d.cause, 400).c_str());
     std::printf("remedy: %s\n", Shown(d.remedy, 400).c_str());
@@ -581,12 +441,13 @@ int Explain(const sim::Machine &m, const std::string &name, bool calls)
         ExplainLetters(m, masks);
         Calls(calls, run.attach, run.letterCall);
         std::printf("GetUSBDriveLetter: %s\n", run.letter ? (std::string(1, run.letter) + ":").c_str() : "0 (no letter)");
-        std::printf("vendor library \"Vendor\\VendorUFDAPI.dll\": %s%s\n",
+        std::printf("vendor library \"" MORVALITH_VENDOR_LIBRARY "\": %s%s\n",
                     m.vendor.installed ? "found" : "not found",
-                    m.vendor.installed ? (m.vendor.hasEntryPoint ? ", has VGetUFDProductInfo" : ", lacks VGetUFDProductInfo")
+                    m.vendor.installed ? (m.vendor.hasEntryPoint ? ", has " MORVALITH_VENDOR_ENTRY_POINT
+                                                                       : ", lacks " MORVALITH_VENDOR_ENTRY_POINT)
                                        : "");
         for (const sim::VendorCall &c : sim::VendorCalls())
-            std::printf("  VGetUFDProductInfo('%c', \"" MORVALITH_CHIP_MODEL "\") returned %d\n", c.letter,
+            std::printf("  " MORVALITH_VENDOR_ENTRY_POINT "('%c', \"" MORVALITH_CHIP_MODEL "\") returned %d\n", c.letter,
                         m.vendor.result);
         for (size_t i = run.boxesBefore; i < sim::MessageBoxes().size(); ++i)
             std::printf("  message box \"%s\": %s\n", Shown(sim::MessageBoxes()[i].caption).c_str(),

@@ -1,10 +1,17 @@
-// morvalith-probe --explain: replays a machine on the simulated platform and
+// morvalith-sim --explain: replays a machine on the simulated platform and
 // says, step by step, what the library did and why.
 #pragma once
 
 #include <string>
 
+#include "diagnosis.h"
 #include "machine.h"
+
+// The words of a diagnosis: the cause on one line, and what to do.
+struct CauseWords {
+    std::string cause, remedy;
+};
+CauseWords Words(const Diagnosis &d);
 
 // Prints the explanation; returns 0 when the library loads, 1 when it refuses.
 int Explain(const sim::Machine &machine, const std::string &name, bool calls);

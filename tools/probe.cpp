@@ -10,6 +10,8 @@
 #include "lifecycle/state.h"
 #include "machine.h"
 #include "morvalith.h"
+#include "shared.h"
+#include "text.h"
 
 
 // A sanitizer report must not read as a refused load (exit 1) or a file
@@ -29,7 +31,7 @@ static void ShowMessageBoxes(size_t from)
 // The name the program goes by: this file is built as the host build's
 // morvalith-probe and as morvalith-sim.exe for Windows.
 #ifndef MORVALITH_PROGRAM
-#define MORVALITH_PROGRAM "morvalith-probe"
+#define MORVALITH_PROGRAM "morvalith-sim"
 #endif
 
 static void Usage(FILE *to)
@@ -79,7 +81,7 @@ static int Run(int argc, char **argv)
     std::string name = "a demonstration machine built into this program (Windows XP with a flash disk), not this PC";
     if (file) {
         std::string error;
-        if (!sim::LoadScenario(file, machine, error)) {
+        if (!LoadScenarioFile(file, sim::Operations(), machine, error)) {
             std::fprintf(stderr, MORVALITH_PROGRAM ": %s\n", error.c_str());
             return 2;
         }

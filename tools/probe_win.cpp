@@ -14,6 +14,8 @@
 #include "capture_win.h"
 #include "morvalith.h"
 #include "probe_win.h"
+#include "shared.h"
+#include "text.h"
 
 bool g_probeWithoutConsole = false;
 
@@ -43,7 +45,7 @@ static int WriteCaptureOrThrow(const char *file, bool quiet)
     }
     if (error) {
         fprintf(stderr, "morvalith-probe: %s: cannot be written: %s\n", sim::Printable(file, 200).c_str(),
-                sim::FileErrorReason(error).c_str());
+                FileErrorReason(error).c_str());
         return 2;
     }
     if (quiet) return 0;
@@ -53,7 +55,7 @@ static int WriteCaptureOrThrow(const char *file, bool quiet)
     printf("capture: wrote %s (%u bytes)\n", length && length < sizeof(full) ? full : file, (unsigned)text.size());
     printf("  Windows %u.%u build %u, platform %u, as GetVersionExA reports it to this program\n", m.major, m.minor,
            m.build, m.platform);
-    std::string note = sim::VersionNote(m, "a program");
+    std::string note = VersionNote(m, "a program");
     if (!note.empty()) printf("  %s\n", note.c_str());
     printf("  %u disk interfaces, %u volume interfaces, %u drives, %u MountedDevices values\n",
            (unsigned)m.disks.size(), (unsigned)m.volumes.size(), (unsigned)m.drives.size(),
@@ -309,7 +311,3 @@ extern "C" int ProbeMain(int argc, char **argv)
     }
     return 2;
 }
-
-#ifndef MORVALITH_PROBE_NO_MAIN
-int main(int argc, char **argv) { return ProbeMain(argc, argv); }
-#endif

@@ -1,7 +1,7 @@
 // The description of a machine as the library sees it: plain data, shared
 // by the simulated platform (host build), the capture of a live machine
-// (Windows build) and the explanation. Its JSON reader and writer sit beside
-// it; nothing here needs the Win32 declarations.
+// (Windows build) and the explanation, with its format (scenario.cpp);
+// nothing here needs the Win32 declarations.
 #pragma once
 
 #include <array>
@@ -78,13 +78,16 @@ struct AspiAnswer {
     bool operator==(const AspiAnswer &) const = default;
 };
 
+// The status of a command a unit has no answer for (SS_ERR).
+constexpr uint8_t kAspiUnanswered = 0x04;
+
 struct AspiUnit {
     uint8_t target = 0;
     uint8_t lun = 0;
     uint8_t devTypeStatus = 0x01;  // SS_COMP
     uint8_t deviceType = 0x00;     // DTYPE_DASD
     AspiAnswer inquiry;            // answer to INQUIRY (0x12)
-    std::map<uint8_t, AspiAnswer> answers;  // other operation codes; absent: aborted with error status
+    std::map<uint8_t, AspiAnswer> answers;  // other operation codes; absent: kAspiUnanswered
     bool operator==(const AspiUnit &) const = default;
 };
 
@@ -124,34 +127,23 @@ struct Machine {
 };
 
 
-// Unicode text as the UTF-16LE bytes a MountedDevices value holds.
-std::vector<uint8_t> Utf16(const std::string &text);
+// The ASPI manager's adapter count as GetASPI32SupportInfo reports it.
+int AdapterCount(const AspiManager &a);
 // A machine that binds: Windows XP, one matching flash disk answering the
 // vendor read command, its removable volume under E.
 Machine DefaultMachine();
-// Reads a machine from a JSON scenario file, whose faults may name the given
-// operations; on failure returns false and puts "file: field: problem" into
-// error.
-bool ReadScenario(const std::string &file, const std::set<std::string> &operations, Machine &m,
-                  std::string &error);
-// The machine as a scenario file (JSON text), which ReadScenario reads back
-// as the same machine. The description is input only: what a run records
-// lives in the simulated process (machine.h).
+
+// The scenario format. A scenario is input from the field: at most this
+// many bytes, checked before anything else is read.
+constexpr size_t kMaxScenarioBytes = 4 << 20;
+// Reads a machine from the text of a scenario named name, whose faults may
+// name the given operations; on failure returns false and puts
+// "name: field: problem" into error.
+bool ParseScenario(const std::string &text, const std::string &name, const std::set<std::string> &operations,
+                   Machine &m, std::string &error);
+// The machine as scenario text (JSON), which ParseScenario reads back as the
+// same machine. The description is input only: what a run records lives in
+// the simulated process (machine.h).
 std::string WriteScenario(const Machine &m);
-// Reads a whole file of at most limit bytes; otherwise says why in plain
-// words ("does not exist", "access denied", "is a folder", ...).
-bool ReadWholeFile(const std::string &file, size_t limit, std::string &text, std::string &why);
-// How the version a program is told stands to the true one, on one line
-// (program: "a host", "a program"): told an older one (no compatibility
-// manifest), a newer one (a compatibility mode), or the truth. Empty when the
-// true version is not known.
-std::string VersionNote(const Machine &m, const char *program);
-// The plain-words reason for a C library error number.
-std::string FileErrorReason(int error);
-// Text from a description as it may appear on one line of output: control
-// and non-ASCII bytes escaped, text past limit characters cut with "...".
-std::string Printable(const std::string &text, size_t limit);
-// ASCII lower case, as Windows compares names without regard to case.
-std::string Lower(std::string s);
 
 }  // namespace sim

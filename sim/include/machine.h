@@ -68,9 +68,6 @@ void FailCall(const std::string &operation, int nth);
 // The names of the platform operations the simulated machine implements (the
 // names FailCall and a scenario's faults take).
 const std::set<std::string> &Operations();
-// Reads a machine for this simulated platform from a scenario file (see
-// ReadScenario).
-bool LoadScenario(const std::string &file, Machine &m, std::string &error);
 int CallCount(const std::string &operation);
 // Every platform operation called since Reset, in order.
 const std::vector<std::string> &CallLog();

@@ -45,14 +45,15 @@ extern "C" int MORVALITH_STDCALL GetIDKey(unsigned char *key)
 
     // The vendor library is handed the model text past its five-byte tag.
     char chipModel[260] = "<tag>" MORVALITH_CHIP_MODEL;
-    HMODULE vendor = LoadLibraryA("Vendor\\VendorUFDAPI.dll");
+    HMODULE vendor = LoadLibraryA(MORVALITH_VENDOR_LIBRARY);
     if (!vendor) {
-        ShowErrorBox("Load VendorUFDAPI.dll failed!");
+        ShowErrorBox(MORVALITH_NO_VENDOR_LIBRARY_BOX);
         return 0;
     }
-    VendorProductInfoFn getProductInfo = (VendorProductInfoFn)(void *)GetProcAddress(vendor, "VGetUFDProductInfo");
+    VendorProductInfoFn getProductInfo =
+        (VendorProductInfoFn)(void *)GetProcAddress(vendor, MORVALITH_VENDOR_ENTRY_POINT);
     if (!getProductInfo) {
-        ShowErrorBox("Load Dll Error!");
+        ShowErrorBox(MORVALITH_NO_VENDOR_ENTRY_POINT_BOX);
         return 0;
     }
     // Zeroed so that a vendor call that claims success without writing the

@@ -39,6 +39,12 @@ void LibLine(const char *format, ...);
 // chip model the vendor library is asked about.
 #define MORVALITH_FLASH_DISK_ID "Generic Flash Disk"
 #define MORVALITH_CHIP_MODEL "ChipsbankCBM2076"
+// The vendor library GetIDKey loads, its entry point, and the texts of the
+// boxes it shows when either is missing.
+#define MORVALITH_VENDOR_LIBRARY "Vendor\\VendorUFDAPI.dll"
+#define MORVALITH_VENDOR_ENTRY_POINT "VGetUFDProductInfo"
+#define MORVALITH_NO_VENDOR_LIBRARY_BOX "Load VendorUFDAPI.dll failed!"
+#define MORVALITH_NO_VENDOR_ENTRY_POINT_BOX "Load Dll Error!"
 
 const BYTE kVendorReadOpcode = 0x82;
 const DWORD kVendorSectorSize = 512;

@@ -1,19 +1,15 @@
-// The explanation's first answer: one cause line and one remedy line for
-// every road to a refusal and to a failing call, read from its output.
+// The explanation's first answer, for every road to a refusal and to a
+// failing call: the diagnosis as data (a cause and its facts), and its words
+// as the golden file tests/probe/causes.txt holds them.
+#include <fstream>
+#include <sstream>
+
 #include "explain.h"
 #include "harness.h"
 
 using namespace harness;
 
 namespace {
-
-std::string Line(const std::string &text, const std::string &head)
-{
-    size_t at = text.find("\n" + head);
-    if (at == std::string::npos) return "(no " + head + "line)";
-    size_t end = text.find('\n', at + 1);
-    return text.substr(at + 1 + head.size(), end - at - 1 - head.size());
-}
 
 sim::Machine Win98(int adapters = 1)
 {
@@ -36,118 +32,177 @@ sim::Machine Served() { return sim::DefaultMachine(); }
 struct Road {
     const char *name;
     sim::Machine m;
-    const char *cause;
+    Diagnosis want;
 };
+
+Diagnosis Want(Cause cause) { return Diagnosis{cause}; }
+Diagnosis WithError(Cause cause, DWORD error)
+{
+    Diagnosis d{cause};
+    d.error = error;
+    return d;
+}
 
 std::vector<Road> Roads()
 {
     std::vector<Road> roads;
-    auto add = [&](const char *name, sim::Machine m, const char *cause) { roads.push_back({name, m, cause}); };
-    sim::Machine m = Windows(4, 0);
-    add("NT 4", m,
-        "Windows 4.0 (platform 2) is not served: the library runs on Windows 98 and on Windows 2000 and later");
-    m = Windows(3, 10, 0);
-    add("Win32s", m,
-        "Windows 3.10 (platform 0) is not served: the library runs on Windows 98 and on Windows 2000 and later");
-    m = Served();
+    auto add = [&](const char *name, sim::Machine m, Diagnosis want) { roads.push_back({name, m, want}); };
+    Diagnosis d = Want(Cause::WindowsNotServed);
+    d.major = 4, d.minor = 0, d.platform = VER_PLATFORM_WIN32_NT;
+    add("NT 4", Windows(4, 0), d);
+    d.major = 3, d.minor = 10, d.platform = VER_PLATFORM_WIN32s;
+    add("Win32s", Windows(3, 10, 0), d);
+    sim::Machine m = Served();
     m.faults.push_back({"GetVersionExA", 1});
-    add("version query", m,
-        "the Windows version could not be read (GetVersionExA failed), so the library cannot choose its road");
+    add("version query", m, Want(Cause::VersionUnreadable));
     m = Served();
     m.disks[0].path = "\\\\?\\usbstor#disk&ven_kingston&prod_dt&rev_1.00#1&2&0#{53f56307}";
-    add("another vendor", m,
-        "no flash disk of the served family is attached: no disk interface passes the device-path patterns; "
-        "nearest: the USB disk disk&ven_kingston&prod_dt&rev_1.00 is another vendor's or another revision");
+    d = Want(Cause::NoFlashDisk);
+    d.nearMiss = NearMiss::OtherDisk, d.name = "disk&ven_kingston&prod_dt&rev_1.00";
+    add("another vendor", m, d);
     m = Served();
     m.disks[0].path = "\\\\?\\USBSTOR#DISK&VEN_GENERIC&PROD_FLASH_DISK&REV_8.01#7&1&0#{53f56307}";
-    add("upper case", m,
-        "no flash disk of the served family is attached: no disk interface passes the device-path patterns; "
-        "nearest: \\\\?\\USBSTOR#DISK&VEN_GENERIC&PROD_FLASH_DISK&REV_8.01#7&1&0#{53f56307} would pass in lower "
-        "case, but Windows reported it in upper case");
+    d.nearMiss = NearMiss::UpperCase, d.name = m.disks[0].path;
+    add("upper case", m, d);
     m = Served();
     m.disks.clear();
-    add("no disk", m, "no flash disk of the served family is attached: no disk interface passes the device-path patterns");
+    add("no disk", m, Want(Cause::NoFlashDisk));
+    m = Served();
+    m.faults.push_back({"SetupDiEnumDeviceInterfaces", 1});
+    d = Want(Cause::DiskSearchFailed);
+    d.fault = {"SetupDiEnumDeviceInterfaces", 1};
+    add("disk search fails", m, d);
     m = Served();
     m.disks[0].openError = ERROR_ACCESS_DENIED;
-    add("access denied", m, "the flash disk was found but could not be opened: access denied (error 5)");
+    add("access denied", m, WithError(Cause::OpenFailed, ERROR_ACCESS_DENIED));
     m = Served();
     m.disks[0].openError = 32;
-    add("held open", m,
-        "the flash disk was found but could not be opened: sharing violation: another program holds the disk (error 32)");
+    add("held open", m, WithError(Cause::OpenFailed, 32));
     m = Served();
     m.devices[m.disks[0].opens].ioctlError = 1117;
-    add("transport", m, "the vendor read did not reach the disk: DeviceIoControl failed: an I/O device error (error 1117)");
+    add("transport", m, WithError(Cause::TransportFailed, 1117));
     m = Served();
     m.devices[m.disks[0].opens].answers[0x82] = {sim::kCheckCondition, {}, {0x70, 0, 0x05, 0, 0, 0, 0, 10}};
-    add("refused", m,
-        "the disk refused the vendor read: SCSI status 0x02 (CHECK CONDITION), sense key 0x5 (ILLEGAL REQUEST)");
-    m = VistaWithFlashDisk(0);
-    add("no CD-ROM", m,
-        "the flash disk is attached, but Windows shows no CD-ROM drive: the disk's autorun partition is not mounted");
+    d = Want(Cause::CommandRefused);
+    d.status = sim::kCheckCondition, d.senseKey = 0x5;
+    add("refused", m, d);
+    m = Served();
+    m.devices[m.disks[0].opens].answers[0x82] = {0x08, {}, {}};
+    d.status = 0x08, d.senseKey = -1;
+    add("busy", m, d);
+    add("no CD-ROM", VistaWithFlashDisk(0), Want(Cause::NoCdromDrive));
     m = VistaWithFlashDisk('F');
     m.mountedDevices.begin()->second = sim::Utf16("\\??\\IDE#CdRomDrive#1");
-    add("no autorun CD-ROM", m,
-        "the flash disk is attached, but no CD-ROM drive's MountedDevices value names an autorun disk");
+    add("no autorun CD-ROM", m, Want(Cause::NoAutorunVolume));
     m = Win98();
     m.aspi.installed = false;
-    add("no WNASPI32", m, "WNASPI32.DLL, the ASPI manager, is not installed");
+    add("no WNASPI32", m, Want(Cause::NoAspiManager));
     m = Win98();
     m.aspi.missing.insert("SendASPI32Command");
-    add("entry point", m, "WNASPI32.DLL lacks its entry point SendASPI32Command");
-    m = Win98(0);
-    add("no adapters", m, "the ASPI manager reports no host adapters");
+    d = Want(Cause::AspiEntryPointMissing);
+    d.name = "SendASPI32Command";
+    add("entry point", m, d);
+    m = Win98();
+    m.aspi.supportStatus = 0xE4;
+    d = Want(Cause::AspiNotStarted);
+    d.status = 0xE4;
+    add("manager fails", m, d);
+    add("no adapters", Win98(0), Want(Cause::NoHostAdapters));
     m = Win98();
     m.aspi.adapters[0].units[0].inquiry.data[8] = 'g';
-    add("no unit", m, "no ASPI unit identifies as the flash disk (\"Generic Flash Disk\")");
-    m = Win98();
-    m.aspi.adapters[0].units[0].answers[0x82].status = 0x04;
-    add("unit rejects", m,
-        "the unit at adapter 0 target 0 lun 0, which identifies as the flash disk, rejected the vendor read (ASPI "
-        "status 0x04)");
+    add("no unit", m, Want(Cause::NoAspiFlashDisk));
+    m = Win98(2);
+    m.aspi.adapters[1].units[0].target = 3;
+    m.aspi.adapters[0].units[0].inquiry.data[8] = 'g';
+    m.aspi.adapters[1].units[0].answers[0x82].status = 0x04;
+    d = Want(Cause::UnitRefused);
+    d.adapter = 1, d.target = 3, d.status = 0x04;
+    add("unit rejects", m, d);
+    m.aspi.adapters[1].units[0].answers.clear();
+    add("unit has no answer", m, d);
     m = Served();
     m.disks[0].path = "\\\\?\\usbstor#disk&ven_generic&prod_flash_disk&rev_1.00#7&1&0#{53f56307}";
-    add("letter test", m,
-        "the library loads, but no disk's path holds \"usbstor\", \"disk\" and \"_8.01\": GetUSBDriveLetter returns 0 "
-        "and GetIDKey fails");
+    add("letter test", m, Want(Cause::NoLetterDisk));
     m = Served();
     m.drives.erase('E');
-    add("no letter", m,
-        "the library loads, but the flash disk has no lettered removable volume: GetUSBDriveLetter returns 0 and "
-        "GetIDKey fails");
+    add("no letter", m, Want(Cause::NoLetteredVolume));
     m = Served();
     m.faults.push_back({"GetLogicalDrives", 1});
-    add("letter search fails", m,
-        "the library loads, but the drive-letter search broke down: GetLogicalDrives failed (its call 1, a fault "
-        "the machine describes); GetUSBDriveLetter returns 0 (GetIDKey, which searches again, gets the key)");
+    d = Want(Cause::LetterSearchFailed);
+    d.fault = {"GetLogicalDrives", 1}, d.keyServed = true;
+    add("letter search fails", m, d);
     m = Served();
     m.vendor.installed = false;
-    add("vendor missing", m, "the vendor library Vendor\\VendorUFDAPI.dll cannot be loaded: GetIDKey fails");
+    d = Want(Cause::NoVendorLibrary);
+    d.letter = 'E';
+    add("vendor missing", m, d);
     m = Served();
     m.vendor.hasEntryPoint = false;
-    add("vendor entry point", m, "Vendor\\VendorUFDAPI.dll lacks VGetUFDProductInfo: GetIDKey fails");
+    d.cause = Cause::NoVendorEntryPoint;
+    add("vendor entry point", m, d);
     m = Served();
     m.vendor.result = 3;
-    add("vendor fails", m, "the vendor library's VGetUFDProductInfo failed (returned 3) for E: GetIDKey fails");
-    add("served", Served(), "none: the library loads, GetUSBDriveLetter returns E: and GetIDKey returns the key");
+    d.cause = Cause::VendorCallFailed, d.vendorResult = 3;
+    add("vendor fails", m, d);
+    d = Want(Cause::None);
+    d.letter = 'E';
+    add("served", Served(), d);
     return roads;
 }
 
-TEST(Cause, EveryRoadHasItsCauseAndARemedyAboveTheDetail)
+std::string Line(const std::string &text, const std::string &head)
+{
+    size_t at = text.find("\n" + head);
+    if (at == std::string::npos) return "(no " + head + "line)";
+    size_t end = text.find('\n', at + 1);
+    return text.substr(at + 1 + head.size(), end - at - 1 - head.size());
+}
+
+std::string Golden(const char *file)
+{
+    std::ifstream in(std::string(MORVALITH_SOURCE) + "/tests/probe/" + file, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+TEST(Cause, EveryRoadIsDiagnosedWithItsFacts)
 {
     for (const Road &r : Roads()) {
+        SCOPED_TRACE(r.name);
+        HostRun run = RunHost(r.m);
+        Diagnosis got = Diagnose(r.m, run);
+        EXPECT_EQ(int(got.cause), int(r.want.cause));
+        EXPECT_TRUE(got == r.want) << "fault " << got.fault.operation << " " << got.fault.nth << ", error "
+                                   << got.error << ", status " << got.status << ", sense key " << got.senseKey
+                                   << ", unit " << got.adapter << "/" << got.target << "/" << got.lun << ", name \""
+                                   << got.name << "\", letter " << int(got.letter);
+    }
+}
+
+// The words of every road, above the detail of the explanation, and its
+// exit status the host's own outcome on the same machine: 0 loads, 1 refuses.
+TEST(Cause, TheExplanationOpensWithTheWordsOfTheDiagnosis)
+{
+    std::string words;
+    for (const Road &r : Roads()) {
+        SCOPED_TRACE(r.name);
+        CauseWords w = Words(r.want);
+        words += std::string(r.name) + "\n  cause: " + w.cause + "\n  remedy: " + w.remedy + "\n";
         testing::internal::CaptureStdout();
         int result = Explain(r.m, r.name, false);
         std::string out = testing::internal::GetCapturedStdout();
-        EXPECT_EQ(Line(out, "cause: "), r.cause) << r.name;
-        std::string remedy = Line(out, "remedy: ");
-        EXPECT_FALSE(remedy.empty() || remedy[0] == '(') << r.name;
-        EXPECT_LT(out.find("\ncause: "), out.find("\nload:")) << r.name << ": the detail comes below";
-        // The exit status is the host's outcome on the same machine: 0 loads, 1 refuses.
+        EXPECT_EQ(Line(out, "cause: "), w.cause);
+        EXPECT_EQ(Line(out, "remedy: "), w.remedy);
+        EXPECT_LT(out.find("\ncause: "), out.find("\nload:")) << "the detail comes below";
         harness::Boot(r.m);
         bool loads = harness::AttachLibrary().result;
         harness::DetachLibrary();
-        EXPECT_EQ(result, loads ? 0 : 1) << r.name;
+        EXPECT_EQ(result, loads ? 0 : 1);
     }
+    std::string written = testing::TempDir() + "causes.txt";
+    std::ofstream(written, std::ios::binary) << words;
+    EXPECT_EQ(words, Golden("causes.txt")) << "the words as they are now: " << written;
 }
 
 // The explanation reports exactly one host's run: a fault on the first

@@ -12,6 +12,8 @@
 
 #include "lifecycle/state.h"
 #include "machine.h"
+#include "shared.h"
+#include "text.h"
 
 
 namespace harness {

@@ -533,7 +533,7 @@ TEST(Property, RandomMachinesMatchTheOracle)
         std::ofstream(file) << sim::WriteScenario(m);
         sim::Machine back;
         std::string error;
-        ASSERT_TRUE(sim::LoadScenario(file, back, error)) << "seed " << seed << ": " << error;
+        ASSERT_TRUE(LoadScenarioFile(file, sim::Operations(), back, error)) << "seed " << seed << ": " << error;
         ASSERT_TRUE(back == m) << "seed " << seed << " reads back otherwise";
         loaded += e.loaded;
         lettered += !e.letters.empty();

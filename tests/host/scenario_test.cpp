@@ -23,7 +23,7 @@ TEST(Scenario, EveryShippedScenarioLoads)
     for (const auto &entry : std::filesystem::directory_iterator(MORVALITH_SCENARIOS)) {
         sim::Machine m;
         std::string error;
-        EXPECT_TRUE(sim::LoadScenario(entry.path().string(), m, error)) << error;
+        EXPECT_TRUE(LoadScenarioFile(entry.path().string(), sim::Operations(), m, error)) << error;
         ++files;
     }
     EXPECT_GE(files, 5);
@@ -33,7 +33,7 @@ TEST(Scenario, DescribesTheMachineTheLibrarySees)
 {
     sim::Machine m;
     std::string error;
-    ASSERT_TRUE(sim::LoadScenario(std::string(MORVALITH_SCENARIOS) + "/vista-autorun-loads.json", m, error)) << error;
+    ASSERT_TRUE(LoadScenarioFile(std::string(MORVALITH_SCENARIOS) + "/vista-autorun-loads.json", sim::Operations(), m, error)) << error;
     EXPECT_EQ(m.major, 6u);
     EXPECT_EQ(m.minor, 1u);
     ASSERT_EQ(m.disks.size(), 1u);
@@ -89,7 +89,7 @@ TEST(Scenario, WrongFilesNameTheFileAndTheField)
         sim::Machine m;
         m.major = 42;
         std::string error;
-        EXPECT_FALSE(sim::LoadScenario(file, m, error)) << c.text;
+        EXPECT_FALSE(LoadScenarioFile(file, sim::Operations(), m, error)) << c.text;
         EXPECT_EQ(error.rfind(file + ": ", 0), 0u) << error;
         EXPECT_NE(error.find(c.expected), std::string::npos) << error;
         EXPECT_EQ(m.major, 42u) << "machine left as it was";
@@ -97,7 +97,7 @@ TEST(Scenario, WrongFilesNameTheFileAndTheField)
     }
     sim::Machine m;
     std::string error;
-    EXPECT_FALSE(sim::LoadScenario(testing::TempDir() + "no-such-file.json", m, error));
+    EXPECT_FALSE(LoadScenarioFile(testing::TempDir() + "no-such-file.json", sim::Operations(), m, error));
     EXPECT_EQ(error, testing::TempDir() + "no-such-file.json: does not exist");
 }
 
@@ -109,7 +109,7 @@ TEST(Scenario, WrittenMachinesReadBackTheSame)
     for (const auto &entry : std::filesystem::directory_iterator(MORVALITH_SCENARIOS)) {
         sim::Machine m;
         std::string error;
-        ASSERT_TRUE(sim::LoadScenario(entry.path().string(), m, error)) << error;
+        ASSERT_TRUE(LoadScenarioFile(entry.path().string(), sim::Operations(), m, error)) << error;
         machines.push_back(m);
     }
     sim::Machine full = sim::DefaultMachine();
@@ -156,7 +156,7 @@ TEST(Scenario, WrittenMachinesReadBackTheSame)
             << "plain text stays readable";
         sim::Machine back;
         std::string error;
-        ASSERT_TRUE(sim::LoadScenario(Write("bytes.json", text), back, error)) << error;
+        ASSERT_TRUE(LoadScenarioFile(Write("bytes.json", text), sim::Operations(), back, error)) << error;
         // The replay: the library finds the disk and the letter under those names.
         for (const sim::Machine *m : {&bytes, &back}) {
             Boot(*m);
@@ -169,7 +169,7 @@ TEST(Scenario, WrittenMachinesReadBackTheSame)
         std::string file = Write("round-trip.json", sim::WriteScenario(m));
         sim::Machine back;
         std::string error;
-        ASSERT_TRUE(sim::LoadScenario(file, back, error)) << error;
+        ASSERT_TRUE(LoadScenarioFile(file, sim::Operations(), back, error)) << error;
         EXPECT_TRUE(back == m) << sim::WriteScenario(m);
         EXPECT_EQ(sim::WriteScenario(back), sim::WriteScenario(m));
     }
@@ -178,7 +178,7 @@ TEST(Scenario, WrittenMachinesReadBackTheSame)
     std::string file = Write("truncated.json", text.substr(0, text.size() / 2));
     sim::Machine m;
     std::string error;
-    EXPECT_FALSE(sim::LoadScenario(file, m, error));
+    EXPECT_FALSE(LoadScenarioFile(file, sim::Operations(), m, error));
     EXPECT_NE(error.find(file + ": not valid JSON: "), std::string::npos) << error;
     EXPECT_EQ(error.find('\n'), std::string::npos);
 }
@@ -220,14 +220,14 @@ TEST(Scenario, LimitsKeepHostileFilesShort)
         std::string file = Write("hostile.json", text);
         sim::Machine m;
         std::string error;
-        EXPECT_FALSE(sim::LoadScenario(file, m, error));
+        EXPECT_FALSE(LoadScenarioFile(file, sim::Operations(), m, error));
         EXPECT_NE(error.find(expected), std::string::npos) << error.substr(0, 300);
         EXPECT_LT(error.size(), 400u);
         EXPECT_EQ(error.find('\n'), std::string::npos);
     }
     sim::Machine m;
     std::string error;
-    EXPECT_FALSE(sim::LoadScenario(testing::TempDir(), m, error)) << "a directory";
+    EXPECT_FALSE(LoadScenarioFile(testing::TempDir(), sim::Operations(), m, error)) << "a directory";
     EXPECT_EQ(error, testing::TempDir() + ": is a folder");
 }
 
@@ -259,7 +259,7 @@ TEST(Scenario, TheVersionNoteTellsAManifestFromACompatibilityModeFromTheTruth)
         m.trueMajor = r.trueMajor;
         m.trueMinor = r.trueMinor;
         m.trueBuild = 1;
-        EXPECT_EQ(sim::VersionNote(m, "a host"), r.note);
+        EXPECT_EQ(VersionNote(m, "a host"), r.note);
     }
 }
 

@@ -4,7 +4,7 @@
 # result. Where the real loader needs the test host's stand-ins (Wine cannot
 # pass a SCSI command through), the capture runs inside that host, behind
 # the same stand-ins.
-host_probe=${MORVALITH_HOST_PROBE:-$(cd "$build/.." && pwd)/host/morvalith-probe}
+host_probe=${MORVALITH_HOST_PROBE:-$(cd "$build/.." && pwd)/host/morvalith-sim}
 outcome() {
   tr -d '\r' | sed -n -e 's/^load: .*refused.*/load: refused/p' -e 's/^load: .*loaded$/load: loaded/p' \
     -e '/^\[LIB\]/p' -e '/^GetUSBDriveLetter:/p' -e '/^GetIDKey:/p'

@@ -1,0 +1,3 @@
+#include "probe_win.h"
+
+int main(int argc, char **argv) { return ProbeMain(argc, argv); }
