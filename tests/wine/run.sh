@@ -37,6 +37,16 @@ prefix() {
   cp "$build"/*.exe "$build"/*.dll "$app"/
 }
 finish() { wineserver -k >/dev/null 2>&1; wineserver -w; export WINEDLLOVERRIDES=$base_overrides; }
+# start_display <name>: a virtual display for one suite, given to every Wine
+# process of it (the first one of a prefix to need a desktop starts the
+# prefix's desktop process, which keeps the display it had); stop_display.
+start_display() {
+  Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb-$1.display" 2>/dev/null &
+  xvfb_pid=$!
+  for _ in $(seq 50); do [ -s "$work/xvfb-$1.display" ] && break; sleep 0.1; done
+  export DISPLAY=:$(head -1 "$work/xvfb-$1.display")
+}
+stop_display() { kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; export DISPLAY=; }
 # expect <name> <condition command...>: one check that a command decides.
 expect() {
   local name=$1; shift

@@ -1,4 +1,4 @@
-# Replay fidelity: a machine captured by the Windows probe and replayed on the
+# Replay fidelity (the helpers of each suite-replay-*.sh): a machine captured by the Windows probe and replayed on the
 # simulated machine by the host probe gives the outcome the real DLL gives on
 # the captured machine: the load, the [LIB] lines, the letter and the key
 # result. Where the real loader needs the test host's stand-ins (Wine cannot
@@ -54,22 +54,13 @@ replay() {
   fi
 }
 
-prefix winxp
-replay "winxp without a flash disk" morvalith-probe.exe --capture capture.json -- morvalith-probe.exe \
-  -- morvalith-probe.exe --explain
-register_flash_disk
-replay "winxp with a registered flash disk that answers" e2e-host.exe capture capture.json good \
-  -- e2e-host.exe outcome good -- e2e-host.exe explain good
-replay "winxp with a registered flash disk that rejects the command" \
-  e2e-host.exe capture capture.json reject -- e2e-host.exe outcome reject -- e2e-host.exe explain reject
-finish
-
 # The flash disk's removable volume under E:, so that GetUSBDriveLetter
 # returns it on the real loader: through the parent's identifier on XP, the
 # volume's own on Windows 7.
 # (Windows 7 binds through the autorun volume F: as well.)
-for version in winxp win7; do
-  mode=volume; [ $version = win7 ] && mode=autorun+volume
+replay_volumes() {  # replay_volumes <version>
+  local version=$1 mode=volume
+  [ $version = win7 ] && mode=autorun+volume
   prefix $version
   register_flash_disk
   register_removable_volume
@@ -105,35 +96,4 @@ for version in winxp win7; do
     failed=$((failed + 1)); echo "FAIL $version: two removable volumes: real $(grep GetUSB "$work/real.out"), replay $(grep GetUSB "$work/replay.out")"
   fi
   finish
-done
-
-prefix win7
-register_flash_disk
-replay "win7 with the flash disk's autorun CD-ROM volume" e2e-host.exe capture capture.json autorun \
-  -- e2e-host.exe outcome autorun -- e2e-host.exe explain autorun
-finish
-
-prefix win7
-replay "win7 without an autorun volume" morvalith-probe.exe --capture capture.json -- morvalith-probe.exe \
-  -- morvalith-probe.exe --explain
-finish
-
-prefix win98
-rm -f "$app/WNASPI32.dll"
-replay "win98 with the system's WNASPI32" morvalith-probe.exe --capture capture.json -- morvalith-probe.exe \
-  -- morvalith-probe.exe --explain
-finish
-
-prefix win98
-export WINEDLLOVERRIDES="$base_overrides;wnaspi32=n"
-replay "win98 with the stand-in ASPI manager" morvalith-probe.exe --capture capture.json -- morvalith-probe.exe \
-  -- morvalith-probe.exe --explain
-export MORVALITH_ASPI_DOUBLE=reject
-replay "win98 with a unit that rejects the vendor command" \
-  morvalith-probe.exe --capture capture.json -- morvalith-probe.exe -- morvalith-probe.exe --explain
-# The capture records what the scan's requests answered once they finish.
-export MORVALITH_ASPI_DOUBLE=pending
-replay "win98 with requests finished later by another thread" e2e-host.exe capture capture.json aspi-pending \
-  -- e2e-host.exe outcome aspi-pending -- e2e-host.exe explain aspi-pending
-unset MORVALITH_ASPI_DOUBLE
-finish
+}

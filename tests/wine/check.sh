@@ -1,0 +1,81 @@
+# The check window's helpers, sourced by each suite-check-*.sh: morvalith-check.exe
+# as a customer meets it, started as Explorer starts it (through the shell: a
+# GUI program with no console, no standard handles and no arguments), its
+# window read from its controls and photographed (build/win/screenshots).
+# Each suite has a virtual display of its own (stop_display ends it).
+start_display check
+shots=$build/screenshots
+mkdir -p "$shots"
+# start_check: morvalith-check.exe started as Explorer starts it, in the
+# background (its pid in check_pid).
+start_check() {
+  (cd "$app" && timeout 180 wine start /wait /unix "$app/morvalith-check.exe" >/dev/null 2>&1) &
+  check_pid=$!
+}
+# reader <output file> <window-reader arguments...>
+reader() { local out=$1; shift; (cd "$app" && timeout 120 wine window-reader.exe "$@" 2>/dev/null | tr -d '\r' >"$work/$out"); }
+# The report's path as the window shows it after Save report (save.txt).
+saved_report() { sed -n 's/^report: Report saved: \(.*\) (send this file.*/\1/p' "$work/save.txt"; }
+field() { sed -n "s/^$1: //p" "$work/window.txt"; }
+# Capitalised, with a full stop: how the window words a line of the explanation.
+sentence() { local t; t=$(sed -n "s/^$1: //p" "$work/explain.txt" | tr -d '\r'); printf '%s%s.' "$(tr 'a-z' 'A-Z' <<<"${t:0:1}")" "${t:1}"; }
+# check_window <name> <expected verdict> <expected Windows line>
+check_window() {
+  local name=$1 verdict=$2 windows=$3
+  (cd "$app" && timeout 120 wine morvalith-probe.exe --explain >"$work/explain.txt" 2>&1)
+  start_check
+  reader window.txt read
+  import -window root "$shots/check-${name// /-}.png" 2>/dev/null
+  expect "check window ($name): the verdict reads \"$verdict\"" test "$(field verdict)" = "$verdict"
+  expect "check window ($name): cause and remedy are the probe's --explain" \
+    test "$(field cause)|$(field remedy)" = "Cause: $(sentence cause)|What to do: $(sentence remedy)"
+  expect "check window ($name): the DLL's path and version, and the Windows version" \
+    test "$(field library | sed 's/ (.*//')|$(field windows)" = \
+      "Morvalith.dll: Z:${app//\//\\}\\Morvalith.dll, version $(sed -n 's/^probe: morvalith-probe.exe //p' "$work/explain.txt" | tr -d '\r')|Windows: $windows"
+  expect "check window ($name): no offer to repeat the check elevated" test "$(field elevate)" = hidden
+  reader copy.txt copy
+  expect "check window ($name): Copy puts the whole text on the clipboard, the verdict first" \
+    test "$(sed -n 's/^clipboard first line: //p' "$work/copy.txt")" = "$verdict"
+  reader save.txt save
+  local shown; shown=$(saved_report)
+  local unix=""; [ -n "$shown" ] && unix=$(WINEDEBUG=-all winepath -u "$shown" 2>/dev/null)
+  expect "check window ($name): Save report writes the file whose full path it shows" test -n "$unix" -a -f "$unix"
+  if [ -n "$unix" ] && [ -f "$unix" ]; then
+    cp "$unix" "$work/report.json"
+    (cd "$app" && timeout 120 wine morvalith-sim.exe --explain "$(WINEDEBUG=-all winepath -w "$work/report.json")" >"$work/report.txt" 2>&1)
+    expect "check window ($name): morvalith-sim.exe --explain on the report gives the same cause" \
+      test "$(sed -n 's/^cause: //p' "$work/report.txt" | tr -d '\r')" = "$(sed -n 's/^cause: //p' "$work/explain.txt" | tr -d '\r')"
+    expect "check window ($name): the report holds no sector contents" bash -c '! grep -q 00070e151c23 "$0"' "$unix"
+  fi
+  reader close.txt close
+  wait "$check_pid"
+  expect "check window ($name): Close ends the program" grep -q '^closed' "$work/close.txt"
+}
+
+missing() {  # missing <file>
+  rm "$app/$1"
+  start_check
+  reader window.txt read
+  import -window root "$shots/check-winxp-missing-$1.png" 2>/dev/null
+  expect "check window without $1: the verdict names the missing file" \
+    test "$(field verdict)" = "The check cannot run: $1 is missing."
+  expect "check window without $1: the remedy says where to put it" \
+    test "$(field remedy | sed 's/ (.*//')" = "What to do: put $1 in Z:${app//\//\\}, beside morvalith-check.exe"
+  reader close.txt close
+  wait "$check_pid"
+}
+# The sample GUI host as the users' README's CMake snippet built it against
+# the unpacked archive (the checks on the built files), started as Explorer
+# starts it (no standard output): the reason of a refusal in its message
+# box, with the library's own line, or the load.
+sample() {  # sample <name> <box title> <expected box text>
+  cp "$build/consumers/snippet/build/gui-host.exe" "$build/consumers/snippet/build/Morvalith.dll" "$app/"
+  (cd "$app" && timeout 120 wine start /wait /unix "$app/gui-host.exe" >/dev/null 2>&1) &
+  local pid=$!
+  (cd "$app" && timeout 60 wine window-reader.exe box "$2" 2 2>/dev/null | tr -d '\r' >"$work/box.txt") &
+  local box_reader=$!
+  sleep 1.5
+  import -window root "$shots/sample-${1// /-}.png" 2>/dev/null
+  wait "$box_reader"; wait "$pid"
+  expect "the sample GUI host ($1): its box reads \"$3\"" test "$(sed -n 's/^text: //p' "$work/box.txt")" = "$3"
+}

@@ -1,0 +1,2 @@
+. "$here/replay.sh"
+replay_volumes winxp
