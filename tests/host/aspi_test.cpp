@@ -17,33 +17,6 @@ const char kInquiryFailed[] = "[LIB] Exec SCSIOP_INQUIRY Fail.\n";
 const char kSucceed[] = "[LIB] Exec Vendor SCSI command, 0x82, SUCCEED.\n";
 const char kFailed[] = "[LIB] Exec Vendor SCSI command, 0x82, FAILED.\n";
 
-sim::AspiAnswer Inquiry(const std::string &vendor, const std::string &product)
-{
-    std::string text = (vendor + std::string(8, ' ')).substr(0, 8) + (product + std::string(16, ' ')).substr(0, 16) + "8.01";
-    std::vector<uint8_t> data(8, 0);
-    data.insert(data.end(), text.begin(), text.end());
-    return {SS_COMP, data};
-}
-
-sim::AspiUnit Unit(uint8_t target, uint8_t lun, const std::string &vendor = "Generic",
-                   const std::string &product = "Flash Disk")
-{
-    sim::AspiUnit u;
-    u.target = target;
-    u.lun = lun;
-    u.inquiry = Inquiry(vendor, product);
-    u.answers[0x82] = {SS_COMP, Pattern(512, (uint8_t)(target * 8 + lun))};
-    return u;
-}
-
-sim::Machine Win98(std::vector<std::vector<sim::AspiUnit>> adapters)
-{
-    sim::Machine m = Windows(4, 10, VER_PLATFORM_WIN32_WINDOWS);
-    m.aspi.installed = true;
-    for (auto &units : adapters) m.aspi.adapters.push_back({SS_COMP, units});
-    return m;
-}
-
 std::vector<std::vector<uint8_t>> Srbs(uint8_t command)
 {
     std::vector<std::vector<uint8_t>> found;

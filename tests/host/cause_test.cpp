@@ -11,21 +11,6 @@ using namespace harness;
 
 namespace {
 
-sim::Machine Win98(int adapters = 1)
-{
-    sim::Machine m = Windows(4, 10, VER_PLATFORM_WIN32_WINDOWS);
-    m.aspi.installed = true;
-    for (int i = 0; i < adapters; ++i) {
-        sim::AspiUnit u;
-        std::string id = "Generic Flash Disk      8.01";
-        u.inquiry = {SS_COMP, std::vector<uint8_t>(8, 0)};
-        u.inquiry.data.insert(u.inquiry.data.end(), id.begin(), id.end());
-        u.answers[0x82] = {SS_COMP, Pattern(512)};
-        m.aspi.adapters.push_back({SS_COMP, {u}});
-    }
-    return m;
-}
-
 // XP with the flash disk under E: (a revision 8.01 disk with a removable volume).
 sim::Machine Served() { return sim::DefaultMachine(); }
 
@@ -94,24 +79,24 @@ std::vector<Road> Roads()
     m = VistaWithFlashDisk('F');
     m.mountedDevices.begin()->second = sim::Utf16("\\??\\IDE#CdRomDrive#1");
     add("no autorun CD-ROM", m, Want(Cause::NoAutorunVolume));
-    m = Win98();
+    m = Win98({{Unit(0, 0)}});
     m.aspi.installed = false;
     add("no WNASPI32", m, Want(Cause::NoAspiManager));
-    m = Win98();
+    m = Win98({{Unit(0, 0)}});
     m.aspi.missing.insert("SendASPI32Command");
     d = Want(Cause::AspiEntryPointMissing);
     d.name = "SendASPI32Command";
     add("entry point", m, d);
-    m = Win98();
+    m = Win98({{Unit(0, 0)}});
     m.aspi.supportStatus = 0xE4;
     d = Want(Cause::AspiNotStarted);
     d.status = 0xE4;
     add("manager fails", m, d);
-    add("no adapters", Win98(0), Want(Cause::NoHostAdapters));
-    m = Win98();
+    add("no adapters", Win98({}), Want(Cause::NoHostAdapters));
+    m = Win98({{Unit(0, 0)}});
     m.aspi.adapters[0].units[0].inquiry.data[8] = 'g';
     add("no unit", m, Want(Cause::NoAspiFlashDisk));
-    m = Win98(2);
+    m = Win98({{Unit(0, 0)}, {Unit(0, 0)}});
     m.aspi.adapters[1].units[0].target = 3;
     m.aspi.adapters[0].units[0].inquiry.data[8] = 'g';
     m.aspi.adapters[1].units[0].answers[0x82].status = 0x04;

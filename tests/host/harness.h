@@ -119,6 +119,37 @@ inline sim::Machine Windows(DWORD major, DWORD minor = 0, DWORD platform = VER_P
     return m;
 }
 
+// An ASPI unit's INQUIRY answer: vendor and product padded, revision 8.01.
+inline sim::AspiAnswer Inquiry(const std::string &vendor, const std::string &product)
+{
+    std::string text = (vendor + std::string(8, ' ')).substr(0, 8) + (product + std::string(16, ' ')).substr(0, 16) + "8.01";
+    std::vector<uint8_t> data(8, 0);
+    data.insert(data.end(), text.begin(), text.end());
+    return {SS_COMP, data};
+}
+
+// A unit that identifies as the flash disk (or as vendor and product) and
+// answers the vendor read.
+inline sim::AspiUnit Unit(uint8_t target, uint8_t lun, const std::string &vendor = "Generic",
+                   const std::string &product = "Flash Disk")
+{
+    sim::AspiUnit u;
+    u.target = target;
+    u.lun = lun;
+    u.inquiry = Inquiry(vendor, product);
+    u.answers[0x82] = {SS_COMP, Pattern(512, (uint8_t)(target * 8 + lun))};
+    return u;
+}
+
+// Windows 98 with WNASPI32 and these units on each adapter.
+inline sim::Machine Win98(std::vector<std::vector<sim::AspiUnit>> adapters)
+{
+    sim::Machine m = Windows(4, 10, VER_PLATFORM_WIN32_WINDOWS);
+    m.aspi.installed = true;
+    for (auto &units : adapters) m.aspi.adapters.push_back({SS_COMP, units});
+    return m;
+}
+
 inline sim::Machine XpWithFlashDisk()
 {
     sim::Machine m = Windows(5, 1);
