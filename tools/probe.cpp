@@ -1,4 +1,4 @@
-// morvalith-probe (host build): loads the library on a simulated machine,
+// morvalith-sim (morvalith-sim.exe on Windows): loads the library on a simulated machine,
 // the built-in default or a scenario file, and shows what a host would see.
 #include <cstdio>
 #include <cstring>
@@ -28,8 +28,8 @@ static void ShowMessageBoxes(size_t from)
                     sim::Printable(boxes[i].text, 200).c_str());
 }
 
-// The name the program goes by: this file is built as the host build's
-// morvalith-probe and as morvalith-sim.exe for Windows.
+// The name the program goes by: morvalith-sim in the host build,
+// morvalith-sim.exe in the Windows build.
 #ifndef MORVALITH_PROGRAM
 #define MORVALITH_PROGRAM "morvalith-sim"
 #endif
