@@ -47,31 +47,10 @@ Fault FirstFault(Mark from, Mark to)
     return {};
 }
 
-Diagnosis Of(Cause cause)
-{
-    Diagnosis d;
-    d.cause = cause;
-    return d;
-}
-
-Diagnosis WithFault(Cause cause, Fault fault)
-{
-    Diagnosis d = Of(cause);
-    d.fault = fault;
-    return d;
-}
-
-Diagnosis WithError(Cause cause, DWORD error)
-{
-    Diagnosis d = Of(cause);
-    d.error = error;
-    return d;
-}
-
 // Why a served disk did not match: the nearest miss among the USB disks.
 Diagnosis NoFlashDisk(const sim::Machine &m)
 {
-    Diagnosis d = Of(Cause::NoFlashDisk);
+    Diagnosis d{.cause = Cause::NoFlashDisk};
     for (const sim::DiskInterface &disk : m.disks)
         if (disk.present && sim::Lower(disk.path) != disk.path && DevicePathMatches(sim::Lower(disk.path).c_str())) {
             d.nearMiss = NearMiss::UpperCase;
@@ -101,79 +80,61 @@ Diagnosis DiagnoseNt(const sim::Machine &m, const HostRun &run)
         for (const sim::DiskInterface &d : m.disks) candidate = candidate || (d.present && DevicePathMatches(d.path.c_str()));
         if (!candidate) return NoFlashDisk(m);
         Fault fault = FirstFault(Mark{}, run.attach);
-        if (!fault.operation.empty()) return WithFault(Cause::DiskSearchFailed, fault);
+        if (!fault.operation.empty()) return {.cause = Cause::DiskSearchFailed, .fault = fault};
         bool cdrom = false;
         for (const auto &[letter, drive] : m.drives) cdrom = cdrom || drive.type == DRIVE_CDROM;
-        return Of(cdrom ? Cause::NoAutorunVolume : Cause::NoCdromDrive);
+        return {.cause = cdrom ? Cause::NoAutorunVolume : Cause::NoCdromDrive};
     }
     const sim::FileOpen &open = opens.front();
-    if (!open.opened) return WithError(Cause::OpenFailed, open.error);
+    if (!open.opened) return {.cause = Cause::OpenFailed, .error = open.error};
     for (const sim::IoctlRecord &r : sim::Ioctls()) {
         ScsiReply reply = DecodeReply(r);
-        if (!reply.reached) return WithError(Cause::TransportFailed, reply.error);
+        if (!reply.reached) return {.cause = Cause::TransportFailed, .error = reply.error};
         if (reply.bound) continue;
-        Diagnosis d = Of(Cause::CommandRefused);
-        d.status = reply.status;
-        d.senseKey = reply.senseKey;
-        return d;
+        return {.cause = Cause::CommandRefused, .status = reply.status, .senseKey = reply.senseKey};
     }
-    return WithFault(Cause::AttachFailed, FirstFault(Mark{}, run.attach));
+    return {.cause = Cause::AttachFailed, .fault = FirstFault(Mark{}, run.attach)};
 }
 
 Diagnosis Diagnose9x(const sim::Machine &m)
 {
     const sim::AspiManager &a = m.aspi;
-    if (!a.installed) return Of(Cause::NoAspiManager);
-    if (!a.missing.empty()) {
-        Diagnosis d = Of(Cause::AspiEntryPointMissing);
-        d.name = *a.missing.begin();
-        return d;
-    }
-    if (a.supportStatus != SS_COMP && a.supportStatus != SS_NO_ADAPTERS) {
-        Diagnosis d = Of(Cause::AspiNotStarted);
-        d.status = a.supportStatus;
-        return d;
-    }
-    if (sim::AdapterCount(a) == 0 || a.supportStatus == SS_NO_ADAPTERS) return Of(Cause::NoHostAdapters);
+    if (!a.installed) return {.cause = Cause::NoAspiManager};
+    if (!a.missing.empty()) return {.cause = Cause::AspiEntryPointMissing, .name = *a.missing.begin()};
+    if (a.supportStatus != SS_COMP && a.supportStatus != SS_NO_ADAPTERS)
+        return {.cause = Cause::AspiNotStarted, .status = a.supportStatus};
+    if (sim::AdapterCount(a) == 0 || a.supportStatus == SS_NO_ADAPTERS) return {.cause = Cause::NoHostAdapters};
     for (const auto &srb : sim::AspiRequests()) {
         using namespace sim::srb;
         if (srb[kCmd] != kExecScsiCmd || srb.size() <= kCdb || srb[kCdb] != kVendorReadOpcode) continue;
         // The request block is recorded as sent; the unit's answer is in the machine.
-        Diagnosis d = Of(Cause::UnitRefused);
-        d.adapter = srb[kHaId];
-        d.target = srb[kTarget];
-        d.lun = srb[kLun];
-        d.status = sim::kAspiUnanswered;
+        Diagnosis d{.cause = Cause::UnitRefused, .status = sim::kAspiUnanswered, .adapter = srb[kHaId],
+                    .target = srb[kTarget], .lun = srb[kLun]};
         if (srb[kHaId] < a.adapters.size())
             for (const sim::AspiUnit &u : a.adapters[srb[kHaId]].units)
                 if (u.target == srb[kTarget] && u.lun == srb[kLun] && u.answers.count(kVendorReadOpcode))
                     d.status = u.answers.at(kVendorReadOpcode).status;
         return d;
     }
-    return Of(Cause::NoAspiFlashDisk);
+    return {.cause = Cause::NoAspiFlashDisk};
 }
 
 Diagnosis DiagnoseCalls(const sim::Machine &m, const HostRun &run)
 {
     if (!run.letter) {
         Fault fault = FirstFault(run.attach, run.letterCall);
-        if (!fault.operation.empty()) {
-            Diagnosis d = WithFault(Cause::LetterSearchFailed, fault);
-            d.keyServed = run.key != 0;
-            return d;
-        }
+        if (!fault.operation.empty())
+            return {.cause = Cause::LetterSearchFailed, .fault = fault, .keyServed = run.key != 0};
         bool tested = false;
         for (const sim::DiskInterface &d : m.disks) {
             char token[kInstanceTokenSize];
             tested = tested || (d.present && DiskInstanceToken(d.path.c_str(), kLetterBusToken, kLetterClassToken,
                                                                kLetterRevisionToken, token));
         }
-        return Of(tested ? Cause::NoLetteredVolume : Cause::NoLetterDisk);
+        return {.cause = tested ? Cause::NoLetteredVolume : Cause::NoLetterDisk};
     }
-    Diagnosis d;
-    d.letter = run.letter;
+    Diagnosis d{.cause = run.key ? Cause::None : Cause::KeyFailed, .letter = run.letter};
     if (run.key) return d;
-    d.cause = Cause::KeyFailed;
     for (size_t i = run.boxesBefore; i < sim::MessageBoxes().size() && d.cause == Cause::KeyFailed; ++i) {
         const std::string &text = sim::MessageBoxes()[i].text;
         if (text == MORVALITH_NO_VENDOR_LIBRARY_BOX) d.cause = Cause::NoVendorLibrary;
@@ -192,12 +153,8 @@ Diagnosis DiagnoseCalls(const sim::Machine &m, const HostRun &run)
 Diagnosis Diagnose(const sim::Machine &m, const HostRun &run)
 {
     if (run.loaded) return DiagnoseCalls(m, run);
-    if (run.versionFailed) return Of(Cause::VersionUnreadable);
+    if (run.versionFailed) return {.cause = Cause::VersionUnreadable};
     if (m.major >= 5) return DiagnoseNt(m, run);
     if (m.platform == VER_PLATFORM_WIN32_WINDOWS) return Diagnose9x(m);
-    Diagnosis d = Of(Cause::WindowsNotServed);
-    d.major = m.major;
-    d.minor = m.minor;
-    d.platform = m.platform;
-    return d;
+    return {.cause = Cause::WindowsNotServed, .major = m.major, .minor = m.minor, .platform = m.platform};
 }

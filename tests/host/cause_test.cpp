@@ -2,7 +2,6 @@
 // failing call: the diagnosis as data (a cause and its facts), and its words
 // as the golden file tests/probe/causes.txt holds them.
 #include <fstream>
-#include <sstream>
 
 #include "explain.h"
 #include "harness.h"
@@ -20,118 +19,90 @@ struct Road {
     Diagnosis want;
 };
 
-Diagnosis Want(Cause cause) { return Diagnosis{cause}; }
-Diagnosis WithError(Cause cause, DWORD error)
-{
-    Diagnosis d{cause};
-    d.error = error;
-    return d;
-}
-
 std::vector<Road> Roads()
 {
     std::vector<Road> roads;
     auto add = [&](const char *name, sim::Machine m, Diagnosis want) { roads.push_back({name, m, want}); };
-    Diagnosis d = Want(Cause::WindowsNotServed);
-    d.major = 4, d.minor = 0, d.platform = VER_PLATFORM_WIN32_NT;
-    add("NT 4", Windows(4, 0), d);
-    d.major = 3, d.minor = 10, d.platform = VER_PLATFORM_WIN32s;
-    add("Win32s", Windows(3, 10, 0), d);
+    add("NT 4", Windows(4, 0),
+        {.cause = Cause::WindowsNotServed, .major = 4, .minor = 0, .platform = VER_PLATFORM_WIN32_NT});
+    add("Win32s", Windows(3, 10, 0),
+        {.cause = Cause::WindowsNotServed, .major = 3, .minor = 10, .platform = VER_PLATFORM_WIN32s});
     sim::Machine m = Served();
     m.faults.push_back({"GetVersionExA", 1});
-    add("version query", m, Want(Cause::VersionUnreadable));
+    add("version query", m, {.cause = Cause::VersionUnreadable});
     m = Served();
     m.disks[0].path = "\\\\?\\usbstor#disk&ven_kingston&prod_dt&rev_1.00#1&2&0#{53f56307}";
-    d = Want(Cause::NoFlashDisk);
-    d.nearMiss = NearMiss::OtherDisk, d.name = "disk&ven_kingston&prod_dt&rev_1.00";
-    add("another vendor", m, d);
+    add("another vendor", m,
+        {.cause = Cause::NoFlashDisk, .nearMiss = NearMiss::OtherDisk, .name = "disk&ven_kingston&prod_dt&rev_1.00"});
     m = Served();
     m.disks[0].path = "\\\\?\\USBSTOR#DISK&VEN_GENERIC&PROD_FLASH_DISK&REV_8.01#7&1&0#{53f56307}";
-    d.nearMiss = NearMiss::UpperCase, d.name = m.disks[0].path;
-    add("upper case", m, d);
+    add("upper case", m, {.cause = Cause::NoFlashDisk, .nearMiss = NearMiss::UpperCase, .name = m.disks[0].path});
     m = Served();
     m.disks.clear();
-    add("no disk", m, Want(Cause::NoFlashDisk));
+    add("no disk", m, {.cause = Cause::NoFlashDisk});
     m = Served();
     m.faults.push_back({"SetupDiEnumDeviceInterfaces", 1});
-    d = Want(Cause::DiskSearchFailed);
-    d.fault = {"SetupDiEnumDeviceInterfaces", 1};
-    add("disk search fails", m, d);
+    add("disk search fails", m, {.cause = Cause::DiskSearchFailed, .fault = {"SetupDiEnumDeviceInterfaces", 1}});
     m = Served();
     m.disks[0].openError = ERROR_ACCESS_DENIED;
-    add("access denied", m, WithError(Cause::OpenFailed, ERROR_ACCESS_DENIED));
+    add("access denied", m, {.cause = Cause::OpenFailed, .error = ERROR_ACCESS_DENIED});
     m = Served();
     m.disks[0].openError = 32;
-    add("held open", m, WithError(Cause::OpenFailed, 32));
+    add("held open", m, {.cause = Cause::OpenFailed, .error = 32});
     m = Served();
     m.devices[m.disks[0].opens].ioctlError = 1117;
-    add("transport", m, WithError(Cause::TransportFailed, 1117));
+    add("transport", m, {.cause = Cause::TransportFailed, .error = 1117});
     m = Served();
     m.devices[m.disks[0].opens].answers[0x82] = {sim::kCheckCondition, {}, {0x70, 0, 0x05, 0, 0, 0, 0, 10}};
-    d = Want(Cause::CommandRefused);
-    d.status = sim::kCheckCondition, d.senseKey = 0x5;
-    add("refused", m, d);
+    add("refused", m, {.cause = Cause::CommandRefused, .status = sim::kCheckCondition, .senseKey = 0x5});
     m = Served();
     m.devices[m.disks[0].opens].answers[0x82] = {0x08, {}, {}};
-    d.status = 0x08, d.senseKey = -1;
-    add("busy", m, d);
-    add("no CD-ROM", VistaWithFlashDisk(0), Want(Cause::NoCdromDrive));
+    add("busy", m, {.cause = Cause::CommandRefused, .status = 0x08, .senseKey = -1});
+    add("no CD-ROM", VistaWithFlashDisk(0), {.cause = Cause::NoCdromDrive});
     m = VistaWithFlashDisk('F');
     m.mountedDevices.begin()->second = sim::Utf16("\\??\\IDE#CdRomDrive#1");
-    add("no autorun CD-ROM", m, Want(Cause::NoAutorunVolume));
+    add("no autorun CD-ROM", m, {.cause = Cause::NoAutorunVolume});
     m = Win98({{Unit(0, 0)}});
     m.aspi.installed = false;
-    add("no WNASPI32", m, Want(Cause::NoAspiManager));
+    add("no WNASPI32", m, {.cause = Cause::NoAspiManager});
     m = Win98({{Unit(0, 0)}});
     m.aspi.missing.insert("SendASPI32Command");
-    d = Want(Cause::AspiEntryPointMissing);
-    d.name = "SendASPI32Command";
-    add("entry point", m, d);
+    add("entry point", m, {.cause = Cause::AspiEntryPointMissing, .name = "SendASPI32Command"});
     m = Win98({{Unit(0, 0)}});
     m.aspi.supportStatus = 0xE4;
-    d = Want(Cause::AspiNotStarted);
-    d.status = 0xE4;
-    add("manager fails", m, d);
-    add("no adapters", Win98({}), Want(Cause::NoHostAdapters));
+    add("manager fails", m, {.cause = Cause::AspiNotStarted, .status = 0xE4});
+    add("no adapters", Win98({}), {.cause = Cause::NoHostAdapters});
     m = Win98({{Unit(0, 0)}});
     m.aspi.adapters[0].units[0].inquiry.data[8] = 'g';
-    add("no unit", m, Want(Cause::NoAspiFlashDisk));
+    add("no unit", m, {.cause = Cause::NoAspiFlashDisk});
     m = Win98({{Unit(0, 0)}, {Unit(0, 0)}});
     m.aspi.adapters[1].units[0].target = 3;
     m.aspi.adapters[0].units[0].inquiry.data[8] = 'g';
     m.aspi.adapters[1].units[0].answers[0x82].status = 0x04;
-    d = Want(Cause::UnitRefused);
-    d.adapter = 1, d.target = 3, d.status = 0x04;
-    add("unit rejects", m, d);
+    const Diagnosis unit{.cause = Cause::UnitRefused, .status = 0x04, .adapter = 1, .target = 3};
+    add("unit rejects", m, unit);
     m.aspi.adapters[1].units[0].answers.clear();
-    add("unit has no answer", m, d);
+    add("unit has no answer", m, unit);
     m = Served();
     m.disks[0].path = "\\\\?\\usbstor#disk&ven_generic&prod_flash_disk&rev_1.00#7&1&0#{53f56307}";
-    add("letter test", m, Want(Cause::NoLetterDisk));
+    add("letter test", m, {.cause = Cause::NoLetterDisk});
     m = Served();
     m.drives.erase('E');
-    add("no letter", m, Want(Cause::NoLetteredVolume));
+    add("no letter", m, {.cause = Cause::NoLetteredVolume});
     m = Served();
     m.faults.push_back({"GetLogicalDrives", 1});
-    d = Want(Cause::LetterSearchFailed);
-    d.fault = {"GetLogicalDrives", 1}, d.keyServed = true;
-    add("letter search fails", m, d);
+    add("letter search fails", m,
+        {.cause = Cause::LetterSearchFailed, .fault = {"GetLogicalDrives", 1}, .keyServed = true});
     m = Served();
     m.vendor.installed = false;
-    d = Want(Cause::NoVendorLibrary);
-    d.letter = 'E';
-    add("vendor missing", m, d);
+    add("vendor missing", m, {.cause = Cause::NoVendorLibrary, .letter = 'E'});
     m = Served();
     m.vendor.hasEntryPoint = false;
-    d.cause = Cause::NoVendorEntryPoint;
-    add("vendor entry point", m, d);
+    add("vendor entry point", m, {.cause = Cause::NoVendorEntryPoint, .letter = 'E'});
     m = Served();
     m.vendor.result = 3;
-    d.cause = Cause::VendorCallFailed, d.vendorResult = 3;
-    add("vendor fails", m, d);
-    d = Want(Cause::None);
-    d.letter = 'E';
-    add("served", Served(), d);
+    add("vendor fails", m, {.cause = Cause::VendorCallFailed, .letter = 'E', .vendorResult = 3});
+    add("served", Served(), {.cause = Cause::None, .letter = 'E'});
     return roads;
 }
 
@@ -145,10 +116,8 @@ std::string Line(const std::string &text, const std::string &head)
 
 std::string Golden(const char *file)
 {
-    std::ifstream in(std::string(MORVALITH_SOURCE) + "/tests/probe/" + file, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    std::string text, why;
+    return ReadWholeFile(std::string(MORVALITH_SOURCE) + "/tests/probe/" + file, 1 << 20, text, why) ? text : why;
 }
 
 TEST(Cause, EveryRoadIsDiagnosedWithItsFacts)
