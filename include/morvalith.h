@@ -23,9 +23,13 @@ extern "C" {
 #  else
 #    define MORVALITH_API __declspec(dllimport)
 #  endif
-#else
+#elif defined(__i386__)
 #  define MORVALITH_STDCALL __attribute__((stdcall))
 #  define MORVALITH_CDECL __attribute__((cdecl))
+#  define MORVALITH_API
+#else
+#  define MORVALITH_STDCALL
+#  define MORVALITH_CDECL
 #  define MORVALITH_API
 #endif
 

@@ -479,7 +479,11 @@ BOOL WINAPI SetupDiGetDeviceInterfaceDetailA(HDEVINFO set, PSP_DEVICE_INTERFACE_
             fillDevice();
             return Fail(ERROR_INSUFFICIENT_BUFFER, FALSE);
         }
-        if (size < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A) || detail->cbSize != sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A))
+        // The block need only hold cbSize and a terminator (in a 64-bit
+        // process, less than the structure's padded size); cbSize must be
+        // the structure's size for the process.
+        if (size < offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath) + 1 ||
+            detail->cbSize != sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A))
             return Fail(ERROR_INVALID_USER_BUFFER, FALSE);
         if (size < needed) {
             if (required) *required = needed;

@@ -155,6 +155,7 @@ Diagnosis Diagnose(const sim::Machine &m, const HostRun &run)
     if (run.loaded) return DiagnoseCalls(m, run);
     if (run.versionFailed) return {.cause = Cause::VersionUnreadable};
     if (m.major >= 5) return DiagnoseNt(m, run);
-    if (m.platform == VER_PLATFORM_WIN32_WINDOWS) return Diagnose9x(m);
+    // A 64-bit library has no Windows 9x road: not served, as NT 4.
+    if (!MORVALITH_64BIT && m.platform == VER_PLATFORM_WIN32_WINDOWS) return Diagnose9x(m);
     return {.cause = Cause::WindowsNotServed, .major = m.major, .minor = m.minor, .platform = m.platform};
 }

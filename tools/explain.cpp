@@ -304,11 +304,20 @@ CauseWords Words(const Diagnosis &d)
         return {"the Windows version could not be read (GetVersionExA failed), so the library cannot choose its road",
                 "run the program again; if it persists, the system's version information is damaged"};
     case Cause::WindowsNotServed:
+#if MORVALITH_64BIT
+        std::snprintf(text, sizeof(text),
+                      "Windows %u.%u (platform %u) is not served: the 64-bit library runs on 64-bit Windows XP and "
+                      "Server 2003 and later",
+                      d.major, d.minor, d.platform);
+        return {text, "run the program on 64-bit Windows XP or later, or run a 32-bit program with the 32-bit "
+                      "Morvalith.dll"};
+#else
         std::snprintf(text, sizeof(text),
                       "Windows %u.%u (platform %u) is not served: the library runs on Windows 98 and on Windows 2000 "
                       "and later",
                       d.major, d.minor, d.platform);
         return {text, "run the program on Windows 98, or on Windows 2000 or later"};
+#endif
     case Cause::NoFlashDisk:
         return {"no flash disk of the served family is attached: no disk interface passes the device-path patterns" +
                     NearMissText(d),

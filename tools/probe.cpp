@@ -86,6 +86,15 @@ static int Run(int argc, char **argv)
             return 2;
         }
         name = thisPc ? "this PC, captured just now" : file;
+        // No 64-bit process runs on Windows 9x: a 64-bit build would only
+        // report a refusal that no host there meets.
+        if (MORVALITH_64BIT && machine.platform == VER_PLATFORM_WIN32_WINDOWS) {
+            std::fprintf(stderr,
+                         MORVALITH_PROGRAM ": %s: a Windows 9x machine, which only the 32-bit Morvalith.dll serves "
+                         "(through ASPI): run the 32-bit " MORVALITH_PROGRAM "\n",
+                         sim::Printable(file, 200).c_str());
+            return 2;
+        }
     }
     if (explain) return Explain(machine, name, calls);
 

@@ -1,13 +1,16 @@
-// The simulated machine's Win32 subset: the declarations a 32-bit Windows SDK
+// The simulated machine's Win32 subset: the declarations the Windows SDK
 // gives for the calls the library makes, with the same names, signatures,
-// calling conventions and structure layouts (the host build is -m32, so
-// pointers, long and ULONG_PTR are 4 bytes as on Windows x86).
+// calling conventions and structure layouts, for the pointer size of the
+// build: 32-bit Windows in a -m32 build (stdcall, pointers and ULONG_PTR of 4
+// bytes), 64-bit Windows in a 64-bit one (one calling convention, LLP64:
+// DWORD, LONG and ULONG stay 32 bits while pointers, ULONG_PTR, SIZE_T and
+// HANDLE take 64), whatever the build machine's own processor.
 #pragma once
 
 #include <stddef.h>
 
-#if !defined(__i386__)
-#error "the simulated platform mirrors 32-bit Windows: build with -m32"
+#if __SIZEOF_POINTER__ != 4 && __SIZEOF_POINTER__ != 8
+#error "the simulated platform mirrors 32- or 64-bit Windows"
 #endif
 
 // Built for Windows (the Windows probe's explanation), the simulated calls
@@ -43,6 +46,9 @@
 #define MessageBoxA SimMessageBoxA
 #endif
 
+// x86 has the two conventions; every other processor, as 64-bit Windows,
+// has one, and the compiler would warn of the attributes there.
+#if defined(__i386__)
 #define WINAPI __attribute__((stdcall))
 #define CALLBACK __attribute__((stdcall))
 #ifndef __stdcall
@@ -50,6 +56,16 @@
 #endif
 #ifndef __cdecl
 #define __cdecl __attribute__((cdecl))
+#endif
+#else
+#define WINAPI
+#define CALLBACK
+#ifndef __stdcall
+#define __stdcall
+#endif
+#ifndef __cdecl
+#define __cdecl
+#endif
 #endif
 
 #ifdef __cplusplus
@@ -60,12 +76,23 @@ typedef int BOOL;
 typedef unsigned char BYTE, UCHAR, BOOLEAN;
 typedef char CHAR;
 typedef unsigned short WORD, USHORT;
+// Windows' long is 32 bits in both sizes; a 64-bit Linux long is not.
+#if defined(__LP64__)
+typedef unsigned int DWORD, ULONG;
+typedef int LONG, LSTATUS;
+#else
 typedef unsigned long DWORD, ULONG;
 typedef long LONG, LSTATUS;
+#endif
 typedef unsigned int UINT;
 typedef int INT;
+#if __SIZEOF_POINTER__ == 8
+typedef unsigned long long ULONG_PTR, DWORD_PTR, SIZE_T;
+typedef long long LONG_PTR;
+#else
 typedef unsigned long ULONG_PTR, DWORD_PTR, SIZE_T;
 typedef long LONG_PTR;
+#endif
 typedef void *PVOID, *LPVOID, *HANDLE;
 typedef const void *LPCVOID;
 typedef char *LPSTR, *PSTR;
@@ -84,7 +111,7 @@ typedef struct _OVERLAPPED *LPOVERLAPPED;
 typedef struct _SECURITY_ATTRIBUTES *LPSECURITY_ATTRIBUTES;
 
 typedef struct _GUID {
-    unsigned long Data1;
+    DWORD Data1;
     unsigned short Data2;
     unsigned short Data3;
     unsigned char Data4[8];
@@ -210,8 +237,13 @@ typedef struct _SCSI_PASS_THROUGH_DIRECT {
     UCHAR Cdb[16];
 } SCSI_PASS_THROUGH_DIRECT, *PSCSI_PASS_THROUGH_DIRECT;
 
-// SetupAPI packs its records to 1 byte in 32-bit processes.
+// SetupAPI packs its records to 1 byte in 32-bit processes and to 8 in
+// 64-bit ones (setupapi.h's _SETUPAPI_VER packing).
+#if __SIZEOF_POINTER__ == 8
+#pragma pack(push, 8)
+#else
 #pragma pack(push, 1)
+#endif
 typedef struct _SP_DEVINFO_DATA {
     DWORD cbSize;
     GUID ClassGuid;

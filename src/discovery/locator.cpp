@@ -65,9 +65,11 @@ PSP_DEVICE_INTERFACE_DETAIL_DATA_A GetInterfaceDetail(HDEVINFO list, PSP_DEVICE_
 {
     DWORD required = 0;
     SetupDiGetDeviceInterfaceDetailA(list, record, NULL, 0, &required, NULL);
-    // A size that cannot hold the fixed part plus a terminator is no usable
-    // answer; writing cbSize into it would overrun the block.
-    if (required < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A)) return NULL;
+    // A size that cannot hold cbSize plus a terminator is no usable answer;
+    // writing cbSize into it would overrun the block. (Not the structure's
+    // size: in a 64-bit process that is 8, padding included, while an empty
+    // path needs 5.)
+    if (required < offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath) + 1) return NULL;
     PSP_DEVICE_INTERFACE_DETAIL_DATA_A detail =
         (PSP_DEVICE_INTERFACE_DETAIL_DATA_A)HeapAlloc(heap, HEAP_ZERO_MEMORY, required);
     if (!detail) return NULL;

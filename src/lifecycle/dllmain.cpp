@@ -51,11 +51,15 @@ static BOOL AttachProcess(HINSTANCE module)
         g_library.deviceHandle = NULL;
         return FALSE;
     }
+#if !MORVALITH_64BIT
     if (g_library.osVersion.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) {
         // The binding holds WNASPI32 for the process; no thread needs telling.
         DisableThreadLibraryCalls((HMODULE)module);
         return AspiBind();
     }
+#else
+    (void)module;
+#endif
     return FALSE;
 }
 
@@ -65,7 +69,9 @@ static void DetachProcess(void)
         if (DeviceHandleHeld()) CloseHandle(g_library.deviceHandle);
         g_library.deviceHandle = NULL;
     } else {
+#if !MORVALITH_64BIT
         AspiClose();
+#endif
     }
 }
 

@@ -11,11 +11,13 @@ struct LibraryState {
     OSVERSIONINFOA osVersion;
     HANDLE deviceHandle;
     BYTE vendorSector[512];
+#if !MORVALITH_64BIT
     HMODULE aspiModule;
     AspiEntryPoints aspi;
     BYTE aspiHostAdapter;
     BYTE aspiTarget;
     BYTE aspiLun;
+#endif
 };
 
 extern LibraryState g_library;

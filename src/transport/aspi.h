@@ -13,6 +13,11 @@
 #define DTYPE_DASD 0x00
 #define SENSE_LEN 14
 
+// Windows 9x alone has ASPI for Win32, and it is 32-bit only: a 64-bit
+// library has no such road, and a version below 5 refuses there as NT 4
+// does. (The codes above stay: the tools explain 9x captures in both sizes.)
+#if !MORVALITH_64BIT
+
 #pragma pack(push, 1)
 struct SRB_HAInquiry {
     BYTE SRB_Cmd;
@@ -95,3 +100,4 @@ void AspiClose(void);
 // Puts other entry points in front of the opened manager's (the capture's
 // recorders) and returns those in place, to be put back the same way.
 AspiEntryPoints AspiUseEntryPoints(AspiEntryPoints entryPoints);
+#endif

@@ -8,8 +8,10 @@ struct PassThroughRequest {
     ULONG alignment;
     UCHAR sense[32];
 };
-static_assert(sizeof(PassThroughRequest) == 80, "PassThroughRequest size");
-static_assert(offsetof(PassThroughRequest, sense) == 48, "PassThroughRequest sense area");
+// 80 bytes with the sense area at 48 in a 32-bit process; in a 64-bit one
+// the header is 56 bytes, the sense area at 60 and the block 96.
+static_assert(sizeof(PassThroughRequest) == MORVALITH_BY_SIZE(80, 96), "PassThroughRequest size");
+static_assert(offsetof(PassThroughRequest, sense) == MORVALITH_BY_SIZE(48, 60), "PassThroughRequest sense area");
 
 const ULONG kPassThroughTimeoutSeconds = 150;
 

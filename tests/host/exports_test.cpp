@@ -9,9 +9,15 @@ using namespace harness;
 
 namespace {
 
-// The conventions are part of the interface: pin them at compile time.
+// The conventions are part of the interface: pin them at compile time (x86
+// has two; 64-bit Windows, one).
+#if defined(__i386__)
 static_assert(std::is_same_v<decltype(&GetIDKey), int(__attribute__((stdcall)) *)(unsigned char *)>);
 static_assert(std::is_same_v<decltype(&GetUSBDriveLetter), char(__attribute__((cdecl)) *)(void)>);
+#else
+static_assert(std::is_same_v<decltype(&GetIDKey), int (*)(unsigned char *)>);
+static_assert(std::is_same_v<decltype(&GetUSBDriveLetter), char (*)(void)>);
+#endif
 static_assert(std::is_same_v<decltype(&GetIDKey), MorvalithGetIDKeyFn>);
 static_assert(std::is_same_v<decltype(&GetUSBDriveLetter), MorvalithGetUSBDriveLetterFn>);
 

@@ -70,18 +70,22 @@ inline void ExpectRefusedAt(const char *file, int line, const std::string &lines
 // sees it (SCSI_PASS_THROUGH_DIRECT, 32-bit layout), reading into buffer.
 inline std::vector<uint8_t> VendorReadBlock(const void *buffer)
 {
-    std::vector<uint8_t> block(80, 0);
-    uint32_t address = (uint32_t)(uintptr_t)buffer;
-    block[0] = 44;      // Length
-    block[4] = 1;       // TargetId (PathId, ScsiStatus and Lun 0)
-    block[6] = 10;      // CdbLength
-    block[7] = 8;       // SenseInfoLength
-    block[8] = 1;       // DataIn; three bytes of alignment follow
-    block[13] = 2;      // DataTransferLength 512
-    block[16] = 150;    // TimeOutValue
-    std::memcpy(&block[20], &address, 4);  // DataBuffer
-    block[24] = 48;     // SenseInfoOffset: the sense area after the alignment word
-    block[28] = 0x82;   // the vendor read; the rest of the CDB and the sense area stay 0
+    // As the SDK lays the block out for the process: 80 bytes in a 32-bit
+    // one, 96 in a 64-bit one (a 56-byte header with an 8-byte buffer
+    // address, the alignment word, the sense area at 60, tail padding).
+    const bool x64 = sizeof(void *) == 8;
+    std::vector<uint8_t> block(x64 ? 96 : 80, 0);
+    uintptr_t address = (uintptr_t)buffer;
+    block[0] = x64 ? 56 : 44;  // Length
+    block[4] = 1;              // TargetId (PathId, ScsiStatus and Lun 0)
+    block[6] = 10;             // CdbLength
+    block[7] = 8;              // SenseInfoLength
+    block[8] = 1;              // DataIn; three bytes of alignment follow
+    block[13] = 2;             // DataTransferLength 512
+    block[16] = 150;           // TimeOutValue
+    std::memcpy(&block[x64 ? 24 : 20], &address, sizeof(void *));  // DataBuffer
+    block[x64 ? 32 : 24] = x64 ? 60 : 48;  // SenseInfoOffset: the sense area after the alignment word
+    block[x64 ? 36 : 28] = 0x82;           // the vendor read; the rest of the CDB and the sense area stay 0
     return block;
 }
 

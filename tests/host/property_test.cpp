@@ -363,7 +363,9 @@ Expected Oracle(const sim::Machine &m)
 {
     Expected e;
     if (m.major >= 5) ExpectNt(m, e);
-    else if (m.platform == 1) Expect9x(m, e);
+    // Windows 9x is served through ASPI by the 32-bit library only; the
+    // 64-bit one refuses it without a word, as it does NT 4.
+    else if (m.platform == 1 && sizeof(void *) == 4) Expect9x(m, e);
     e.letters = Letters(m);
     return e;
 }
