@@ -101,3 +101,8 @@ add_test(NAME bench-runs COMMAND morvalith-bench)
 add_test(NAME probe-scenarios COMMAND ${CMAKE_SOURCE_DIR}/tests/probe_scenarios.sh $<TARGET_FILE:morvalith-sim>
          ${CMAKE_SOURCE_DIR}/scenarios ${MORVALITH_BITS})
 set_tests_properties(probe-scenarios PROPERTIES ENVIRONMENT "MORVALITH_EMULATOR=${MORVALITH_EMULATOR}")
+# The machine's road for 32-bit code is chosen from what it does (the test
+# command's own choice; the native build's check).
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    add_test(NAME machine-road COMMAND bash ${CMAKE_SOURCE_DIR}/tests/machine_road.sh)
+endif()

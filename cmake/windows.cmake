@@ -1,12 +1,23 @@
-# Windows build: Morvalith.dll (PE32, i386) with its import library, and the
-# programs that load it under a real Win32 loader.
+# Windows build: Morvalith.dll with its import libraries, and the programs
+# that load it under a real Win32 loader. Two builds of one tree: x86 (PE32,
+# preset windows) and x64 (PE32+, preset windows64, MORVALITH_X64).
 enable_language(RC)
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(MORVALITH_X64 ON)
+else()
+    set(MORVALITH_X64 OFF)
+endif()
 
 # Every shipped binary starts on Windows 98 SE and on Windows 2000/XP (the
 # import-floor check in tests/windows proves it). The SDK headers are held to
 # NT 5.0, so that a call of a newer system fails to compile; a newer call worth
 # having is resolved at run time with a fallback.
-set(MORVALITH_FLOOR_DEFINES -D_WIN32_WINNT=0x0500 -DWINVER=0x0500)
+# The x64 build's floor is 64-bit XP and Server 2003, NT 5.2.
+if(MORVALITH_X64)
+    set(MORVALITH_FLOOR_DEFINES -D_WIN32_WINNT=0x0502 -DWINVER=0x0502)
+else()
+    set(MORVALITH_FLOOR_DEFINES -D_WIN32_WINNT=0x0500 -DWINVER=0x0500)
+endif()
 add_compile_options(${MORVALITH_FLOOR_DEFINES})
 
 # Reproducible bytes: two builds of one commit in any two folders give the
@@ -45,29 +56,57 @@ set_target_properties(Morvalith PROPERTIES PREFIX "" OUTPUT_NAME Morvalith IMPOR
 #   nothing that needs pseudo-relocations and no atexit; the checks on the
 #   built DLL prove there is no .CRT, .tls or .ctors section to run. msvcrt.dll
 #   initialises itself as the DLL it is, so printf works as before.
-set(MORVALITH_LEAN_COMPILE -Os -mpreferred-stack-boundary=2 -D__USE_MINGW_ANSI_STDIO=0 $<$<COMPILE_LANGUAGE:CXX>:-nostdinc++> -fno-asynchronous-unwind-tables -fno-unwind-tables
+#   x64 keeps the 16-byte alignment its ABI requires, and its unwind tables
+#   (.pdata/.xdata): there the system unwinds every frame by them, so an
+#   exception raised in the vendor library and handled by the host would
+#   otherwise stop at the library's frames.
+set(MORVALITH_LEAN_COMPILE -Os -D__USE_MINGW_ANSI_STDIO=0 $<$<COMPILE_LANGUAGE:CXX>:-nostdinc++>
                            -ffunction-sections -fdata-sections)
-set(MORVALITH_LEAN_LINK -nostdlib -Wl,--entry,_DllMain@12 -Wl,--gc-sections -s)
+if(NOT MORVALITH_X64)
+    list(APPEND MORVALITH_LEAN_COMPILE -mpreferred-stack-boundary=2 -fno-asynchronous-unwind-tables -fno-unwind-tables)
+endif()
+# The entry point's symbol: decorated for stdcall on x86, plain on x64.
+if(MORVALITH_X64)
+    set(MORVALITH_DLLMAIN DllMain)
+else()
+    set(MORVALITH_DLLMAIN _DllMain@12)
+endif()
+set(MORVALITH_LEAN_LINK -nostdlib -Wl,--entry,${MORVALITH_DLLMAIN} -Wl,--gc-sections -s)
 # MinGW GCC with -fdata-sections stores a zero-initialised variable as zeros
 # in a .data$ section; without it the library state goes to .bss and the
 # file is 1 KiB smaller.
 set_source_files_properties(src/lifecycle/dllmain.cpp PROPERTIES COMPILE_OPTIONS -fno-data-sections)
 target_compile_options(morvalith_objects PRIVATE ${MORVALITH_LEAN_COMPILE} ${LIBRARY_FLAGS})
 target_include_directories(morvalith_objects PUBLIC include src)
-# Exports come from the .def alone, undecorated.
-target_link_options(Morvalith PRIVATE ${CMAKE_SOURCE_DIR}/src/lifecycle/Morvalith.def -Wl,--kill-at
-                    ${MORVALITH_LEAN_LINK})
+# Exports come from the .def alone, undecorated. x64 has no stdcall
+# decoration: its .def is the same list without the @4.
+if(MORVALITH_X64)
+    file(READ ${CMAKE_SOURCE_DIR}/src/lifecycle/Morvalith.def MORVALITH_DEF)
+    string(REPLACE "GetIDKey@4" "GetIDKey" MORVALITH_DEF "${MORVALITH_DEF}")
+    string(REGEX REPLACE "^(;[^\n]*\n)+" "; The exports of the x64 Morvalith.dll, by ordinal (one calling convention:\n; no decoration).\n" MORVALITH_DEF "${MORVALITH_DEF}")
+    file(WRITE ${CMAKE_BINARY_DIR}/Morvalith.def "${MORVALITH_DEF}")
+    set(MORVALITH_DEF_FILE ${CMAKE_BINARY_DIR}/Morvalith.def)
+    set(MORVALITH_DLLTOOL_MACHINE i386:x86-64)
+else()
+    set(MORVALITH_DEF_FILE ${CMAKE_SOURCE_DIR}/src/lifecycle/Morvalith.def)
+    set(MORVALITH_DLLTOOL_MACHINE i386)
+endif()
+target_link_options(Morvalith PRIVATE ${MORVALITH_DEF_FILE} -Wl,--kill-at ${MORVALITH_LEAN_LINK})
 # Only system DLLs; libgcc for the stack probe of frames over a page.
 target_link_libraries(Morvalith PRIVATE msvcrt kernel32 setupapi advapi32 gcc)
 # The linker's import library drops the @4 of GetIDKey along with the export
 # decoration; a caller compiled against the header references _GetIDKey@4,
 # so the import library is made from the .def instead, mapping it to the
 # undecorated export.
-find_program(MINGW_DLLTOOL NAMES i686-w64-mingw32-dlltool REQUIRED)
+if(MORVALITH_X64)
+    find_program(MINGW_DLLTOOL NAMES x86_64-w64-mingw32-dlltool REQUIRED)
+else()
+    find_program(MINGW_DLLTOOL NAMES i686-w64-mingw32-dlltool REQUIRED)
+endif()
 # (Run in the build folder with names of their own: the members' names then
 # carry no build path.)
 add_custom_command(TARGET Morvalith POST_BUILD
-    COMMAND ${MINGW_DLLTOOL} -k -D Morvalith.dll -d ${CMAKE_SOURCE_DIR}/src/lifecycle/Morvalith.def
+    COMMAND ${MINGW_DLLTOOL} -k -D Morvalith.dll -d ${MORVALITH_DEF_FILE}
             -l $<TARGET_LINKER_FILE_NAME:Morvalith> --temp-prefix morvalith
     WORKING_DIRECTORY $<TARGET_LINKER_FILE_DIR:Morvalith>
     VERBATIM)
@@ -77,7 +116,7 @@ add_custom_command(TARGET Morvalith POST_BUILD
 # undecorated export (without it the import names GetIDKey@4 and the load fails).
 find_program(LLVM_DLLTOOL NAMES llvm-dlltool llvm-dlltool-14 REQUIRED)
 add_custom_command(TARGET Morvalith POST_BUILD
-    COMMAND ${LLVM_DLLTOOL} -m i386 -k -D Morvalith.dll -d ${CMAKE_SOURCE_DIR}/src/lifecycle/Morvalith.def
+    COMMAND ${LLVM_DLLTOOL} -m ${MORVALITH_DLLTOOL_MACHINE} -k -D Morvalith.dll -d ${MORVALITH_DEF_FILE}
             -l Morvalith.lib
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
     VERBATIM)
@@ -109,7 +148,12 @@ target_compile_options(morvalith_field PRIVATE ${MORVALITH_PROGRAM_COMPILE})
 # Every program linked with the runtime's locks takes tools/ansi_semaphore.cpp
 # as an object: the locks then make their semaphores with CreateSemaphoreA,
 # since Windows 98 only stubs the Unicode call that the runtime names.
-add_library(morvalith_ansi_semaphore OBJECT tools/ansi_semaphore.cpp)
+# (x64: no Windows 98, and no stand-in.)
+if(MORVALITH_X64)
+    add_library(morvalith_ansi_semaphore INTERFACE)
+else()
+    add_library(morvalith_ansi_semaphore OBJECT tools/ansi_semaphore.cpp)
+endif()
 set(MORVALITH_PROGRAM_LINK -static-libgcc -static-libstdc++ -Wl,--gc-sections -s)
 
 # Each field program carries a version block (English, the product
@@ -158,6 +202,13 @@ target_compile_definitions(morvalith-check PRIVATE MORVALITH_VERSION="${PROJECT_
 target_link_libraries(morvalith-check PRIVATE morvalith_field morvalith_ansi_semaphore shell32)
 target_compile_options(morvalith-check PRIVATE ${MORVALITH_PROGRAM_COMPILE})
 target_link_options(morvalith-check PRIVATE ${MORVALITH_PROGRAM_LINK})
+
+# The x64 build: the DLL, its import libraries and the programs, with their
+# checks under 64-bit Wine; the release archive is the x86 build's.
+if(MORVALITH_X64)
+    include(cmake/windows64.cmake)
+    return()
+endif()
 
 install(TARGETS Morvalith RUNTIME DESTINATION bin ARCHIVE DESTINATION lib)
 install(FILES src/lifecycle/Morvalith.def DESTINATION lib)

@@ -1,21 +1,31 @@
 #!/usr/bin/env bash
-# Installs the Debian packages both builds and the Wine suite need. Idempotent.
+# Installs the Debian packages the builds and the suites need. Idempotent.
+# usage: install-deps.sh host       the native host build (the probe)
+#        install-deps.sh all        everything the test command runs
+#        install-deps.sh emulated   what the emulated road adds (qemu-user),
+#                                   on a machine that runs no 32-bit code
 set -euo pipefail
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
-want_host=(cmake g++ g++-multilib googletest nlohmann-json3-dev)
-want_win=(g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686 file python3 osslsigncode openssl)
-want_wine=(wine wine32:i386 xauth xvfb imagemagick)
+want_host=(cmake g++ googletest nlohmann-json3-dev)
+# The 32-bit host build (-m32), and qemu-user for a machine that runs no
+# 32-bit code.
+want_host32=(g++-multilib)
+want_emulated=(qemu-user-static)
+want_win=(g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
+          binutils-mingw-w64-x86-64 file python3 osslsigncode openssl)
+want_wine=(wine wine32:i386 wine64 xauth xvfb imagemagick)
 # Consumers beyond MinGW: the MSVC-format import library and a clang-cl
 # consumer (clang, lld, llvm), and the declarations for other languages
 # (C# with mcs and monodis, Free Pascal).
 want_consumers=(clang clang-tools lld llvm mono-mcs mono-utils fp-compiler fp-units-rtl)
 mode="${1:-all}"
 pkgs=("${want_host[@]}")
+[ "$mode" = emulated ] && pkgs=("${want_emulated[@]}")
 if [ "$mode" = "all" ]; then
-  pkgs+=("${want_win[@]}" "${want_wine[@]}" "${want_consumers[@]}")
+  pkgs+=("${want_host32[@]}" "${want_win[@]}" "${want_wine[@]}" "${want_consumers[@]}")
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     $SUDO dpkg --add-architecture i386
   fi

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what the host build needs, builds it and runs the probe on the
+# Installs what the native host build needs, builds it and runs the probe on the
 # built-in simulated machine (or on the scenario or capture file given, a
 # path relative to the folder it is run from).
 set -euo pipefail

@@ -1,25 +1,78 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds both builds and runs every test: the host
-# suites (sanitized, against the simulated machine), the checks on the built
-# DLL (and a second build in another folder, which must give the same
-# bytes), and the end-to-end suite under Wine.
-set -euo pipefail
+# Installs what is missing, builds and runs every test, in tiers:
+#   native host suites   the library on the simulated 64-bit Windows, built
+#                        for this machine, under AddressSanitizer and UBSan;
+#   32-bit host suites   the shipped DLL's own ABI and the Windows 9x road:
+#                        directly, or through qemu-user (UBSan only) on a
+#                        machine that runs no 32-bit code;
+#   checks on the built files   the Windows build's files, and a second build
+#                        that must give the same bytes;
+#   32-bit Wine suites   the real DLL under the real loader;
+#   x64 checks           the x64 build's files, and its DLL under 64-bit Wine
+#                        (natively on any x86_64 machine).
+# The closing summary says of each tier how it ran, or why it did not; a
+# tier that did not run is never counted as passed. The command fails when
+# any tier that ran failed. scripts/machine.sh chooses the road
+# (MORVALITH_EMULATE_32=1 forces the emulated one).
+set -uo pipefail
 cd "$(dirname "$0")/.."
+source scripts/machine.sh
 jobs=$(nproc)
-# stage <what> <command...>: runs it and says how long it took, so that the
-# time the command takes can be read off its end.
-times=()
+start_all=$SECONDS
+times=(); summary=(); failed=0
+# stage <what> <command...>: runs a step that must work for anything to be
+# tested (installing, building), and says how long it took.
 stage() {
   local what=$1 start=$SECONDS; shift
-  "$@"
+  if ! "$@"; then echo "test.sh: $what failed"; exit 1; fi
   times+=("$(printf '%-34s %4d s' "$what" $((SECONDS - start)))")
 }
+# tier <name> <how it runs> <command...>: runs a tier of tests and records it.
+tier() {
+  local what=$1 how=$2 start=$SECONDS result; shift 2
+  if "$@"; then result=passed; else result=FAILED; failed=1; fi
+  summary+=("$(printf '%-28s %-8s %-40s %4d s' "$what" "$result" "$how" $((SECONDS - start)))")
+}
+# not_run <name> <why>
+not_run() { summary+=("$(printf '%-28s %-8s %s' "$1" "not run" "$2")"); }
+
 stage "packages" bash scripts/install-deps.sh all
-stage "host build" eval 'cmake --preset host >/dev/null && cmake --build --preset host -j"$jobs"'
+# Decided once the 32-bit compiler is there.
+road=$(morvalith_32bit_road)
+[ "$road" = native ] || stage "packages (emulated road)" bash scripts/install-deps.sh emulated
+host32=(-DMORVALITH_SANITIZERS=address,undefined -DMORVALITH_EMULATOR=)
+if [ "$road" = emulated ]; then
+  host32=(-DMORVALITH_SANITIZERS=undefined -DMORVALITH_EMULATOR="$(command -v qemu-i386-static)")
+fi
+stage "native host build" eval 'cmake --preset host >/dev/null && cmake --build --preset host -j"$jobs"'
+stage "32-bit host build" eval 'cmake --preset host32 "${host32[@]}" >/dev/null && cmake --build --preset host32 -j"$jobs"'
 stage "Windows build" eval 'cmake --preset windows >/dev/null && cmake --build --preset windows -j"$jobs"'
-stage "host suites" ctest --preset host -j"$jobs"
-# The checks on the built files first; then the second build and the Wine
-# suites, side by side: six at a time (the preset's), as a Wine suite mostly
-# waits on Wine's processes and windows, not on a processor.
-stage "checks, second build, Wine suites" ctest --preset windows
+stage "Windows build (x64)" eval 'cmake --preset windows64 >/dev/null && cmake --build --preset windows64 -j"$jobs"'
+
+tier "native host suites" "natively, ASan + UBSan" ctest --preset host -j"$jobs"
+if [ "$road" = native ]; then
+  tier "32-bit host suites" "natively, ASan + UBSan" ctest --preset host32 -j"$jobs"
+else
+  tier "32-bit host suites" "under qemu-user (qemu-i386-static), UBSan" ctest --preset host32 -j"$jobs"
+fi
+# The checks on the built files first (the Wine suites use what they make).
+tier "checks on the built files" "natively" ctest --preset windows -L windows
+if [ "$road" = native ]; then
+  # Side by side, six at a time (the preset's): a Wine suite mostly waits
+  # on Wine's processes and windows, not on a processor.
+  tier "32-bit Wine suites" "natively (32-bit Wine)" ctest --preset windows -L wine -FS built-files
+else
+  not_run "32-bit Wine suites" "this machine runs no 32-bit code, and 32-bit Wine has no emulated road yet"
+fi
+tier "checks on the x64 files" "natively" ctest --preset windows64 -L windows64
+if [ "$(uname -m)" = x86_64 ]; then
+  tier "64-bit Wine suites" "natively (64-bit Wine)" ctest --preset windows64 -L wine64
+else
+  not_run "64-bit Wine suites" "64-bit Wine runs x86_64 code, which this $(uname -m) machine does not"
+fi
+
 printf '%s\n' "${times[@]}"
+echo
+echo "what ran where (32-bit road: $road; $((SECONDS - start_all)) s in all):"
+printf '  %s\n' "${summary[@]}"
+exit "$failed"

@@ -210,9 +210,11 @@ void CaptureFlashDisk(sim::Machine &m, std::string &notes)
     m.devices["flash"] = device;
 }
 
+#if !MORVALITH_64BIT
 // The ASPI manager as the library's own scan and vendor read meet it: both
 // entry points are passed through, and what they answer is written into the
-// description. No request is made that the library does not make.
+// description. No request is made that the library does not make. (32-bit
+// only, as the manager and the library's road are.)
 sim::AspiManager *recording;
 AspiEntryPoints real;
 
@@ -310,6 +312,7 @@ void CaptureAspi(sim::Machine &m, std::string &notes)
     AspiClose();
     recording = NULL;
 }
+#endif
 
 void CaptureVendorLibrary(sim::Machine &m)
 {
@@ -341,7 +344,9 @@ void CaptureMachine(sim::Machine &m, std::string &notes)
         CaptureFlashDisk(m, notes);
     } else {
         CaptureDrives(m, calls);
+#if !MORVALITH_64BIT
         if (m.platform == VER_PLATFORM_WIN32_WINDOWS) CaptureAspi(m, notes);
+#endif
     }
     if (calls.setupapi) FreeLibrary(calls.setupapi);
     CaptureVendorLibrary(m);

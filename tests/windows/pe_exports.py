@@ -8,7 +8,9 @@ import sys
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from pe import Pe  # noqa: E402
 
-f = Pe(sys.argv[1])
+# --plus: a PE32+ (x64) file.
+plus = sys.argv[1] == "--plus"
+f = Pe(sys.argv[-1], plus)
 data = f.data
 export_rva = f.directory(0)
 if export_rva == 0:

@@ -4,7 +4,8 @@
 # result. Where the real loader needs the test host's stand-ins (Wine cannot
 # pass a SCSI command through), the capture runs inside that host, behind
 # the same stand-ins.
-host_probe=${MORVALITH_HOST_PROBE:-$(cd "$build/.." && pwd)/host/morvalith-sim}
+# The 32-bit host build's: the replayed DLL's own size, with its Windows 9x road.
+host_probe=${MORVALITH_HOST_PROBE:-$(cd "$build/.." && pwd)/host32/morvalith-sim}
 outcome() {
   tr -d '\r' | sed -n -e 's/^load: .*refused.*/load: refused/p' -e 's/^load: .*loaded$/load: loaded/p' \
     -e '/^\[LIB\]/p' -e '/^GetUSBDriveLetter:/p' -e '/^GetIDKey:/p'
