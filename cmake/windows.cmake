@@ -203,6 +203,39 @@ target_link_libraries(morvalith-check PRIVATE morvalith_field morvalith_ansi_sem
 target_compile_options(morvalith-check PRIVATE ${MORVALITH_PROGRAM_COMPILE})
 target_link_options(morvalith-check PRIVATE ${MORVALITH_PROGRAM_LINK})
 
+# morvalith-vendor32.exe: the 64-bit library's helper for a 32-bit vendor
+# library (it ships in the x64 folder, but is 32-bit itself). Built like the
+# DLL: our code only, no C runtime start-up, kernel32 alone, and the GUI
+# subsystem, so that no console appears when a program's key is fetched.
+if(NOT MORVALITH_X64)
+    morvalith_program_resource(morvalith-vendor32 "Morvalith: calls a 32-bit vendor library for the 64-bit Morvalith.dll")
+    add_executable(morvalith-vendor32 WIN32 src/lifecycle/vendor32.cpp src/lifecycle/vendor.cpp
+                   ${CMAKE_BINARY_DIR}/morvalith-vendor32.rc)
+    target_include_directories(morvalith-vendor32 PRIVATE src/lifecycle src)
+    target_compile_options(morvalith-vendor32 PRIVATE ${MORVALITH_LEAN_COMPILE} ${LIBRARY_FLAGS})
+    target_link_options(morvalith-vendor32 PRIVATE -nostdlib -Wl,--entry,_Vendor32Main@0 -Wl,--gc-sections -s)
+    target_link_libraries(morvalith-vendor32 PRIVATE kernel32 gcc)
+endif()
+
+# The test programs both sizes build: the end-to-end host, and stand-ins for
+# the vendor library (Vendor\VendorUFDAPI.dll with and without its entry
+# point, in folders of their own).
+function(morvalith_test_hosts)
+    add_executable(e2e-host tests/wine/e2e_host.c)
+    target_include_directories(e2e-host PRIVATE tests/wine)
+    target_link_libraries(e2e-host PRIVATE morvalith_field)
+    target_link_options(e2e-host PRIVATE -static-libgcc -static-libstdc++)
+    set_target_properties(e2e-host PROPERTIES LINKER_LANGUAGE CXX)
+    foreach(variant IN ITEMS vendor vendor-noentry)
+        add_library(${variant}-double SHARED tests/wine/vendor_double.c)
+        target_include_directories(${variant}-double PRIVATE tests/wine)
+        set_target_properties(${variant}-double PROPERTIES PREFIX "" OUTPUT_NAME VendorUFDAPI
+                              RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/${variant}-double)
+        target_link_options(${variant}-double PRIVATE -static-libgcc -Wl,--kill-at)
+    endforeach()
+    target_compile_definitions(vendor-noentry-double PRIVATE NO_ENTRY_POINT)
+endfunction()
+
 # The x64 build: the DLL, its import libraries and the programs, with their
 # checks under 64-bit Wine; the release archive is the x86 build's.
 if(MORVALITH_X64)
@@ -245,10 +278,7 @@ add_custom_target(archive
 
 # Test programs only: the end-to-end host and the stand-in ASPI manager.
 # It runs the Windows probe's own code behind its stand-ins.
-add_executable(e2e-host tests/wine/e2e_host.c)
-target_link_libraries(e2e-host PRIVATE morvalith_field)
-target_link_options(e2e-host PRIVATE -static-libgcc -static-libstdc++)
-set_target_properties(e2e-host PROPERTIES LINKER_LANGUAGE CXX)
+morvalith_test_hosts()
 # The contract probes of the simulated subset, run under Wine.
 add_executable(conformance tests/conformance/probes.c)
 target_link_libraries(conformance PRIVATE setupapi advapi32)

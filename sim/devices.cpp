@@ -199,6 +199,37 @@ FARPROC LookUp(const std::string &module, LPCSTR name)
     return nullptr;
 }
 
+bool OtherSizeModule(const std::string &file)
+{
+    const Machine &m = P().machine;
+    const int bits = (int)sizeof(void *) * 8;
+    if (file == kVendorModule) return m.vendor.bits != 0 && m.vendor.bits != bits;
+    if (file == kAspiModule) return bits != 32;  // WNASPI32 is a 32-bit DLL
+    return false;
+}
+
+std::vector<uint8_t> RunVendorHelper(char letter)
+{
+    // The record as the helper writes it: outcome (0 called, 1 no library,
+    // 2 no entry point), the vendor call's result, the 32 key bytes; each
+    // number 4 bytes, little-endian.
+    const Machine &m = P().machine;
+    const VendorLibrary &v = m.vendor;
+    std::vector<uint8_t> record(40, 0);
+    uint32_t outcome = !v.installed || v.bits == 64 || !m.vendorHelper.vendorLoads ? 1 : !v.hasEntryPoint ? 2 : 0;
+    if (outcome == 0) {
+        VendorCall call;
+        call.letter = letter;
+        std::memcpy(call.chipModel.data(), "ChipsbankCBM2076", 17);
+        P().vendorCalls.push_back(call);  // made in the helper: no address of this process
+        std::memcpy(&record[4], &v.result, 4);
+        if (v.writesRecord) std::memcpy(&record[8], v.key.data(), 32);
+    }
+    std::memcpy(&record[0], &outcome, 4);
+    record.resize(std::min<size_t>(record.size(), m.vendorHelper.writes));
+    return record;
+}
+
 bool ModuleInstalled(const std::string &file)
 {
     const Machine &m = P().machine;

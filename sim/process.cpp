@@ -154,6 +154,9 @@ const std::vector<std::vector<uint8_t>> &DeviceRequests(const std::string &devic
     return it == P().deviceRequests.end() ? none : it->second;
 }
 const std::vector<VendorCall> &VendorCalls() { return P().vendorCalls; }
+const std::vector<ProcessStart> &ProcessStarts() { return P().processStarts; }
+const char *const kLibraryPath = "C:\\Program Files\\Host\\Morvalith.dll";
+const char *const kVendorHelperPath = "C:\\Program Files\\Host\\morvalith-vendor32.exe";
 const std::vector<std::vector<uint8_t>> &AspiRequests() { return P().aspiRequests; }
 void TraceCalls(bool on) { P().tracing = on; }
 const std::vector<std::string> &Trace() { return P().trace; }

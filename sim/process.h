@@ -18,7 +18,22 @@ constexpr uint8_t SS_PENDING = 0x00, SS_INVALID_HA = 0x81, SS_INVALID_SRB = 0xE0
                   SS_NO_DEVICE = 0x82;
 constexpr uint8_t SRB_EVENT_NOTIFY = 0x40;
 
-enum class Kind { File, Event };
+enum class Kind { File, Event, Pipe, Process, Thread };
+
+// An anonymous pipe: the bytes written and not yet read, and how many write
+// ends are open (ours, and the helper's inherited copy while it runs).
+struct PipeState {
+    std::vector<uint8_t> bytes;
+    int writers = 0;
+};
+
+// A started process (the vendor helper): whether it has ended, with what,
+// and the pipe its standard output writes to.
+struct ChildState {
+    bool exited = false;
+    DWORD exitCode = 0;
+    std::shared_ptr<PipeState> output;  // while it runs, one of the pipe's writers
+};
 
 // An event's state, shared by every handle to it (a named event opened twice).
 struct EventState {
@@ -30,6 +45,10 @@ struct Object {
     Kind kind;
     std::string device;  // File: the device it reaches
     std::shared_ptr<EventState> event;  // Event
+    std::shared_ptr<PipeState> pipe;    // Pipe
+    bool writeEnd = false;              // Pipe
+    std::shared_ptr<ChildState> child;  // Process
+    bool inherit = false;               // inheritable (HANDLE_FLAG_INHERIT)
 };
 
 struct DevInfoList {
@@ -61,6 +80,7 @@ struct Process {
     std::vector<IoctlRecord> ioctls;
     std::map<std::string, std::vector<std::vector<uint8_t>>> deviceRequests;
     std::vector<VendorCall> vendorCalls;
+    std::vector<ProcessStart> processStarts;
     std::vector<std::vector<uint8_t>> aspiRequests;
     std::vector<std::string> trace;
     // Present volume interfaces by lower-cased path, for the mount-point
@@ -154,6 +174,12 @@ void SignalEvent(void *handle);
 BOOL ScsiPassThrough(const std::string &name, DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize,
                      LPDWORD returned);
 bool ModuleInstalled(const std::string &file);
+// The module's size, when it is not the process's: a process cannot load it.
+bool OtherSizeModule(const std::string &file);
+// morvalith-vendor32.exe's run for the drive letter its command line names:
+// what the 32-bit program does with the machine's vendor library, as the
+// bytes it writes to its standard output (its 40-byte record, or less).
+std::vector<uint8_t> RunVendorHelper(char letter);
 FARPROC LookUp(const std::string &module, LPCSTR name);
 
 }  // namespace sim::detail

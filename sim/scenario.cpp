@@ -606,11 +606,15 @@ ordered WriteMissingEntryPoints(const Machine &m)
 
 void ReadVendor(const Field &v, Machine &m)
 {
-    CheckKeys(v, {"installed", "entryPoint", "result", "writesRecord", "key"});
+    CheckKeys(v, {"installed", "entryPoint", "result", "writesRecord", "key", "bits"});
     m.vendor.installed = v.Has("installed") ? v["installed"].Bool() : true;
     if (v.Has("entryPoint")) m.vendor.hasEntryPoint = v["entryPoint"].Bool();
     if (v.Has("result")) m.vendor.result = (int)v["result"].Integer((long long)INT32_MIN, (long long)INT32_MAX);
     if (v.Has("writesRecord")) m.vendor.writesRecord = v["writesRecord"].Bool();
+    if (v.Has("bits")) {
+        m.vendor.bits = (int)v["bits"].Integer(32, 64);
+        if (m.vendor.bits != 32 && m.vendor.bits != 64) v["bits"].Wrong("32 or 64");
+    }
     if (v.Has("key")) {
         std::vector<uint8_t> key = HexBytes(v["key"]);
         if (key.size() != 32) v["key"].Wrong("a key is 32 bytes (64 hex digits)");
@@ -623,7 +627,27 @@ ordered WriteVendor(const Machine &m)
     ordered vendor = {{"installed", m.vendor.installed}, {"entryPoint", m.vendor.hasEntryPoint},
                       {"result", m.vendor.result}, {"writesRecord", m.vendor.writesRecord}};
     if (m.vendor.key != std::array<uint8_t, 32>{}) vendor["key"] = HexText({m.vendor.key.begin(), m.vendor.key.end()});
+    if (m.vendor.bits) vendor["bits"] = m.vendor.bits;
     return vendor;
+}
+
+void ReadVendorHelper(const Field &h, Machine &m)
+{
+    CheckKeys(h, {"installed", "vendorLoads", "writes", "exitCode", "hangs"});
+    VendorHelper &helper = m.vendorHelper;
+    if (h.Has("installed")) helper.installed = h["installed"].Bool();
+    if (h.Has("vendorLoads")) helper.vendorLoads = h["vendorLoads"].Bool();
+    if (h.Has("writes")) helper.writes = (uint32_t)h["writes"].Integer(0, 40);
+    if (h.Has("exitCode")) helper.exitCode = (uint32_t)h["exitCode"].Integer(0, 0xFFFFFFFF);
+    if (h.Has("hangs")) helper.hangs = h["hangs"].Bool();
+}
+
+ordered WriteVendorHelper(const Machine &m)
+{
+    const VendorHelper &h = m.vendorHelper;
+    if (h == VendorHelper{}) return ordered();
+    return {{"installed", h.installed}, {"vendorLoads", h.vendorLoads}, {"writes", h.writes},
+            {"exitCode", h.exitCode}, {"hangs", h.hangs}};
 }
 
 void ReadAspiUnit(const Field &uf, AspiUnit &unit)
@@ -756,6 +780,7 @@ const struct Section {
     {"absentModules", ReadAbsentModules, WriteAbsentModules},
     {"missingEntryPoints", ReadMissingEntryPoints, WriteMissingEntryPoints},
     {"vendor", ReadVendor, WriteVendor},
+    {"vendorHelper", ReadVendorHelper, WriteVendorHelper},
     {"aspi", ReadAspi, WriteAspi},
     {"faults", ReadFaults, WriteFaults},
 };

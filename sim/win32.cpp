@@ -113,7 +113,7 @@ HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATT
         if (!found) return Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
         uintptr_t h = NewHandle();
         sim::os::Guard lock;
-        P().objects[h] = Object{Kind::File, device, nullptr};
+        P().objects[h] = Object{Kind::File, device, nullptr, nullptr, false, nullptr, false};
         return (HANDLE)h;
     }, name, access, share, (void *)security, disposition, attributes, templateFile);
     P().opens.push_back({name ? name : "", access, share, disposition, attributes, result != INVALID_HANDLE_VALUE,
@@ -133,10 +133,13 @@ BOOL WINAPI CloseHandle(HANDLE handle)
             ++P().badReleases;
             return TRUE;
         }
-        if (!P().objects.erase((uintptr_t)handle)) {
+        auto it = P().objects.find((uintptr_t)handle);
+        if (it == P().objects.end()) {
             ++P().badReleases;
             return Fail(ERROR_INVALID_HANDLE, FALSE);
         }
+        if (it->second.kind == Kind::Pipe && it->second.writeEnd) --it->second.pipe->writers;
+        P().objects.erase(it);
         return TRUE;
     }, handle);
 }
@@ -219,13 +222,15 @@ HMODULE WINAPI LoadLibraryA(LPCSTR name)
         if (!name) return Fail(ERROR_INVALID_PARAMETER, (HMODULE) nullptr);
         std::string file = ModuleFileName(name);
         if (!ModuleInstalled(file)) return Fail(ERROR_MOD_NOT_FOUND, (HMODULE) nullptr);
+        if (OtherSizeModule(file)) return Fail(ERROR_BAD_EXE_FORMAT, (HMODULE) nullptr);
         for (auto &m : P().modules) {
             if (m.second.name == file) {
                 ++m.second.refs;
                 return (HMODULE)m.first;
             }
         }
-        uintptr_t h = 0x10000000 + 0x10000 * P().modules.size();
+        // High, where system DLLs load: never the hosted library's own handle.
+        uintptr_t h = 0x77000000 + 0x10000 * P().modules.size();
         P().modules[h] = Module{file, 1};
         return (HMODULE)h;
     }, name);
@@ -280,7 +285,7 @@ HANDLE WINAPI CreateEventA(LPSECURITY_ATTRIBUTES security, BOOL manualReset, BOO
             event->autoReset = manualReset == FALSE;
             if (name) P().namedEvents[name] = event;
         }
-        P().objects[h] = Object{Kind::Event, "", event};
+        P().objects[h] = Object{Kind::Event, "", event, nullptr, false, nullptr, false};
         // A second create of a named event opens the first, and says so.
         if (existed) P().lastError = ERROR_ALREADY_EXISTS;
         return (HANDLE)h;
@@ -302,6 +307,21 @@ DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds)
             if (ending && event.autoReset) event.signalled = false;
             return 1;
         };
+        {
+            sim::os::Guard lock;
+            auto it = P().objects.find((uintptr_t)handle);
+            if (it != P().objects.end() && it->second.kind == Kind::Process) {
+                // A process that hangs never ends: a finite wait times out at
+                // once (the simulated clock need not run); an infinite one
+                // would hang the host.
+                if (it->second.child->exited) return WAIT_OBJECT_0;
+                if (milliseconds == INFINITE) {
+                    std::fprintf(stderr, "sim: an infinite wait on a process that never ends\n");
+                    std::abort();
+                }
+                return WAIT_TIMEOUT;
+            }
+        }
         if (state(false) < 0) return Fail(ERROR_INVALID_HANDLE, WAIT_FAILED);
         // An infinite wait that nobody will end would hang the test run: give up loudly.
         unsigned long limit = milliseconds == INFINITE ? 30000 : milliseconds;
@@ -317,6 +337,171 @@ DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds)
         }
         return WAIT_TIMEOUT;
     }, handle, milliseconds);
+}
+
+DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR file, DWORD size)
+{
+    return Traced("GetModuleFileNameA", [&](bool injected) -> DWORD {
+        if (injected) return Fail(ERROR_GEN_FAILURE, (DWORD)0);
+        // NULL: the host program, in a folder of its own (so that a library
+        // that asks without its module finds nothing beside itself); the
+        // hosted library's module: any handle that is not one of the
+        // modules loaded with LoadLibraryA.
+        if (module && P().modules.count((uintptr_t)module)) return Fail(ERROR_MOD_NOT_FOUND, (DWORD)0);
+        if (!file || !size) return Fail(ERROR_INSUFFICIENT_BUFFER, (DWORD)0);
+        // As Vista and later answer a short buffer: truncated, terminated,
+        // the size returned and ERROR_INSUFFICIENT_BUFFER.
+        std::string path = module ? kLibraryPath : "C:\\Host Program\\host.exe";
+        if (path.size() >= size) {
+            std::memcpy(file, path.data(), size - 1);
+            file[size - 1] = 0;
+            return Fail(ERROR_INSUFFICIENT_BUFFER, size);
+        }
+        std::memcpy(file, path.c_str(), path.size() + 1);
+        return (DWORD)path.size();
+    }, (void *)module, (void *)file, size);
+}
+
+BOOL WINAPI CreatePipe(HANDLE *readEnd, HANDLE *writeEnd, LPSECURITY_ATTRIBUTES attributes, DWORD size)
+{
+    return Traced("CreatePipe", [&](bool injected) -> BOOL {
+        if (injected) return Fail(ERROR_NOT_ENOUGH_MEMORY, FALSE);
+        if (!readEnd || !writeEnd) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+        bool inherit = attributes && attributes->bInheritHandle;
+        auto pipe = std::make_shared<PipeState>();
+        pipe->writers = 1;
+        sim::os::Guard lock;
+        uintptr_t r = NewHandle(), w = NewHandle();
+        P().objects[r] = Object{Kind::Pipe, "", nullptr, pipe, false, nullptr, inherit};
+        P().objects[w] = Object{Kind::Pipe, "", nullptr, pipe, true, nullptr, inherit};
+        *readEnd = (HANDLE)r;
+        *writeEnd = (HANDLE)w;
+        return TRUE;
+    }, (void *)readEnd, (void *)writeEnd, (void *)attributes, size);
+}
+
+BOOL WINAPI SetHandleInformation(HANDLE handle, DWORD mask, DWORD flags)
+{
+    return Traced("SetHandleInformation", [&](bool injected) -> BOOL {
+        if (injected) return Fail(ERROR_INVALID_HANDLE, FALSE);
+        sim::os::Guard lock;
+        auto it = P().objects.find((uintptr_t)handle);
+        if (it == P().objects.end()) return Fail(ERROR_INVALID_HANDLE, FALSE);
+        if (mask & HANDLE_FLAG_INHERIT) it->second.inherit = (flags & HANDLE_FLAG_INHERIT) != 0;
+        return TRUE;
+    }, handle, mask, flags);
+}
+
+BOOL WINAPI CreateProcessA(LPCSTR application, LPSTR commandLine, LPSECURITY_ATTRIBUTES processAttributes,
+                           LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles, DWORD flags,
+                           LPVOID environment, LPCSTR directory, LPSTARTUPINFOA startup,
+                           LPPROCESS_INFORMATION information)
+{
+    return Traced("CreateProcessA", [&](bool injected) -> BOOL {
+        if (injected) return Fail(ERROR_NOT_ENOUGH_MEMORY, FALSE);
+        if (!startup || !information || startup->cb != sizeof(STARTUPINFOA)) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+        const Machine &m = P().machine;
+        // The one program the machine has is the vendor helper beside the library.
+        if (!application || !SameNoCase(application, kVendorHelperPath) || !m.vendorHelper.installed)
+            return Fail(ERROR_FILE_NOT_FOUND, FALSE);
+        ProcessStart start{application, commandLine ? commandLine : "", inheritHandles != FALSE, 0, false, flags,
+                           startup->dwFlags, startup->wShowWindow};
+        std::shared_ptr<PipeState> output;
+        {
+            sim::os::Guard lock;
+            for (const auto &o : P().objects) start.inheritable += inheritHandles && o.second.inherit;
+            auto out = P().objects.find((uintptr_t)startup->hStdOutput);
+            // Its standard output reaches the pipe only when it inherits the
+            // write end the startup record names.
+            if ((startup->dwFlags & STARTF_USESTDHANDLES) && inheritHandles && out != P().objects.end() &&
+                out->second.kind == Kind::Pipe && out->second.writeEnd && out->second.inherit)
+                output = out->second.pipe;
+        }
+        start.stdOutputIsPipe = output != nullptr;
+        P().processStarts.push_back(start);
+        // Its command line: the quoted program, then the drive letter.
+        std::string line = start.commandLine;
+        size_t end = line.find('"', 1);
+        char letter = 0;
+        if (!line.empty() && line[0] == '"' && end != std::string::npos && end + 2 < line.size() && line[end + 1] == ' ')
+            letter = line[end + 2];
+        auto child = std::make_shared<ChildState>();
+        if (output) ++output->writers;
+        child->output = output;
+        std::vector<uint8_t> written = letter ? RunVendorHelper(letter) : std::vector<uint8_t>();
+        if (output) output->bytes.insert(output->bytes.end(), written.begin(), written.end());
+        if (!m.vendorHelper.hangs) {
+            child->exited = true;
+            child->exitCode = letter ? m.vendorHelper.exitCode : 1;
+            if (output) --output->writers;
+        }
+        sim::os::Guard lock;
+        uintptr_t process = NewHandle(), thread = NewHandle();
+        P().objects[process] = Object{Kind::Process, "", nullptr, nullptr, false, child, false};
+        P().objects[thread] = Object{Kind::Thread, "", nullptr, nullptr, false, nullptr, false};
+        information->hProcess = (HANDLE)process;
+        information->hThread = (HANDLE)thread;
+        information->dwProcessId = 0x700;
+        information->dwThreadId = 0x704;
+        return TRUE;
+    }, application, (void *)commandLine, (void *)processAttributes, (void *)threadAttributes, inheritHandles, flags,
+       environment, directory, (void *)startup, (void *)information);
+}
+
+BOOL WINAPI GetExitCodeProcess(HANDLE process, LPDWORD code)
+{
+    return Traced("GetExitCodeProcess", [&](bool injected) -> BOOL {
+        if (injected) return Fail(ERROR_INVALID_HANDLE, FALSE);
+        sim::os::Guard lock;
+        auto it = P().objects.find((uintptr_t)process);
+        if (it == P().objects.end() || it->second.kind != Kind::Process || !code) return Fail(ERROR_INVALID_HANDLE, FALSE);
+        *code = it->second.child->exited ? it->second.child->exitCode : STILL_ACTIVE;
+        return TRUE;
+    }, process, (void *)code);
+}
+
+BOOL WINAPI TerminateProcess(HANDLE process, UINT code)
+{
+    return Traced("TerminateProcess", [&](bool injected) -> BOOL {
+        if (injected) return Fail(ERROR_ACCESS_DENIED, FALSE);
+        sim::os::Guard lock;
+        auto it = P().objects.find((uintptr_t)process);
+        if (it == P().objects.end() || it->second.kind != Kind::Process) return Fail(ERROR_INVALID_HANDLE, FALSE);
+        ChildState &child = *it->second.child;
+        if (!child.exited) {
+            child.exited = true;
+            child.exitCode = code;
+            if (child.output) --child.output->writers;
+        }
+        return TRUE;
+    }, process, code);
+}
+
+BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD size, LPDWORD read, LPOVERLAPPED overlapped)
+{
+    BOOL result = Traced("ReadFile", [&](bool injected) -> BOOL {
+        if (read) *read = 0;
+        if (injected) return Fail(ERROR_GEN_FAILURE, FALSE);
+        sim::os::Guard lock;
+        auto it = P().objects.find((uintptr_t)file);
+        if (it == P().objects.end() || it->second.kind != Kind::Pipe || it->second.writeEnd || overlapped)
+            return Fail(ERROR_INVALID_HANDLE, FALSE);
+        if (!read || (!buffer && size)) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+        PipeState &pipe = *it->second.pipe;
+        if (pipe.bytes.empty()) {
+            if (pipe.writers == 0) return Fail(ERROR_BROKEN_PIPE, FALSE);
+            // A write end is still open and nothing will be written: a real
+            // read would wait for ever.
+            std::fprintf(stderr, "sim: a read from a pipe that a write end keeps open and nobody writes to\n");
+            std::abort();
+        }
+        DWORD n = (DWORD)std::min<size_t>(size, pipe.bytes.size());
+        std::memcpy(buffer, pipe.bytes.data(), n);
+        pipe.bytes.erase(pipe.bytes.begin(), pipe.bytes.begin() + n);
+        *read = n;
+        return TRUE;
+    }, file, buffer, size, (void *)read, (void *)overlapped);
+    return result;
 }
 
 // ---- advapi32 ----------------------------------------------------------------
@@ -573,6 +758,7 @@ const std::set<std::string> &sim::Operations()
         "GetProcAddress", "FreeLibrary", "DisableThreadLibraryCalls", "CreateEventA",
         "WaitForSingleObject", "RegOpenKeyA", "RegQueryValueExA", "RegCloseKey", "SetupDiGetClassDevsA",
         "SetupDiEnumDeviceInterfaces", "SetupDiGetDeviceInterfaceDetailA", "SetupDiDestroyDeviceInfoList",
-        "CM_Get_Parent", "CM_Get_Device_IDA", "MessageBoxA"};
+        "CM_Get_Parent", "CM_Get_Device_IDA", "MessageBoxA", "GetModuleFileNameA", "CreatePipe",
+        "SetHandleInformation", "CreateProcessA", "GetExitCodeProcess", "TerminateProcess", "ReadFile"};
     return names;
 }

@@ -140,6 +140,13 @@ Diagnosis DiagnoseCalls(const sim::Machine &m, const HostRun &run)
         if (text == MORVALITH_NO_VENDOR_LIBRARY_BOX) d.cause = Cause::NoVendorLibrary;
         if (text == MORVALITH_NO_VENDOR_ENTRY_POINT_BOX) d.cause = Cause::NoVendorEntryPoint;
     }
+    // The 64-bit library's road to a 32-bit vendor library: its helper.
+    const bool helperRoad = MORVALITH_64BIT && m.vendor.bits == 32 && m.vendor.installed;
+    if (helperRoad && d.cause == Cause::NoVendorLibrary && !m.vendorHelper.installed) d.cause = Cause::NoVendorHelper;
+    const sim::VendorHelper &h = m.vendorHelper;
+    const bool helperAnswered = !h.hangs && h.exitCode == 0 && h.writes == 40;
+    if (helperRoad && d.cause == Cause::KeyFailed && !sim::ProcessStarts().empty() && !helperAnswered)
+        d.cause = Cause::VendorHelperFailed;
     if (d.cause == Cause::KeyFailed && !sim::VendorCalls().empty()) {
         d.cause = Cause::VendorCallFailed;
         d.vendorResult = m.vendor.result;

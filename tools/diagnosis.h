@@ -44,6 +44,8 @@ enum class Cause {
     NoVendorLibrary,
     NoVendorEntryPoint,
     VendorCallFailed,     // vendorResult, letter
+    NoVendorHelper,       // 64-bit library, 32-bit vendor library, no morvalith-vendor32.exe beside it
+    VendorHelperFailed,   // the helper gave no whole answer (hung, crashed, short record)
     KeyFailed,            // fault (may be empty)
 };
 

@@ -396,6 +396,15 @@ CauseWords Words(const Diagnosis &d)
         return {"the vendor library's " MORVALITH_VENDOR_ENTRY_POINT " failed (returned " +
                     std::to_string(d.vendorResult) + ") for " + std::string(1, d.letter) + ": GetIDKey fails",
                 "check the flash disk with the vendor's tool; another product of the vendor has no key"};
+    case Cause::NoVendorHelper:
+        return {"the vendor library is a 32-bit DLL, which this 64-bit program calls through morvalith-vendor32.exe, "
+                "and that program is not beside Morvalith.dll: GetIDKey fails",
+                "ship morvalith-vendor32.exe from the x64 folder beside the 64-bit Morvalith.dll"};
+    case Cause::VendorHelperFailed:
+        return {"the 32-bit vendor library was called through morvalith-vendor32.exe, which gave no whole answer "
+                "(it hung, crashed or stopped short): GetIDKey fails",
+                "check the flash disk with the vendor's tool and try again; if it persists, reinstall the program with "
+                "its morvalith-vendor32.exe"};
     case Cause::KeyFailed:
         return {"GetIDKey fails" + AnyFault(d.fault), kAgainOrSupport};
     case Cause::None: break;

@@ -69,7 +69,23 @@ struct VendorLibrary {
     int result = 0;
     bool writesRecord = true;
     std::array<uint8_t, 32> key{};
+    // The DLL's own size: 0 the process's; 32 or 64. A process of the other
+    // size cannot load it (ERROR_BAD_EXE_FORMAT): the 64-bit library then
+    // calls a 32-bit one through its helper.
+    int bits = 0;
     bool operator==(const VendorLibrary &) const = default;
+};
+
+// morvalith-vendor32.exe beside the 64-bit library: a 32-bit program that
+// loads the vendor library, makes the one call and writes its 40-byte
+// record (outcome, result, key) to its standard output.
+struct VendorHelper {
+    bool installed = true;
+    bool vendorLoads = true;  // false: the vendor library fails to load in the helper too (a dependency missing)
+    uint32_t writes = 40;    // bytes of its record it writes before exiting; fewer: a short record
+    uint32_t exitCode = 0;   // its exit code (0xC0000005: it crashed)
+    bool hangs = false;      // never exits: the library's wait times out
+    bool operator==(const VendorHelper &) const = default;
 };
 
 struct AspiAnswer {
@@ -121,6 +137,7 @@ struct Machine {
     std::map<std::string, std::set<std::string>> missingEntryPoints;  // by module file name
     std::set<std::string> absentModules;
     VendorLibrary vendor;
+    VendorHelper vendorHelper;
     AspiManager aspi;
     std::vector<std::pair<std::string, int>> faults;  // (operation, nth call) from a scenario
     bool operator==(const Machine &) const = default;

@@ -46,8 +46,25 @@ struct MessageBoxRecord {
     UINT style;
 };
 
+// One start of a process, as CreateProcessA received it.
+struct ProcessStart {
+    std::string application;
+    std::string commandLine;
+    bool inheritHandles = false;
+    int inheritable = 0;      // handles of the process it would inherit
+    bool stdOutputIsPipe = false;  // its standard output: the write end of a pipe
+    DWORD flags = 0;
+    DWORD startupFlags = 0;
+    WORD showWindow = 0;
+};
+
+// Where the simulated process finds the library it hosts (GetModuleFileNameA
+// on the library's module), and so the helper beside it.
+extern const char *const kLibraryPath;
+extern const char *const kVendorHelperPath;
+
 struct Resources {
-    int handles = 0;      // files and events
+    int handles = 0;      // files, events, pipes, processes and threads
     int events = 0;
     int lists = 0;        // device information lists
     int heapBlocks = 0;
@@ -83,6 +100,7 @@ const std::vector<IoctlRecord> &Ioctls();
 // block as WNASPI32 received it.
 const std::vector<std::vector<uint8_t>> &DeviceRequests(const std::string &device);
 const std::vector<VendorCall> &VendorCalls();
+const std::vector<ProcessStart> &ProcessStarts();
 const std::vector<std::vector<uint8_t>> &AspiRequests();
 
 // The fields of an ASPI request block by their ASPI for Win32 names: byte

@@ -28,6 +28,13 @@
 #define GetDriveTypeA SimGetDriveTypeA
 #define GetLogicalDrives SimGetLogicalDrives
 #define GetVolumeNameForVolumeMountPointA SimGetVolumeNameForVolumeMountPointA
+#define GetModuleFileNameA SimGetModuleFileNameA
+#define CreatePipe SimCreatePipe
+#define SetHandleInformation SimSetHandleInformation
+#define CreateProcessA SimCreateProcessA
+#define GetExitCodeProcess SimGetExitCodeProcess
+#define TerminateProcess SimTerminateProcess
+#define ReadFile SimReadFile
 #define LoadLibraryA SimLoadLibraryA
 #define GetProcAddress SimGetProcAddress
 #define FreeLibrary SimFreeLibrary
@@ -108,7 +115,11 @@ typedef DWORD CONFIGRET;
 typedef DWORD REGSAM;
 typedef int(WINAPI *FARPROC)(void);
 typedef struct _OVERLAPPED *LPOVERLAPPED;
-typedef struct _SECURITY_ATTRIBUTES *LPSECURITY_ATTRIBUTES;
+typedef struct _SECURITY_ATTRIBUTES {
+    DWORD nLength;
+    LPVOID lpSecurityDescriptor;
+    BOOL bInheritHandle;
+} SECURITY_ATTRIBUTES, *PSECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
 
 typedef struct _GUID {
     DWORD Data1;
@@ -150,6 +161,8 @@ typedef const GUID *LPCGUID;
 #define ERROR_PROC_NOT_FOUND 127L
 #define ERROR_ALREADY_EXISTS 183L
 #define ERROR_MORE_DATA 234L
+#define ERROR_BROKEN_PIPE 109L
+#define ERROR_BAD_EXE_FORMAT 193L
 #define ERROR_FILENAME_EXCED_RANGE 206L
 #define ERROR_NO_MORE_ITEMS 259L
 #define ERROR_DLL_INIT_FAILED 1114L
@@ -187,6 +200,13 @@ typedef const GUID *LPCGUID;
 
 #define MB_OK 0x00000000UL
 #define IDOK 1
+
+#define HANDLE_FLAG_INHERIT 0x00000001UL
+#define STILL_ACTIVE 259UL
+#define CREATE_NO_WINDOW 0x08000000UL
+#define STARTF_USESHOWWINDOW 0x00000001UL
+#define STARTF_USESTDHANDLES 0x00000100UL
+#define SW_HIDE 0
 
 #define WAIT_OBJECT_0 0x00000000UL
 #define WAIT_TIMEOUT 0x00000102UL
@@ -264,6 +284,34 @@ typedef struct _SP_DEVICE_INTERFACE_DETAIL_DATA_A {
 } SP_DEVICE_INTERFACE_DETAIL_DATA_A, *PSP_DEVICE_INTERFACE_DETAIL_DATA_A;
 #pragma pack(pop)
 
+typedef struct _STARTUPINFOA {
+    DWORD cb;
+    LPSTR lpReserved;
+    LPSTR lpDesktop;
+    LPSTR lpTitle;
+    DWORD dwX;
+    DWORD dwY;
+    DWORD dwXSize;
+    DWORD dwYSize;
+    DWORD dwXCountChars;
+    DWORD dwYCountChars;
+    DWORD dwFillAttribute;
+    DWORD dwFlags;
+    WORD wShowWindow;
+    WORD cbReserved2;
+    LPBYTE lpReserved2;
+    HANDLE hStdInput;
+    HANDLE hStdOutput;
+    HANDLE hStdError;
+} STARTUPINFOA, *LPSTARTUPINFOA;
+
+typedef struct _PROCESS_INFORMATION {
+    HANDLE hProcess;
+    HANDLE hThread;
+    DWORD dwProcessId;
+    DWORD dwThreadId;
+} PROCESS_INFORMATION, *PPROCESS_INFORMATION, *LPPROCESS_INFORMATION;
+
 // kernel32
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation);
 DWORD WINAPI GetLastError(void);
@@ -289,6 +337,17 @@ BOOL WINAPI DisableThreadLibraryCalls(HMODULE hLibModule);
 HANDLE WINAPI CreateEventA(LPSECURITY_ATTRIBUTES lpEventAttributes, BOOL bManualReset,
                            BOOL bInitialState, LPCSTR lpName);
 DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
+DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
+BOOL WINAPI CreatePipe(HANDLE *hReadPipe, HANDLE *hWritePipe, LPSECURITY_ATTRIBUTES lpPipeAttributes, DWORD nSize);
+BOOL WINAPI SetHandleInformation(HANDLE hObject, DWORD dwMask, DWORD dwFlags);
+BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine, LPSECURITY_ATTRIBUTES lpProcessAttributes,
+                           LPSECURITY_ATTRIBUTES lpThreadAttributes, BOOL bInheritHandles, DWORD dwCreationFlags,
+                           LPVOID lpEnvironment, LPCSTR lpCurrentDirectory, LPSTARTUPINFOA lpStartupInfo,
+                           LPPROCESS_INFORMATION lpProcessInformation);
+BOOL WINAPI GetExitCodeProcess(HANDLE hProcess, LPDWORD lpExitCode);
+BOOL WINAPI TerminateProcess(HANDLE hProcess, UINT uExitCode);
+BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,
+                     LPOVERLAPPED lpOverlapped);
 
 // advapi32
 LONG WINAPI RegOpenKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult);

@@ -30,6 +30,9 @@ static int DeviceHandleHeld(void)
 
 static BOOL AttachProcess(HINSTANCE module)
 {
+#if MORVALITH_64BIT
+    g_library.module = (HMODULE)module;
+#endif
     memset(g_library.vendorSector, 0, sizeof(g_library.vendorSector));
     g_library.osVersion.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
     GetVersionExA(&g_library.osVersion);
@@ -57,8 +60,6 @@ static BOOL AttachProcess(HINSTANCE module)
         DisableThreadLibraryCalls((HMODULE)module);
         return AspiBind();
     }
-#else
-    (void)module;
 #endif
     return FALSE;
 }

@@ -6,14 +6,12 @@
 #include "../discovery/resolver.h"
 #include "../platform.h"
 #include "state.h"
+#include "vendor.h"
 
 typedef int(WINAPI *VendorProductInfoFn)(char driveLetter, char *chipModel, BYTE *productInfo);
 typedef int(WINAPI *MessageBoxFn)(HWND owner, LPCSTR text, LPCSTR caption, UINT style);
 
 const DWORD kLetterBufferSize = 260;
-const DWORD kProductInfoSize = 268;
-const DWORD kKeyOffset = 202;
-const DWORD kKeySize = 32;
 
 // USER32 is loaded only to show a failure: a console host should not pay for
 // loading and initialising it at every start for a box it almost never sees.
@@ -36,6 +34,27 @@ extern "C" char MORVALITH_CDECL GetUSBDriveLetter(void)
     return letters[0];
 }
 
+#if MORVALITH_64BIT
+// The vendor call through the 32-bit helper, with the in-process road's
+// boxes: the library not loaded by either road, or its entry point missing.
+static int KeyThroughHelper(char driveLetter, unsigned char *key)
+{
+    VendorHelperRecord record;
+    DWORD outcome = CallVendorThroughHelper(driveLetter, &record);
+    int ok = 0;
+    if (outcome == kHelperNotStarted || outcome == kHelperNoLibrary) {
+        ShowErrorBox(MORVALITH_NO_VENDOR_LIBRARY_BOX);
+    } else if (outcome == kHelperNoEntryPoint) {
+        ShowErrorBox(MORVALITH_NO_VENDOR_ENTRY_POINT_BOX);
+    } else if (outcome == kHelperCalled && record.result == 0) {
+        memcpy(key, record.key, kKeySize);
+        ok = 1;
+    }
+    WipeBytes(&record, sizeof(record));
+    return ok;
+}
+#endif
+
 extern "C" int MORVALITH_STDCALL GetIDKey(unsigned char *key)
 {
     // Writing a key through a null pointer would crash the host.
@@ -47,6 +66,10 @@ extern "C" int MORVALITH_STDCALL GetIDKey(unsigned char *key)
     char chipModel[260] = "<tag>" MORVALITH_CHIP_MODEL;
     HMODULE vendor = LoadLibraryA(MORVALITH_VENDOR_LIBRARY);
     if (!vendor) {
+#if MORVALITH_64BIT
+        // A 32-bit vendor library, which this process cannot load.
+        if (GetLastError() == ERROR_BAD_EXE_FORMAT) return KeyThroughHelper(driveLetter, key);
+#endif
         ShowErrorBox(MORVALITH_NO_VENDOR_LIBRARY_BOX);
         return 0;
     }

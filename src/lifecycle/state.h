@@ -8,6 +8,9 @@
 // the attach's road), and the ASPI transport keeps WNASPI32, its entry points
 // and the found unit's address here for the life of the binding.
 struct LibraryState {
+#if MORVALITH_64BIT
+    HMODULE module;  // the library's own, for the helper's path beside it
+#endif
     OSVERSIONINFOA osVersion;
     HANDLE deviceHandle;
     BYTE vendorSector[512];
@@ -47,6 +50,11 @@ void LibLine(const char *format, ...);
 #define MORVALITH_VENDOR_ENTRY_POINT "VGetUFDProductInfo"
 #define MORVALITH_NO_VENDOR_LIBRARY_BOX "Load VendorUFDAPI.dll failed!"
 #define MORVALITH_NO_VENDOR_ENTRY_POINT_BOX "Load Dll Error!"
+
+// The vendor call's record, and the key in it.
+const DWORD kProductInfoSize = 268;
+const DWORD kKeyOffset = 202;
+const DWORD kKeySize = 32;
 
 const BYTE kVendorReadOpcode = 0x82;
 const DWORD kVendorSectorSize = 512;

@@ -113,6 +113,20 @@ std::vector<Road> Roads()
     m = Served();
     m.vendor.result = 3;
     add("vendor fails", m, {.cause = Cause::VendorCallFailed, .letter = 'E', .vendorResult = 3});
+#if MORVALITH_64BIT
+    // A 32-bit vendor library on the 64-bit library's road, through its helper.
+    m = Served();
+    m.vendor.bits = 32;
+    add("vendor 32-bit, helper answers", m, {.cause = Cause::None, .letter = 'E'});
+    m.vendorHelper.installed = false;
+    add("vendor 32-bit, no helper", m, {.cause = Cause::NoVendorHelper, .letter = 'E'});
+    m.vendorHelper = {};
+    m.vendorHelper.hangs = true;
+    add("vendor 32-bit, helper hangs", m, {.cause = Cause::VendorHelperFailed, .letter = 'E'});
+    m.vendorHelper = {};
+    m.vendor.result = 3;
+    add("vendor 32-bit fails", m, {.cause = Cause::VendorCallFailed, .letter = 'E', .vendorResult = 3});
+#endif
     add("served", Served(), {.cause = Cause::None, .letter = 'E'});
     return roads;
 }

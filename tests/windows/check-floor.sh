@@ -9,7 +9,7 @@ floor_check() {  # floor_check <binary> <release...>
   printf '%s\n' "$out" | grep '^FAIL' | sed 's/^/     /'
   return 1
 }
-for binary in Morvalith.dll morvalith-probe.exe morvalith-sim.exe morvalith-check.exe; do
+for binary in Morvalith.dll morvalith-probe.exe morvalith-sim.exe morvalith-check.exe morvalith-vendor32.exe; do
   expect "$binary starts on Windows 98 SE and XP (every import in their export lists)" \
     floor_check "$build/$binary" win98 winxp
 done

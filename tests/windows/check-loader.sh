@@ -13,6 +13,9 @@ loader_check() {  # loader_check [--486] <binary>
 }
 expect "Morvalith.dll meets the 98 SE and XP loaders and runs on a 486" \
   loader_check --486 "$build/Morvalith.dll"
+# The helper runs under WoW64 only, but is held to the DLL's own floor.
+expect "morvalith-vendor32.exe meets the 98 SE and XP loaders and runs on a 486" \
+  loader_check --486 "$build/morvalith-vendor32.exe"
 for binary in morvalith-probe.exe morvalith-sim.exe morvalith-check.exe; do
   expect "$binary meets the 98 SE and XP loaders (headers, no Unicode stub)" \
     loader_check "$build/$binary"

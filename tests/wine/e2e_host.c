@@ -1,5 +1,5 @@
-/* A 32-bit host for the end-to-end suite: what a real program sees of
- * Morvalith.dll through the Win32 loader.
+/* A host for the end-to-end suites, 32- and 64-bit from this one source:
+ * what a real program sees of Morvalith.dll through the Win32 loader.
  *   e2e-host exports   by-name and by-ordinal look-ups agree
  *   e2e-host version   the version block as GetFileVersionInfoA reads it
  *   e2e-host call [--pending]
@@ -7,6 +7,10 @@
  *                      unload, and whether WNASPI32 went with it
  *   e2e-host boxes     load with a removable volume under E: and call GetIDKey,
  *                      printing each message box it shows (and closing it)
+ *   e2e-host key MODE  load behind the stand-ins (MODE as for outcome) and
+ *                      call GetIDKey, saying whether the key is the stand-in
+ *                      vendor library's for the letter and the chip model
+ *                      (never showing it), with any box it shows
  *   e2e-host scsi good|reject
  *                      Wine has no SCSI pass-through: answer CreateFileA and
  *                      DeviceIoControl for the flash disk in this process,
@@ -19,6 +23,22 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "vendor_double.h"
+
+/* The pass-through block as the SDK lays it out for this size: 80 bytes
+ * with a 44-byte header and the buffer address at 20 (x86), or 96, 56 and
+ * 24 (x64). */
+#if defined(_WIN64)
+#define BLOCK_SIZE 96
+#define HEADER_SIZE 56
+#define BUFFER_AT 24
+#else
+#define BLOCK_SIZE 80
+#define HEADER_SIZE 44
+#define BUFFER_AT 20
+#endif
+
+#if defined(__i386__)
 /* Calls fn in assembly so that the stack pointer around the call alone is
  * compared: a callee with the wrong convention leaves it moved. */
 static int CallStdcall1(void *fn, void *arg, int *balanced)
@@ -51,6 +71,19 @@ static int CallCdecl0(void *fn, int *balanced)
     *balanced = before == after;
     return result;
 }
+#else
+/* x64 has one convention: nothing to compare. */
+static int CallStdcall1(void *fn, void *arg, int *balanced)
+{
+    *balanced = 1;
+    return ((int (*)(void *))fn)(arg);
+}
+static int CallCdecl0(void *fn, int *balanced)
+{
+    *balanced = 1;
+    return ((int (*)(void))fn)();
+}
+#endif
 
 static int Exports(void)
 {
@@ -152,7 +185,7 @@ static int Call(int pending)
  * reach them. */
 static HANDLE diskHandle;
 static BYTE diskStatus;
-static BYTE lastBlock[80];
+static BYTE lastBlock[BLOCK_SIZE];
 static char openedPath[MAX_PATH];
 static DWORD openedAccess, openedShare, openedDisposition, openedFlags;
 
@@ -181,7 +214,7 @@ static BOOL WINAPI FakeDeviceIoControl(HANDLE device, DWORD code, LPVOID in, DWO
                                        DWORD outSize, LPDWORD returned, LPOVERLAPPED overlapped)
 {
     (void)overlapped;
-    if (device != diskHandle || code != 0x4D014 || inSize != 80 || outSize != 80 || in != out) {
+    if (device != diskHandle || code != 0x4D014 || inSize != BLOCK_SIZE || outSize != BLOCK_SIZE || in != out) {
         SetLastError(ERROR_INVALID_FUNCTION);
         return FALSE;
     }
@@ -190,11 +223,11 @@ static BOOL WINAPI FakeDeviceIoControl(HANDLE device, DWORD code, LPVOID in, DWO
     DWORD length;
     BYTE *buffer;
     memcpy(&length, block + 12, 4);
-    memcpy(&buffer, block + 20, 4);
+    memcpy(&buffer, block + BUFFER_AT, sizeof(buffer));
     if (diskStatus == 0)
         for (DWORD i = 0; i < length; ++i) buffer[i] = (BYTE)(i * 7);
     block[2] = diskStatus;
-    *returned = 44;
+    *returned = HEADER_SIZE;
     return TRUE;
 }
 
@@ -203,11 +236,24 @@ static int PatchIn(const char *module, const char *name, void *hook)
 {
     BYTE *target = (BYTE *)(void *)GetProcAddress(LoadLibraryA(module), name);
     DWORD old;
-    if (!target || !VirtualProtect(target, 5, PAGE_EXECUTE_READWRITE, &old)) return 0;
+#if defined(_WIN64)
+    /* mov rax, hook; jmp rax: the hook may be more than 2 GiB away, and rax
+     * carries no argument at a call. */
+    const size_t size = 12;
+    if (!target || !VirtualProtect(target, size, PAGE_EXECUTE_READWRITE, &old)) return 0;
+    target[0] = 0x48;
+    target[1] = 0xB8;
+    memcpy(target + 2, &hook, 8);
+    target[10] = 0xFF;
+    target[11] = 0xE0;
+#else
+    const size_t size = 5;
+    if (!target || !VirtualProtect(target, size, PAGE_EXECUTE_READWRITE, &old)) return 0;
     target[0] = 0xE9; /* jmp rel32 */
     LONG offset = (LONG)((BYTE *)hook - (target + 5));
     memcpy(target + 1, &offset, 4);
-    FlushInstructionCache(GetCurrentProcess(), target, 5);
+#endif
+    FlushInstructionCache(GetCurrentProcess(), target, size);
     return 1;
 }
 
@@ -228,13 +274,13 @@ static int Scsi(int reject)
     if (openedPath[0])
         printf("access %08lx share %lu disposition %lu flags %08lx\n", openedAccess, openedShare,
                openedDisposition, openedFlags);
-    /* DataBuffer (bytes 20-23) is an address: shown apart from the block. */
+    /* DataBuffer is an address: shown apart from the block. */
     BYTE *dataBuffer;
-    memcpy(&dataBuffer, lastBlock + 20, 4);
+    memcpy(&dataBuffer, lastBlock + BUFFER_AT, sizeof(dataBuffer));
     printf("request:");
-    for (int i = 0; i < 80; ++i) {
+    for (int i = 0; i < BLOCK_SIZE; ++i) {
         if (i % 16 == 0) printf("\n  ");
-        if (i >= 20 && i < 24) printf("..");
+        if (i >= BUFFER_AT && i < BUFFER_AT + (int)sizeof(dataBuffer)) printf("..");
         else printf("%02x", lastBlock[i]);
     }
     printf("\n");
@@ -429,6 +475,37 @@ static int Boxes(void)
     return 0;
 }
 
+/* GetIDKey behind the stand-ins, with its boxes read and closed: whether
+ * the key is exactly the stand-in vendor library's for the letter and the
+ * chip model the library names (the key itself is never printed). */
+static int Key(const char *mode)
+{
+    if (!PatchDisk(mode)) return 1;
+    boxHook = SetWindowsHookExA(WH_CBT, BoxWatch, NULL, GetCurrentThreadId());
+    fflush(stdout);
+    HMODULE m = LoadLibraryA("Morvalith.dll");
+    fflush(stdout);
+    if (!m) {
+        printf("load: refused (error %lu)\n", GetLastError());
+        return 1;
+    }
+    int(__stdcall * keyFn)(unsigned char *) = (int(__stdcall *)(unsigned char *))(void *)GetProcAddress(m, "GetIDKey");
+    unsigned char key[40], expected[32];
+    memset(key, 0xCC, sizeof(key));
+    int ok = keyFn(key + 4);
+    StandInKey('E', "ChipsbankCBM2076", expected);
+    int untouched = 1, guards = 1;
+    for (int i = 0; i < 32; ++i) untouched &= key[4 + i] == 0xCC;
+    for (int i = 0; i < 4; ++i) guards &= key[i] == 0xCC && key[36 + i] == 0xCC;
+    printf("GetIDKey: %d; key %s%s\n", ok,
+           untouched ? "untouched" : !memcmp(key + 4, expected, 32) ? "the stand-in's for E: and ChipsbankCBM2076"
+                                                                   : "NOT the stand-in's",
+           guards ? "" : "; WRITTEN PAST ITS 32 BYTES");
+    FreeLibrary(m);
+    if (boxHook) UnhookWindowsHookEx(boxHook);
+    return 0;
+}
+
 /* morvalith-probe.exe --capture FILE or --explain behind the stand-ins. */
 static int ProbeBehindStandIns(const char *mode, const char *option, char *file)
 {
@@ -447,6 +524,7 @@ int main(int argc, char **argv)
     if (argc >= 2 && !strcmp(argv[1], "call")) return Call(argc >= 3 && !strcmp(argv[2], "--pending"));
     if (argc >= 3 && !strcmp(argv[1], "scsi")) return Scsi(!strcmp(argv[2], "reject"));
     if (argc >= 3 && !strcmp(argv[1], "outcome")) return Outcome(argv[2]);
+    if (argc >= 3 && !strcmp(argv[1], "key")) return Key(argv[2]);
     if (argc >= 3 && !strcmp(argv[1], "explain")) return ProbeBehindStandIns(argv[2], "--explain", NULL);
     if (argc >= 4 && !strcmp(argv[1], "capture")) return ProbeBehindStandIns(argv[3], "--capture", argv[2]);
     fprintf(stderr, "usage: e2e-host exports|version|boxes|call [--pending]|scsi good|reject|outcome|explain MODE|capture FILE MODE (MODE: good, reject, autorun, volume, aspi-pending)\n");

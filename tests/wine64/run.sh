@@ -1,22 +1,28 @@
 #!/usr/bin/env bash
 # The x64 Morvalith.dll under the real 64-bit loader (64-bit Wine, which runs
-# natively on every x86_64 machine): the binding's refusal lines exactly, on
-# 64-bit XP/Server 2003 (5.2), Windows 7 (6.1) and an NT 4 machine, as the
-# x64 morvalith-probe.exe beside it reports them.
-# usage: tests/wine64/run.sh <x64 build directory>
+# natively on every x86_64 machine): its exports, its binding and refusal
+# lines on 64-bit XP/Server 2003 (5.2) and Windows 7 (6.1), the pass-through
+# block the device is sent, and GetIDKey with a 64-bit stand-in vendor
+# library in process and a 32-bit one through morvalith-vendor32.exe, with
+# both boxes. The host answers for the flash disk as the 32-bit suites' does.
+# usage: tests/wine64/run.sh <x64 build directory> <x86 build directory>
 #   MORVALITH_WINE64_PREFIX=dir  keeps the 64-bit prefix there between runs
-#                                (a new one takes minutes)
+#   MORVALITH_NO_32BIT=reason    the 32-bit vendor road is not run here (a
+#                                64-bit prefix runs 32-bit programs only on
+#                                a machine that runs 32-bit code)
 set -u
 build=$(cd "$1" && pwd)
+build32=$(cd "$2" 2>/dev/null && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d /tmp/morvalith-wine64.XXXXXX)
-trap 'rm -rf "$work"' EXIT
+trap 'stop_display; rm -rf "$work"' EXIT
 export WINEDEBUG=-all WINEARCH=win64 DISPLAY= WINEDLLOVERRIDES="mscoree,mshtml="
-wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+WINE=$(command -v wine64 || echo /usr/lib/wine/wine64)
+. "$here/../wine/common.sh"
 base=${MORVALITH_WINE64_PREFIX:-$work/base}
 if [ ! -f "$base/system.reg" ]; then
   rm -rf "$base"
-  WINEPREFIX=$base "$wine" wineboot -i >/dev/null 2>&1
+  WINEPREFIX=$base "$WINE" wineboot -i >/dev/null 2>&1
   WINEPREFIX=$base wineserver -w
   [ -f "$base/system.reg" ] || { echo "FAIL wineboot made no 64-bit prefix in $base"; exit 1; }
 fi
@@ -26,24 +32,19 @@ prefix() {  # <Windows version as Wine names it>
   n=$((n + 1))
   export WINEPREFIX=$work/p$n
   cp -a "$base" "$WINEPREFIX"
-  "$wine" reg add 'HKCU\Software\Wine' /v Version /d "$1" /f >/dev/null 2>&1
+  "$WINE" reg add 'HKCU\Software\Wine' /v Version /d "$1" /f >/dev/null 2>&1
   wineserver -w
   app=$work/app$n
   mkdir -p "$app"
-  cp "$build"/Morvalith.dll "$build"/morvalith-probe.exe "$app"/
+  cp "$build"/Morvalith.dll "$build"/morvalith-probe.exe "$build"/e2e-host.exe "$app"/
+  [ -z "$build32" ] || cp "$build32"/morvalith-vendor32.exe "$app"/
+}
+vendor() {  # <build> <double>: the stand-in vendor library in the app's Vendor folder
+  mkdir -p "$app/Vendor" && cp "$1/$2-double/VendorUFDAPI.dll" "$app/Vendor/"
 }
 finish() { wineserver -k >/dev/null 2>&1; wineserver -w; }
-check() {  # <name> <expected exit> <expected output> <program> [args...]
-  local name=$1 want_rc=$2 want=$3 out rc; shift 3
-  (cd "$app" && timeout 120 "$wine" "$@" >"$work/out" 2>/dev/null); rc=$?
-  out=$(cat "$work/out"); out=${out//"Z:${app//\//\\}"/APP}
-  if [ "$rc" = "$want_rc" ] && [ "$out" = "$want" ]; then
-    passed=$((passed + 1)); echo "ok   $name"
-  else
-    failed=$((failed + 1)); echo "FAIL $name (exit $rc, expected $want_rc)"
-    diff <(printf '%s\n' "$want") <(printf '%s\n' "$out") | sed 's/^/     /'
-  fi
-}
+
+start_display wine64
 for os in "win2003 5.2" "win7 6.1"; do
   set -- $os
   prefix "$1"
@@ -62,5 +63,70 @@ machine: Windows 4.0, platform 2
 load: Morvalith.dll refused to load (error 1114)
   file: APP\\Morvalith.dll, version $version" morvalith-probe.exe
 finish
+
+prefix win2003
+check "x64: GetProcAddress by name and by ordinal agree" 0 "GetIDKey: ordinal 1
+GetUSBDriveLetter: ordinal 2
+GetIDKey@4: absent
+ordinal 3: absent" e2e-host.exe exports
+register_flash_disk
+# The block the device is sent, in the x64 layout: a 56-byte header with the
+# buffer's address at 24, the sense area at 60, 96 bytes in all.
+check "x64 on win2003 binds to a flash disk that answers 0x82" 0 "opened: \\\\?\\$flash_disk
+access c0000000 share 3 disposition 3 flags 00000080
+request:
+  3800000001000a080100000000020000
+  9600000000000000................
+  3c000000820000000000000000000000
+  00000000000000000000000000000000
+  00000000000000000000000000000000
+  00000000000000000000000000000000
+load: loaded; data buffer inside Morvalith.dll
+disk handle after unload: closed" e2e-host.exe scsi good
+register_removable_volume
+check "x64: no vendor library: its box, and GetIDKey returns 0" 0 'message box "Error": Load VendorUFDAPI.dll failed! [OK]
+GetIDKey: 0; key untouched' e2e-host.exe key volume
+vendor "$build" vendor-noentry
+check "x64: a 64-bit vendor library without its entry point: the other box" 0 'message box "Error": Load Dll Error! [OK]
+GetIDKey: 0; key untouched' e2e-host.exe key volume
+vendor "$build" vendor
+check "x64: the key from a 64-bit vendor library, in process" 0 "GetIDKey: 1; key the stand-in's for E: and ChipsbankCBM2076" \
+  e2e-host.exe key volume
+check "x64: the vendor library's failure is GetIDKey's" 0 "GetIDKey: 0; key untouched" \
+  MORVALITH_VENDOR_RESULT=5 e2e-host.exe key volume
+check "x64: the drive letter and the key on 5.2, as a host sees them" 0 "load: Morvalith.dll loaded
+GetUSBDriveLetter: E
+GetIDKey: 1 (the 32-byte key is not shown)" e2e-host.exe outcome volume
+# A 32-bit vendor library: the call through morvalith-vendor32.exe.
+if [ -n "${MORVALITH_NO_32BIT:-}" ]; then
+  echo "skip x64: the key from a 32-bit vendor library through morvalith-vendor32.exe: $MORVALITH_NO_32BIT"
+else
+  vendor "$build32" vendor
+  check "x64: the key from a 32-bit vendor library, through morvalith-vendor32.exe" 0 \
+    "GetIDKey: 1; key the stand-in's for E: and ChipsbankCBM2076" e2e-host.exe key volume
+  check "x64: the 32-bit vendor library's failure is GetIDKey's" 0 "GetIDKey: 0; key untouched" \
+    MORVALITH_VENDOR_RESULT=5 e2e-host.exe key volume
+  vendor "$build32" vendor-noentry
+  check "x64: a 32-bit vendor library without its entry point: the helper reports it, the same box" 0 \
+    'message box "Error": Load Dll Error! [OK]
+GetIDKey: 0; key untouched' e2e-host.exe key volume
+  vendor "$build32" vendor
+  rm "$app/morvalith-vendor32.exe"
+  check "x64: a 32-bit vendor library and no helper: the box of a library that cannot be loaded" 0 \
+    'message box "Error": Load VendorUFDAPI.dll failed! [OK]
+GetIDKey: 0; key untouched' e2e-host.exe key volume
+fi
+finish
+
+prefix win7
+register_flash_disk
+register_removable_volume
+vendor "$build" vendor
+check "x64 on win7: the autorun volume binds, the letter and the key" 0 "load: Morvalith.dll loaded
+GetUSBDriveLetter: E
+GetIDKey: 1 (the 32-byte key is not shown)" e2e-host.exe outcome autorun+volume
+finish
+stop_display
+
 echo "wine64: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
