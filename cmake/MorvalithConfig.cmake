@@ -4,11 +4,15 @@
 # for a program that loads the DLL itself (LoadLibraryA and the header's
 # function types) so that it can handle a refused load. Everything is found relative to this file, so an
 # installed tree or an unpacked archive can live anywhere.
-if(NOT CMAKE_SIZEOF_VOID_P EQUAL 4)
+# The consumer's own size picks the files: bin/ and lib/ for a 32-bit
+# build, bin/x64/ and lib/x64/ for a 64-bit one (the same file names).
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(_morvalith_arch "")
+elseif(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(_morvalith_arch "/x64")
+else()
     set(Morvalith_FOUND FALSE)
-    set(Morvalith_NOT_FOUND_MESSAGE
-        "Morvalith.dll is a 32-bit (x86) Windows library and cannot be loaded by a ${CMAKE_SIZEOF_VOID_P}-byte-pointer \
-build: configure a 32-bit build (Visual C++: -A Win32; MinGW: an i686 toolchain).")
+    set(Morvalith_NOT_FOUND_MESSAGE "Morvalith.dll comes for 32-bit (x86) and 64-bit (x64) Windows programs only.")
     return()
 endif()
 
@@ -18,12 +22,12 @@ if(NOT TARGET Morvalith::Morvalith)
     # Visual C++ and clang-cl link against the MSVC-format library, MinGW
     # against its own.
     if(MSVC OR CMAKE_C_SIMULATE_ID STREQUAL "MSVC" OR CMAKE_CXX_SIMULATE_ID STREQUAL "MSVC")
-        set(_morvalith_implib "${_morvalith_prefix}/lib/Morvalith.lib")
+        set(_morvalith_implib "${_morvalith_prefix}/lib${_morvalith_arch}/Morvalith.lib")
     else()
-        set(_morvalith_implib "${_morvalith_prefix}/lib/libMorvalith.dll.a")
+        set(_morvalith_implib "${_morvalith_prefix}/lib${_morvalith_arch}/libMorvalith.dll.a")
     endif()
     set_target_properties(Morvalith::Morvalith PROPERTIES
-        IMPORTED_LOCATION "${_morvalith_prefix}/bin/Morvalith.dll"
+        IMPORTED_LOCATION "${_morvalith_prefix}/bin${_morvalith_arch}/Morvalith.dll"
         IMPORTED_IMPLIB "${_morvalith_implib}"
         INTERFACE_INCLUDE_DIRECTORIES "${_morvalith_prefix}/include")
     unset(_morvalith_implib)
@@ -33,3 +37,4 @@ if(NOT TARGET Morvalith::Headers)
     set_target_properties(Morvalith::Headers PROPERTIES INTERFACE_INCLUDE_DIRECTORIES "${_morvalith_prefix}/include")
 endif()
 unset(_morvalith_prefix)
+unset(_morvalith_arch)

@@ -29,7 +29,8 @@ def signed(path):
     with open(path, "rb") as f:
         data = f.read()
     pe = struct.unpack_from("<I", data, 0x3C)[0]
-    directories = pe + 24 + 96  # PE32 optional header: the data directories
+    magic = struct.unpack_from("<H", data, pe + 24)[0]
+    directories = pe + 24 + (112 if magic == 0x20B else 96)  # the data directories of PE32+ (x64) or PE32
     return struct.unpack_from("<II", data, directories + 4 * 8)[1] != 0
 
 

@@ -234,6 +234,12 @@ function(morvalith_test_hosts)
         target_link_options(${variant}-double PRIVATE -static-libgcc -Wl,--kill-at)
     endforeach()
     target_compile_definitions(vendor-noentry-double PRIVATE NO_ENTRY_POINT)
+    # Reads another program's window for the checks (the check window, a box).
+    add_executable(window-reader tests/wine/window_reader.c)
+    # MorvalithLoadLibrary in a GUI host built by MinGW (-mwindows).
+    add_executable(load-host-gui WIN32 tests/wine/load_host.c)
+    target_include_directories(load-host-gui PRIVATE include)
+    target_link_options(load-host-gui PRIVATE -static-libgcc)
 endfunction()
 
 # The x64 build: the DLL, its import libraries and the programs, with their
@@ -250,9 +256,19 @@ install(FILES samples/gui_host.c samples/CMakeLists.txt DESTINATION samples)
 install(TARGETS morvalith-probe morvalith-check RUNTIME DESTINATION bin)
 install(TARGETS morvalith-sim RUNTIME DESTINATION bin)
 install(FILES ${CMAKE_BINARY_DIR}/Morvalith.lib DESTINATION lib)
+# The x64 files, from the x64 build (preset windows64, built first): the
+# same names in folders of their own, as hidapi and libusb ship theirs. The
+# helper for a 32-bit vendor library is this build's, beside the x64 DLL.
+set(MORVALITH_X64_BUILD ${CMAKE_SOURCE_DIR}/build/win64 CACHE PATH
+    "The x64 Windows build whose files the release holds in bin/x64 and lib/x64")
+install(FILES ${MORVALITH_X64_BUILD}/Morvalith.dll ${MORVALITH_X64_BUILD}/morvalith-check.exe
+              ${MORVALITH_X64_BUILD}/morvalith-probe.exe ${MORVALITH_X64_BUILD}/morvalith-sim.exe DESTINATION bin/x64)
+install(TARGETS morvalith-vendor32 RUNTIME DESTINATION bin/x64)
+install(FILES ${MORVALITH_X64_BUILD}/libMorvalith.dll.a ${MORVALITH_X64_BUILD}/Morvalith.lib
+              ${MORVALITH_X64_BUILD}/Morvalith.def DESTINATION lib/x64)
 include(CMakePackageConfigHelpers)
-# Architecture-independent, so that a 64-bit consumer reaches the package's
-# own clear refusal instead of a bare "not found".
+# Architecture-independent: the package serves 32- and 64-bit consumers,
+# each from its own folders.
 write_basic_package_version_file(${CMAKE_BINARY_DIR}/MorvalithConfigVersion.cmake
     VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion ARCH_INDEPENDENT)
 install(FILES cmake/MorvalithConfig.cmake ${CMAKE_BINARY_DIR}/MorvalithConfigVersion.cmake
@@ -272,7 +288,7 @@ add_custom_target(archive
     COMMAND ${CMAKE_COMMAND} --install ${CMAKE_BINARY_DIR} --prefix ${CMAKE_BINARY_DIR}/archive-tree
     COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/cmake/archive.py ${CMAKE_BINARY_DIR}/archive-tree
             ${MORVALITH_ARCHIVE}
-    DEPENDS Morvalith morvalith-probe morvalith-sim morvalith-check
+    DEPENDS Morvalith morvalith-probe morvalith-sim morvalith-check morvalith-vendor32
     COMMENT "Making ${MORVALITH_ARCHIVE}"
     VERBATIM)
 
@@ -284,14 +300,9 @@ add_executable(conformance tests/conformance/probes.c)
 target_link_libraries(conformance PRIVATE setupapi advapi32)
 # MorvalithLoadLibrary in a GUI host built by MinGW (-mwindows); the sample
 # GUI host of the archive, built from its shipped source.
-add_executable(load-host-gui WIN32 tests/wine/load_host.c)
-target_include_directories(load-host-gui PRIVATE include)
-target_link_options(load-host-gui PRIVATE -static-libgcc)
 add_executable(gui-host WIN32 samples/gui_host.c)
 target_include_directories(gui-host PRIVATE include)
 target_link_options(gui-host PRIVATE -static-libgcc)
-# Reads another program's window for the checks (the check window, a box).
-add_executable(window-reader tests/wine/window_reader.c)
 # The programs' runtime locks, contended, with the semaphore stand-in.
 add_executable(locks-host tests/wine/locks_host.cpp)
 target_link_libraries(locks-host PRIVATE morvalith_ansi_semaphore)

@@ -68,6 +68,18 @@ static void MorvalithAppendLibLine_(char *reason, size_t size, const char *text,
     MorvalithAppend_(reason, size, "\"");
 }
 
+/* msvcrt's FILE record: 32 bytes with the descriptor at 16 in a 32-bit
+ * process; 48 bytes with it at 28 in a 64-bit one (three pointers). */
+#if defined(_WIN64)
+#define MORVALITH_CRT_FILE_SIZE_ 48
+#define MORVALITH_CRT_FILE_DESCRIPTOR_ 28
+#define MORVALITH_SIZE_TEXT_ "64-bit"
+#else
+#define MORVALITH_CRT_FILE_SIZE_ 32
+#define MORVALITH_CRT_FILE_DESCRIPTOR_ 16
+#define MORVALITH_SIZE_TEXT_ "32-bit"
+#endif
+
 typedef int(__cdecl *MorvalithCrtInt_)(int);
 typedef int(__cdecl *MorvalithCrtDup2_)(int, int);
 typedef int(__cdecl *MorvalithCrtOpenHandle_)(INT_PTR, int);
@@ -77,8 +89,9 @@ typedef int(__cdecl *MorvalithCrtOpen_)(const char *, int, ...);
 
 /* Loads Morvalith.dll with LoadLibraryA. On success returns the module and
  * an empty reason; on failure NULL and one line in plain words in reason
- * (reasonSize bytes, terminated): not found (error 126), not a 32-bit DLL
- * (193), or refused to load (1114) with the library's own reason. The last
+ * (reasonSize bytes, terminated): not found (error 126), not a DLL of the
+ * program's size (193: a 64-bit program needs the x64 Morvalith.dll), or
+ * refused to load (1114) with the library's own reason. The last
  * error is the load's. */
 static HMODULE MorvalithLoadLibrary(char *reason, size_t reasonSize)
 {
@@ -90,9 +103,9 @@ static HMODULE MorvalithLoadLibrary(char *reason, size_t reasonSize)
     MorvalithCrtFlush_ flush_ = crt ? (MorvalithCrtFlush_)(void *)GetProcAddress(crt, "fflush") : NULL;
     MorvalithCrtFileno_ fileno_ = crt ? (MorvalithCrtFileno_)(void *)GetProcAddress(crt, "_fileno") : NULL;
     MorvalithCrtOpen_ openName_ = crt ? (MorvalithCrtOpen_)(void *)GetProcAddress(crt, "_open") : NULL;
-    /* msvcrt's stdout, the library's: _iob[1], of 32-byte FILE records. */
+    /* msvcrt's stdout, the library's: _iob[1]. */
     char *iob = crt ? (char *)(void *)GetProcAddress(crt, "_iob") : NULL;
-    void *crtStdout = iob ? iob + 32 : NULL;
+    void *crtStdout = iob ? iob + MORVALITH_CRT_FILE_SIZE_ : NULL;
     int out = -1;
     HANDLE standard = GetStdHandle(STD_OUTPUT_HANDLE);
     HANDLE caught = INVALID_HANDLE_VALUE, writer = NULL;
@@ -108,12 +121,12 @@ static HMODULE MorvalithLoadLibrary(char *reason, size_t reasonSize)
         /* A GUI program started from Explorer has no standard output, and
          * msvcrt then ties stdout to no descriptor (-2) and drops what is
          * printed to it: tie it to NUL, where it went before, through the
-         * descriptor field of msvcrt's FILE record (offset 16; freopen
-         * refuses such a stream). */
+         * descriptor field of msvcrt's FILE record (freopen refuses such
+         * a stream). */
         out = fileno_(crtStdout);
         if (out < 0) {
             out = openName_("NUL", 0x8001 /* _O_WRONLY | _O_BINARY */);
-            if (out >= 0) *(int *)((char *)crtStdout + 16) = out;
+            if (out >= 0) *(int *)((char *)crtStdout + MORVALITH_CRT_FILE_DESCRIPTOR_) = out;
         }
     }
     if (out >= 0 && GetTempPathA(sizeof(folder), folder) && GetTempFileNameA(folder, "mvl", 0, file)) {
@@ -153,7 +166,7 @@ static HMODULE MorvalithLoadLibrary(char *reason, size_t reasonSize)
                              "Morvalith.dll was not found (error 126): Windows looked in the program's folder, the "
                              "current folder, the system folders and the folders of PATH");
         } else if (error == ERROR_BAD_EXE_FORMAT) {
-            MorvalithAppend_(reason, reasonSize, "Morvalith.dll is not a 32-bit Windows DLL (error 193)");
+            MorvalithAppend_(reason, reasonSize, "Morvalith.dll is not a " MORVALITH_SIZE_TEXT_ " Windows DLL (error 193)");
         } else if (error == ERROR_DLL_INIT_FAILED) {
             MorvalithAppend_(reason, reasonSize, "Morvalith.dll refused to load (error 1114)");
             if (caught != INVALID_HANDLE_VALUE) {

@@ -62,11 +62,19 @@ if [ "$road" = native ]; then
   # on Wine's processes and windows, not on a processor.
   tier "32-bit Wine suites" "natively (32-bit Wine)" ctest --preset windows -L wine -FS built-files
 else
-  not_run "32-bit Wine suites" "this machine runs no 32-bit code, and 32-bit Wine has no emulated road yet"
+  # One boot of an emulated x86_64 machine for everything that needs 32-bit
+  # Wine, the x64 DLL's 32-bit vendor road included.
+  tier "32-bit Wine suites" "in an emulated x86_64 machine (qemu-system-x86_64, TCG)" \
+    bash scripts/vm.sh --timeout 3000 bash tests/wine/emulated.sh -j6
 fi
 tier "checks on the x64 files" "natively" ctest --preset windows64 -L windows64
-if [ "$(uname -m)" = x86_64 ]; then
-  tier "64-bit Wine suites" "natively (64-bit Wine)" ctest --preset windows64 -L wine64
+if [ "$(uname -m)" = x86_64 ] && [ "$road" = native ]; then
+  tier "64-bit Wine suites" "natively (64-bit Wine, with WoW64)" ctest --preset windows64 -L wine64
+elif [ "$(uname -m)" = x86_64 ]; then
+  # A 64-bit prefix runs the 32-bit helper only where 32-bit code runs: that
+  # road ran in the emulated machine, with the 32-bit Wine suites.
+  tier "64-bit Wine suites" "natively (64-bit Wine); its 32-bit vendor road in the emulated machine" \
+    env MORVALITH_NO_32BIT="this machine runs no 32-bit code" ctest --preset windows64 -L wine64
 else
   not_run "64-bit Wine suites" "64-bit Wine runs x86_64 code, which this $(uname -m) machine does not"
 fi

@@ -17,6 +17,14 @@
 #include "output.h"
 #include "probe_win.h"
 
+
+// The DLL a window checks is its own size's: the one a program of that size
+// beside it loads (bin\ for 32-bit programs, bin\x64\ for 64-bit ones).
+#if defined(_WIN64)
+static const std::string kLibraryLabel = "Morvalith.dll (64-bit): ";
+#else
+static const std::string kLibraryLabel = "Morvalith.dll (32-bit): ";
+#endif
 namespace {
 
 // The controls, by the identifiers a reader (and the checks) find them by.
@@ -121,7 +129,7 @@ Result RunCheck()
         r.remedy = "What to do: put " + names + " in " + folder + ", beside morvalith-check.exe (" +
                    (missing.size() > 1 ? "they come" : "it comes") +
                    " with it from support or in the release archive), then start the check again.";
-        r.library = "Morvalith.dll: " + (Exists(g_folder + "Morvalith.dll") ? g_folder + "Morvalith.dll" : "missing");
+        r.library = kLibraryLabel + (Exists(g_folder + "Morvalith.dll") ? g_folder + "Morvalith.dll" : "missing");
         r.detail = r.verdict + "\r\n" + r.cause + "\r\n" + r.remedy + "\r\n";
         return r;
     }
@@ -153,7 +161,7 @@ Result RunCheck()
     r.cause = "Cause: " + (cause.empty() ? std::string("see the detail below") : Capitalised(cause) + ".");
     r.remedy = "What to do: " + (remedy.empty() ? std::string("save a report and send it to support")
                                                 : Capitalised(remedy) + ".");
-    r.library = "Morvalith.dll: " + (file.empty() ? (load.empty() ? g_folder + "Morvalith.dll" : load) : file);
+    r.library = kLibraryLabel + (file.empty() ? (load.empty() ? g_folder + "Morvalith.dll" : load) : file);
     r.elevate = version.dwMajorVersion >= 6 && cause.find("access denied") != std::string::npos;
     if (r.elevate)
         r.remedy += " A program that uses Morvalith.dll must run as administrator on this PC: use \"Check again as "

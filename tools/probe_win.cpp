@@ -25,6 +25,13 @@ bool g_probeWithoutConsole = false;
 
 // --capture FILE: the machine as the library would see it, for the host
 // build's probe to replay and explain.
+
+// A program loads a DLL of its own size only.
+#if defined(_WIN64)
+#define MORVALITH_PROGRAM_BITS "64-bit"
+#else
+#define MORVALITH_PROGRAM_BITS "32-bit"
+#endif
 static int WriteCaptureOrThrow(const char *file, bool quiet)
 {
     sim::Machine m;
@@ -223,8 +230,9 @@ static LoadOutcome RealDll(std::string &why)
             printf("load: Morvalith.dll was not found (error 126): looked in this program's folder, the current "
                    "folder, the system folders and PATH\n");
         } else if (error == ERROR_BAD_EXE_FORMAT) {
-            why = "the file is not a 32-bit Windows DLL";
-            printf("load: %s is not a 32-bit Windows DLL (error 193)\n", found[0] ? found : "Morvalith.dll");
+            why = "the file is not a " MORVALITH_PROGRAM_BITS " Windows DLL";
+            printf("load: %s is not a " MORVALITH_PROGRAM_BITS " Windows DLL (error 193)\n",
+                   found[0] ? found : "Morvalith.dll");
         } else {
             why = "error " + std::to_string(error);
             printf("load: Morvalith.dll could not be loaded: error %lu (%s)%s%s\n", error, SystemText(error).c_str(),

@@ -1,19 +1,23 @@
 """Morvalith.dll from Python, with ctypes.
 
-Only a 32-bit Python on Windows can load the DLL. GetIDKey is __stdcall and
-is taken from a ctypes.WinDLL; GetUSBDriveLetter is __cdecl and is taken from
-a ctypes.CDLL. Both objects load the same module.
+A 32-bit Python loads the 32-bit Morvalith.dll (the release's bin folder), a
+64-bit Python the 64-bit one (bin\x64): the binding picks it by its own
+pointer size. GetIDKey is __stdcall and is taken from a ctypes.WinDLL;
+GetUSBDriveLetter is __cdecl and is taken from a ctypes.CDLL (a 64-bit
+process has one convention, and both loaders give the same). Both objects
+load the same module.
 
 The DLL is loaded by its full path: from Python 3.8 on, ctypes searches
 neither the script's folder nor the current folder for a bare name. By
 default it is the Morvalith.dll beside this file; pass the folder that holds
-it otherwise:
+it otherwise. A 64-bit Python takes x64\Morvalith.dll under that folder when
+there is one (the release's bin folder), else the folder's own:
 
     import morvalith
     try:
         disk = morvalith.Morvalith()            # or Morvalith(r"C:\\MyApp")
     except morvalith.MorvalithError as e:
-        print(e)                                # not found, not 32-bit, or refused to load
+        print(e)                                # not found, of the other size, or refused to load
     else:
         print(disk.drive_letter(), disk.id_key() is not None)
 """
@@ -21,19 +25,21 @@ import ctypes
 import os
 
 KEY_SIZE = 32
+# This Python's size, which the DLL's must match.
+_BITS = ctypes.sizeof(ctypes.c_void_p) * 8
 
 # Windows errors a load can end with, in plain words.
 _LOAD_ERRORS = {
     126: "Morvalith.dll was not found (or a DLL it needs is missing)",
-    193: "Morvalith.dll cannot be loaded by this process: a 64-bit Python cannot load a 32-bit DLL, "
-         "or the file is not a Windows DLL",
+    193: "Morvalith.dll cannot be loaded by this %d-bit Python: it is the other size's (use bin\\Morvalith.dll "
+         "for a 32-bit Python, bin\\x64\\Morvalith.dll for a 64-bit one), or not a Windows DLL",
     1114: "Morvalith.dll refused to load: no flash disk of the served family answers on this machine",
 }
 
 
 class MorvalithError(OSError):
-    """Morvalith.dll could not be used: not found, not loadable by this
-    (64-bit) process, or refused to load (no flash disk). winerror holds the
+    """Morvalith.dll could not be used: not found, of the other size than
+    this Python, or refused to load (no flash disk). winerror holds the
     Windows error number where there is one."""
 
 
@@ -41,6 +47,8 @@ class Morvalith:
     def __init__(self, folder=None):
         folder = os.path.abspath(folder if folder is not None else os.path.dirname(os.path.abspath(__file__)))
         path = os.path.join(folder, "Morvalith.dll")
+        if _BITS == 64 and os.path.isfile(os.path.join(folder, "x64", "Morvalith.dll")):
+            path = os.path.join(folder, "x64", "Morvalith.dll")
         if not os.path.isfile(path):
             raise MorvalithError(2, "Morvalith.dll was not found in " + folder, path)
         try:
@@ -48,8 +56,8 @@ class Morvalith:
             cdecl = ctypes.CDLL(path)
         except OSError as e:
             code = getattr(e, "winerror", None) or e.errno
-            raise MorvalithError(code, _LOAD_ERRORS.get(code, "Morvalith.dll could not be loaded: %s" % e),
-                                 path) from e
+            words = _LOAD_ERRORS.get(code, "Morvalith.dll could not be loaded: %s" % e)
+            raise MorvalithError(code, words % _BITS if "%d" in words else words, path) from e
         self._get_id_key = stdcall.GetIDKey
         self._get_id_key.argtypes = [ctypes.POINTER(ctypes.c_ubyte)]
         self._get_id_key.restype = ctypes.c_int

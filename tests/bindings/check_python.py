@@ -58,7 +58,16 @@ try:
     raise AssertionError("no DLL beside the binding, yet it loaded")
 except morvalith.MorvalithError as e:
     assert "was not found" in str(e) and e.filename == os.path.join(os.path.abspath(sys.argv[1]), "Morvalith.dll"), e
-for error, words in ((126, "was not found"), (193, "64-bit Python"), (1114, "refused to load")):
+# A 64-bit Python takes x64\Morvalith.dll under the folder where there is
+# one (the release's bin folder); a 32-bit one, the folder's own.
+os.mkdir(os.path.join(folder, "x64"))
+open(os.path.join(folder, "x64", "Morvalith.dll"), "wb").close()
+for bits, chosen in ((64, os.path.join(folder, "x64", "Morvalith.dll")), (32, os.path.join(folder, "Morvalith.dll"))):
+    morvalith._BITS, paths[:] = bits, []
+    morvalith.Morvalith(folder)
+    assert paths == [chosen] * 2, (bits, paths)
+morvalith._BITS = 64
+for error, words in ((126, "was not found"), (193, "this 64-bit Python"), (1114, "refused to load")):
     fail_with = error
     try:
         morvalith.Morvalith(folder)
@@ -66,4 +75,5 @@ for error, words in ((126, "was not found"), (193, "64-bit Python"), (1114, "ref
     except morvalith.MorvalithError as e:
         assert e.errno == error and words in str(e), (error, e)
     assert issubclass(morvalith.MorvalithError, OSError)
-print("python declarations: GetIDKey from WinDLL, GetUSBDriveLetter from CDLL, by full path, one exception class")
+print("python declarations: GetIDKey from WinDLL, GetUSBDriveLetter from CDLL, by full path, the DLL of"
+      " the Python's size, one exception class")

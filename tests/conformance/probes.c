@@ -598,6 +598,31 @@ static void DeviceLists(void)
     Line("SetupDiDestroyDeviceInfoList.null", "%s%s", Bool(ok), ErrorIf(!ok));
 }
 
+/* The anonymous pipe the 64-bit library reads its helper's answer from. */
+static void Pipes(void)
+{
+    HANDLE readEnd = NULL, writeEnd = NULL;
+    DWORD read = 7;
+    char buffer[8];
+    BOOL ok;
+
+    RESET();
+    ok = CreatePipe(&readEnd, &writeEnd, NULL, 0);
+    Line("CreatePipe", "%s%s", Bool(ok), ErrorIf(!ok));
+    if (!ok) return;
+    RESET();
+    ok = SetHandleInformation(writeEnd, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+    Line("SetHandleInformation.inherit", "%s%s", Bool(ok), ErrorIf(!ok));
+    CloseHandle(writeEnd);
+    RESET();
+    ok = ReadFile(readEnd, buffer, sizeof(buffer), &read, NULL);
+    Line("ReadFile.write-end-closed", "%s read=%lu%s", Bool(ok), (unsigned long)read, ErrorIf(!ok));
+    CloseHandle(readEnd);
+    RESET();
+    ok = SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    Line("SetHandleInformation.closed-handle", "%s%s", Bool(ok), ErrorIf(!ok));
+}
+
 int RunProbes(void)
 {
     char diskPath[512] = "", volumePath[512] = "";
@@ -615,6 +640,7 @@ int RunProbes(void)
     Interfaces(&kVolumeInterface, "volume", volumePath, &volumeInstance, &volumeFound, setupapi);
     DeviceLists();
     Files(diskPath[0] ? diskPath : "\\\\?\\no-flash-disk-listed");
+    Pipes();
     if (setupapi) FreeLibrary(setupapi);
     fflush(stdout);
     return 0;

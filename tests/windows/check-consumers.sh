@@ -27,6 +27,19 @@ for lang in c cxx; do
   expect "clang-cl ($lang) and lld-link build a host that imports both functions undecorated ($names)" \
     test "$names" = "GetIDKey GetUSBDriveLetter "
 done
+# The same host for x64, against the x64 Morvalith.lib (one convention: no
+# decoration to map; kernel32's import library from the same names, undecorated).
+sed 's/@[0-9]*$//' "$here/msvc/kernel32.def" >"$work/kernel32-x64.def"
+llvm-dlltool -m i386:x86-64 -d "$work/kernel32-x64.def" -l "$work/kernel32-x64.lib"
+exe=$build/consumer-msvc-x64.exe
+rm -f "$exe"
+"$clang_cl" --target=x86_64-pc-windows-msvc /nologo /c /O1 /GS- /Zl /W3 /WX /TC -I"$sdk/include" \
+  /Fo"$work/consumer-x64.obj" -- "$here/msvc/consumer.c" &&
+lld-link /nologo /entry:start /subsystem:console,5.02 /nodefaultlib /out:"$exe" \
+  "$work/consumer-x64.obj" "$sdk/lib/x64/Morvalith.lib" "$work/kernel32-x64.lib" >/dev/null
+names=$(x86_64-w64-mingw32-objdump -p "$exe" 2>/dev/null | sed -n '/DLL Name: Morvalith.dll/,/^$/p' | grep -oE 'Get[A-Za-z@0-9]+' | sort | tr '\n' ' ')
+expect "clang-cl and lld-link build an x64 host against lib/x64/Morvalith.lib that imports both ($names)" \
+  test "$names" = "GetIDKey GetUSBDriveLetter "
 
 # The release archive: its name from the one version, its contents.
 (cd "$build" && rm -f Morvalith-*.zip SHA256SUMS && cmake --build . --target archive >/dev/null)
@@ -36,7 +49,15 @@ expect "the archive target makes Morvalith-$version-win32.zip" test -f "$zip"
 top=Morvalith-$version-win32
 listing=$(python3 -c 'import sys, zipfile; print(" ".join(n for n in zipfile.ZipFile(sys.argv[1]).namelist()))' "$zip" 2>/dev/null)
 expect "the archive holds one folder $top, and in it the DLL, the programs, both import libraries, the .def, the package, the headers, the sample, the users' README, the change log, the declarations and FILES.sha256, in order" \
-  test "$listing" = "$(printf "$top/%s " CHANGES FILES.sha256 README.md bin/Morvalith.dll bin/morvalith-check.exe bin/morvalith-probe.exe bin/morvalith-sim.exe bindings/csharp/Morvalith.cs bindings/pascal/Morvalith.pas bindings/pascal/MorvalithDynamic.pas bindings/python/morvalith.py bindings/vb/Morvalith.bas include/morvalith.h include/morvalith_load.h lib/Morvalith.def lib/Morvalith.lib lib/cmake/Morvalith/MorvalithConfig.cmake lib/cmake/Morvalith/MorvalithConfigVersion.cmake lib/libMorvalith.dll.a samples/CMakeLists.txt samples/gui_host.c | sed 's/ $//')"
+  test "$listing" = "$(printf "$top/%s " CHANGES FILES.sha256 README.md bin/Morvalith.dll bin/morvalith-check.exe bin/morvalith-probe.exe bin/morvalith-sim.exe bin/x64/Morvalith.dll bin/x64/morvalith-check.exe bin/x64/morvalith-probe.exe bin/x64/morvalith-sim.exe bin/x64/morvalith-vendor32.exe bindings/csharp/Morvalith.cs bindings/pascal/Morvalith.pas bindings/pascal/MorvalithDynamic.pas bindings/python/morvalith.py bindings/vb/Morvalith.bas include/morvalith.h include/morvalith_load.h lib/Morvalith.def lib/Morvalith.lib lib/cmake/Morvalith/MorvalithConfig.cmake lib/cmake/Morvalith/MorvalithConfigVersion.cmake lib/libMorvalith.dll.a lib/x64/Morvalith.def lib/x64/Morvalith.lib lib/x64/libMorvalith.dll.a samples/CMakeLists.txt samples/gui_host.c | sed 's/ $//')"
+sizes=$(python3 -c 'import sys, zipfile, struct
+z = zipfile.ZipFile(sys.argv[1])
+for n in sorted(z.namelist()):
+    if n.endswith((".dll", ".exe")):
+        d = z.read(n); pe = struct.unpack_from("<I", d, 0x3C)[0]
+        print(n.split("/", 1)[1], {0x14C: "x86", 0x8664: "x64"}[struct.unpack_from("<H", d, pe + 4)[0]])' "$zip" 2>/dev/null | tr '\n' ' ')
+expect "bin/ holds the x86 files, bin/x64/ the x64 ones and the 32-bit helper ($sizes)" test "$sizes" = \
+  "bin/Morvalith.dll x86 bin/morvalith-check.exe x86 bin/morvalith-probe.exe x86 bin/morvalith-sim.exe x86 bin/x64/Morvalith.dll x64 bin/x64/morvalith-check.exe x64 bin/x64/morvalith-probe.exe x64 bin/x64/morvalith-sim.exe x64 bin/x64/morvalith-vendor32.exe x86 "
 # FILES.sha256 inside lists every other file with its digest; SHA256SUMS
 # beside lists the archive, and unpacking the archive beside it replaces nothing.
 sums=$(mktemp -d)
@@ -85,6 +106,12 @@ for from in installed archive; do
     'cmake -S "$1" -B "$2" -DCMAKE_TOOLCHAIN_FILE="$3" -DCMAKE_PREFIX_PATH="$4" >/dev/null &&
      cmake --build "$2" >/dev/null && test -f "$2/package-consumer.exe" -a -f "$2/Morvalith.dll"' \
     _ "$here/package" "$out" "$here/../cmake/mingw-i686.cmake" "$prefix"
+  # A 64-bit consumer gets the x64 DLL and import library.
+  expect "find_package(Morvalith 1.0) in an x64 build against the $from tree gives the x64 DLL" bash -c \
+    'cmake -S "$1" -B "$2" -DCMAKE_TOOLCHAIN_FILE="$3" -DCMAKE_PREFIX_PATH="$4" >/dev/null &&
+     cmake --build "$2" >/dev/null && file "$2/package-consumer.exe" | grep -q "PE32+.*x86-64" &&
+     file "$2/Morvalith.dll" | grep -q "PE32+ executable (DLL).*x86-64"' \
+    _ "$here/package" "$out-x64" "$here/../cmake/mingw-x86_64.cmake" "$prefix"
 done
 # The README's snippet as printed, built against the unpacked archive with
 # its sample (run under Wine by the check window's suite).
@@ -95,6 +122,11 @@ expect "the users' README's CMake snippet builds the sample GUI program with Mor
   'cmake -S "$1" -B "$1/build" -DCMAKE_TOOLCHAIN_FILE="$2" -DCMAKE_PREFIX_PATH="$3" >/dev/null &&
    cmake --build "$1/build" >/dev/null && test -f "$1/build/gui-host.exe" -a -f "$1/build/Morvalith.dll"' \
   _ "$work/snippet" "$here/../cmake/mingw-i686.cmake" "$work/moved/$top"
+expect "the same snippet builds the sample for x64, with the x64 DLL beside it" bash -c \
+  'cmake -S "$1" -B "$1/build-x64" -DCMAKE_TOOLCHAIN_FILE="$2" -DCMAKE_PREFIX_PATH="$3" >/dev/null &&
+   cmake --build "$1/build-x64" >/dev/null && file "$1/build-x64/gui-host.exe" | grep -q "PE32+.*x86-64" &&
+   file "$1/build-x64/Morvalith.dll" | grep -q "PE32+ executable (DLL).*x86-64"' \
+  _ "$work/snippet" "$here/../cmake/mingw-x86_64.cmake" "$work/moved/$top"
 # MorvalithLoadLibrary in a host with no C runtime at all (clang, MinGW
 # target: clang-cl cannot read the MinGW headers without the Windows SDK).
 clang=$(command -v clang || command -v clang-14)
@@ -109,19 +141,30 @@ loader=$work/package-archive/package-loader.exe
 loader_imports=$(i686-w64-mingw32-objdump -p "$loader" 2>/dev/null | grep -c 'DLL Name: Morvalith.dll')
 expect "Morvalith::Headers gives a host that loads the DLL itself (no import of Morvalith.dll)" \
   test -f "$loader" -a "$loader_imports" = 0
-refusal=$(cmake -S "$here/package" -B "$work/package-64" -DCMAKE_PREFIX_PATH="$sdk" 2>&1 >/dev/null)
-expect "a 64-bit consumer is refused at configure time with a clear message" \
-  grep -q "Morvalith.dll is a 32-bit (x86) Windows library" <<<"$refusal"
 newer=$(cmake -S "$here/package" -B "$work/package-v2" -DCMAKE_TOOLCHAIN_FILE="$here/../cmake/mingw-i686.cmake" \
   -DCMAKE_PREFIX_PATH="$sdk" -DMORVALITH_WANT=2.0 2>&1 >/dev/null)
 expect "a consumer asking for version 2.0 is refused" grep -q "version: $version" <<<"$newer"
 
 # Declarations for other languages, compiled (and for Python, exercised).
-cs=$(mcs -platform:x86 -target:library -out:"$work/Morvalith.Bindings.dll" "$here/../bindings/csharp/Morvalith.cs" 2>&1 &&
-     monodis "$work/Morvalith.Bindings.dll" | grep -o 'pinvokeimpl ("Morvalith.dll" as "[A-Za-z]*" [a-z]*' | tr '\n' ';')
-expect "C# compiles for x86; the assembly imports GetIDKey stdcall and GetUSBDriveLetter cdecl" test "$cs" = \
-  'pinvokeimpl ("Morvalith.dll" as "GetIDKey" stdcall;pinvokeimpl ("Morvalith.dll" as "GetUSBDriveLetter" cdecl;'
-expect "the C# assembly is marked 32-bit" grep -q 'Intel 80386' <(file "$work/Morvalith.Bindings.dll")
+# corflags <assembly>: its CLI header's flags (1 IL only, 2 32-bit required).
+corflags() {
+  python3 -c 'import struct, sys
+d = open(sys.argv[1], "rb").read(); pe = struct.unpack_from("<I", d, 0x3C)[0]; o = pe + 24
+rva = struct.unpack_from("<I", d, o + 96 + 14 * 8)[0]; count = struct.unpack_from("<H", d, pe + 6)[0]
+for i in range(count):
+    s = o + struct.unpack_from("<H", d, pe + 20)[0] + 40 * i
+    size, va, raw_size, raw = struct.unpack_from("<IIII", d, s + 8)
+    if va <= rva < va + max(size, raw_size):
+        print(struct.unpack_from("<I", d, raw + rva - va + 16)[0])' "$1"
+}
+for platform in x86 anycpu; do
+  cs=$(mcs -platform:$platform -target:library -out:"$work/Morvalith.Bindings-$platform.dll" "$here/../bindings/csharp/Morvalith.cs" 2>&1 &&
+       monodis "$work/Morvalith.Bindings-$platform.dll" | grep -o 'pinvokeimpl ("Morvalith.dll" as "[A-Za-z]*" [a-z]*' | tr '\n' ';')
+  expect "C# compiles for $platform; the assembly imports GetIDKey stdcall and GetUSBDriveLetter cdecl" test "$cs" = \
+    'pinvokeimpl ("Morvalith.dll" as "GetIDKey" stdcall;pinvokeimpl ("Morvalith.dll" as "GetUSBDriveLetter" cdecl;'
+done
+expect "the x86 C# assembly requires a 32-bit process, the AnyCPU one does not" test \
+  "$(corflags "$work/Morvalith.Bindings-x86.dll")/$(corflags "$work/Morvalith.Bindings-anycpu.dll")" = "3/1"
 expect "the Pascal unit and a program using it compile (Free Pascal, Delphi mode)" bash -c \
   'fpc -Mdelphi -FE"$1" -Fu"$2" "$3" >/dev/null && fpc -Mdelphi -Cn -FE"$1" -Fu"$2" "$4" >/dev/null' \
   _ "$work" "$here/../bindings/pascal" "$here/../bindings/pascal/Morvalith.pas" "$here/bindings/use_morvalith.pas"

@@ -2,18 +2,20 @@
 # as a customer meets it, started as Explorer starts it (through the shell: a
 # GUI program with no console, no standard handles and no arguments), its
 # window read from its controls and photographed (build/win/screenshots).
-# Each suite has a virtual display of its own (stop_display ends it).
-start_display check
+# Each suite has a virtual display of its own (stop_display ends it); one
+# that has its display already keeps it. MORVALITH_BITS=64: the x64 window,
+# under WINE (wine64).
+[ -n "${DISPLAY:-}" ] || start_display check
 shots=$build/screenshots
 mkdir -p "$shots"
 # start_check: morvalith-check.exe started as Explorer starts it, in the
 # background (its pid in check_pid).
 start_check() {
-  (cd "$app" && timeout 180 wine start /wait /unix "$app/morvalith-check.exe" >/dev/null 2>&1) &
+  (cd "$app" && timeout 180 "${WINE:-wine}" start /wait /unix "$app/morvalith-check.exe" >/dev/null 2>&1) &
   check_pid=$!
 }
 # reader <output file> <window-reader arguments...>
-reader() { local out=$1; shift; (cd "$app" && timeout 120 wine window-reader.exe "$@" 2>/dev/null | tr -d '\r' >"$work/$out"); }
+reader() { local out=$1; shift; (cd "$app" && timeout 120 "${WINE:-wine}" window-reader.exe "$@" 2>/dev/null | tr -d '\r' >"$work/$out"); }
 # The report's path as the window shows it after Save report (save.txt).
 saved_report() { sed -n 's/^report: Report saved: \(.*\) (send this file.*/\1/p' "$work/save.txt"; }
 field() { sed -n "s/^$1: //p" "$work/window.txt"; }
@@ -22,7 +24,7 @@ sentence() { local t; t=$(sed -n "s/^$1: //p" "$work/explain.txt" | tr -d '\r');
 # check_window <name> <expected verdict> <expected Windows line>
 check_window() {
   local name=$1 verdict=$2 windows=$3
-  (cd "$app" && timeout 120 wine morvalith-probe.exe --explain >"$work/explain.txt" 2>&1)
+  (cd "$app" && timeout 120 "${WINE:-wine}" morvalith-probe.exe --explain >"$work/explain.txt" 2>&1)
   start_check
   reader window.txt read
   import -window root "$shots/check-${name// /-}.png" 2>/dev/null
@@ -31,18 +33,18 @@ check_window() {
     test "$(field cause)|$(field remedy)" = "Cause: $(sentence cause)|What to do: $(sentence remedy)"
   expect "check window ($name): the DLL's path and version, and the Windows version" \
     test "$(field library | sed 's/ (.*//')|$(field windows)" = \
-      "Morvalith.dll: Z:${app//\//\\}\\Morvalith.dll, version $(sed -n 's/^probe: morvalith-probe.exe //p' "$work/explain.txt" | tr -d '\r')|Windows: $windows"
+      "Morvalith.dll (${MORVALITH_BITS:-32}-bit): Z:${app//\//\\}\\Morvalith.dll, version $(sed -n 's/^probe: morvalith-probe.exe //p' "$work/explain.txt" | tr -d '\r')|Windows: $windows"
   expect "check window ($name): no offer to repeat the check elevated" test "$(field elevate)" = hidden
   reader copy.txt copy
   expect "check window ($name): Copy puts the whole text on the clipboard, the verdict first" \
     test "$(sed -n 's/^clipboard first line: //p' "$work/copy.txt")" = "$verdict"
   reader save.txt save
   local shown; shown=$(saved_report)
-  local unix=""; [ -n "$shown" ] && unix=$(WINEDEBUG=-all winepath -u "$shown" 2>/dev/null)
+  local unix=""; [ -n "$shown" ] && unix=$(WINEDEBUG=-all "${WINE:-wine}" winepath.exe -u "$shown" 2>/dev/null | tr -d '\r')
   expect "check window ($name): Save report writes the file whose full path it shows" test -n "$unix" -a -f "$unix"
   if [ -n "$unix" ] && [ -f "$unix" ]; then
     cp "$unix" "$work/report.json"
-    (cd "$app" && timeout 120 wine morvalith-sim.exe --explain "$(WINEDEBUG=-all winepath -w "$work/report.json")" >"$work/report.txt" 2>&1)
+    (cd "$app" && timeout 120 "${WINE:-wine}" morvalith-sim.exe --explain "$(WINEDEBUG=-all "${WINE:-wine}" winepath.exe -w "$work/report.json" | tr -d '\r')" >"$work/report.txt" 2>&1)
     expect "check window ($name): morvalith-sim.exe --explain on the report gives the same cause" \
       test "$(sed -n 's/^cause: //p' "$work/report.txt" | tr -d '\r')" = "$(sed -n 's/^cause: //p' "$work/explain.txt" | tr -d '\r')"
     expect "check window ($name): the report holds no sector contents" bash -c '! grep -q 00070e151c23 "$0"' "$unix"

@@ -5,11 +5,21 @@
 #   MORVALITH_WINE_BASE=dir     copies its prefixes from a base prefix made
 #                               before (tests/wine/base.sh), as CTest runs
 #                               the suites side by side
+#   MORVALITH_WINE_COW=1        gives each prefix a copy-on-write view of the
+#                               base (an overlay mount; root) instead of a
+#                               copy: in the emulated machine a copy of the
+#                               600 MB prefix would cost minutes and memory
 set -u
 build=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d /tmp/morvalith-wine.XXXXXX)
-trap '[ -n "${MORVALITH_KEEP:-}" ] || rm -rf "$work"' EXIT
+views=()
+cleanup() {
+  local v
+  for v in "${views[@]}"; do umount "$v" 2>/dev/null; done
+  [ -n "${MORVALITH_KEEP:-}" ] || rm -rf "$work"
+}
+trap cleanup EXIT
 export WINEDEBUG=-all WINEARCH=win32 DISPLAY=
 base_overrides="mscoree,mshtml="
 export WINEDLLOVERRIDES=$base_overrides
@@ -29,7 +39,14 @@ passed=0; failed=0; n=0
 prefix() {
   n=$((n + 1))
   export WINEPREFIX=$work/p$n
-  cp -a "$base" "$WINEPREFIX"
+  if [ -n "${MORVALITH_WINE_COW:-}" ]; then
+    mkdir -p "$WINEPREFIX" "$work/cow$n/upper" "$work/cow$n/work"
+    mount -t overlay -o lowerdir="$base",upperdir="$work/cow$n/upper",workdir="$work/cow$n/work" overlay "$WINEPREFIX" ||
+      { echo "FAIL no copy-on-write view of $base"; exit 1; }
+    views+=("$WINEPREFIX")
+  else
+    cp -a "$base" "$WINEPREFIX"
+  fi
   wine reg add 'HKCU\Software\Wine' /v Version /d "$1" /f >/dev/null 2>&1
   wineserver -w
   app=$work/app$n

@@ -10,6 +10,8 @@
 #   MORVALITH_NO_32BIT=reason    the 32-bit vendor road is not run here (a
 #                                64-bit prefix runs 32-bit programs only on
 #                                a machine that runs 32-bit code)
+#   MORVALITH_ONLY_32BIT=1       that road alone (tests/wine/emulated.sh runs
+#                                it in the emulated machine)
 set -u
 build=$(cd "$1" && pwd)
 build32=$(cd "$2" 2>/dev/null && pwd)
@@ -18,6 +20,7 @@ work=$(mktemp -d /tmp/morvalith-wine64.XXXXXX)
 trap 'stop_display; rm -rf "$work"' EXIT
 export WINEDEBUG=-all WINEARCH=win64 DISPLAY= WINEDLLOVERRIDES="mscoree,mshtml="
 WINE=$(command -v wine64 || echo /usr/lib/wine/wine64)
+export MORVALITH_BITS=64
 . "$here/../wine/common.sh"
 base=${MORVALITH_WINE64_PREFIX:-$work/base}
 if [ ! -f "$base/system.reg" ]; then
@@ -36,7 +39,8 @@ prefix() {  # <Windows version as Wine names it>
   wineserver -w
   app=$work/app$n
   mkdir -p "$app"
-  cp "$build"/Morvalith.dll "$build"/morvalith-probe.exe "$build"/e2e-host.exe "$app"/
+  cp "$build"/Morvalith.dll "$build"/morvalith-probe.exe "$build"/morvalith-check.exe "$build"/morvalith-sim.exe \
+     "$build"/e2e-host.exe "$build"/window-reader.exe "$build"/load-host-gui.exe "$app"/
   [ -z "$build32" ] || cp "$build32"/morvalith-vendor32.exe "$app"/
 }
 vendor() {  # <build> <double>: the stand-in vendor library in the app's Vendor folder
@@ -45,6 +49,36 @@ vendor() {  # <build> <double>: the stand-in vendor library in the app's Vendor 
 finish() { wineserver -k >/dev/null 2>&1; wineserver -w; }
 
 start_display wine64
+# The key from a 32-bit vendor library, through morvalith-vendor32.exe under
+# WoW64, on 5.2 with the flash disk's removable volume under E:.
+vendor32_road() {
+  prefix win2003
+  register_flash_disk
+  register_removable_volume
+  vendor "$build32" vendor
+  check "x64: the key from a 32-bit vendor library, through morvalith-vendor32.exe" 0 \
+    "GetIDKey: 1; key the stand-in's for E: and ChipsbankCBM2076" e2e-host.exe key volume
+  check "x64: the 32-bit vendor library's failure is GetIDKey's" 0 "GetIDKey: 0; key untouched" \
+    MORVALITH_VENDOR_RESULT=5 e2e-host.exe key volume
+  vendor "$build32" vendor-noentry
+  check "x64: a 32-bit vendor library without its entry point: the helper reports it, the same box" 0 \
+    'message box "Error": Load Dll Error! [OK]
+GetIDKey: 0; key untouched' e2e-host.exe key volume
+  vendor "$build32" vendor
+  rm "$app/morvalith-vendor32.exe"
+  check "x64: a 32-bit vendor library and no helper: the box of a library that cannot be loaded" 0 \
+    'message box "Error": Load VendorUFDAPI.dll failed! [OK]
+GetIDKey: 0; key untouched' e2e-host.exe key volume
+  finish
+}
+if [ -n "${MORVALITH_ONLY_32BIT:-}" ]; then
+  vendor32_road
+  stop_display
+  echo "wine64: $passed passed, $failed failed"
+  [ "$failed" -eq 0 ]
+  exit
+fi
+
 for os in "win2003 5.2" "win7 6.1"; do
   set -- $os
   prefix "$1"
@@ -97,26 +131,37 @@ check "x64: the vendor library's failure is GetIDKey's" 0 "GetIDKey: 0; key unto
 check "x64: the drive letter and the key on 5.2, as a host sees them" 0 "load: Morvalith.dll loaded
 GetUSBDriveLetter: E
 GetIDKey: 1 (the 32-byte key is not shown)" e2e-host.exe outcome volume
+finish
 # A 32-bit vendor library: the call through morvalith-vendor32.exe.
 if [ -n "${MORVALITH_NO_32BIT:-}" ]; then
   echo "skip x64: the key from a 32-bit vendor library through morvalith-vendor32.exe: $MORVALITH_NO_32BIT"
 else
-  vendor "$build32" vendor
-  check "x64: the key from a 32-bit vendor library, through morvalith-vendor32.exe" 0 \
-    "GetIDKey: 1; key the stand-in's for E: and ChipsbankCBM2076" e2e-host.exe key volume
-  check "x64: the 32-bit vendor library's failure is GetIDKey's" 0 "GetIDKey: 0; key untouched" \
-    MORVALITH_VENDOR_RESULT=5 e2e-host.exe key volume
-  vendor "$build32" vendor-noentry
-  check "x64: a 32-bit vendor library without its entry point: the helper reports it, the same box" 0 \
-    'message box "Error": Load Dll Error! [OK]
-GetIDKey: 0; key untouched' e2e-host.exe key volume
-  vendor "$build32" vendor
-  rm "$app/morvalith-vendor32.exe"
-  check "x64: a 32-bit vendor library and no helper: the box of a library that cannot be loaded" 0 \
-    'message box "Error": Load VendorUFDAPI.dll failed! [OK]
-GetIDKey: 0; key untouched' e2e-host.exe key volume
+  vendor32_road
 fi
+
+# MorvalithLoadLibrary (include/morvalith_load.h) in a 64-bit GUI host: the
+# library's own reason caught (msvcrt's 64-bit stdout record), and the x86
+# DLL in its place named for what it is.
+prefix win7
+text_mode=1
+check "x64 load-host-gui: a refusal gives the library's reason" 1 'host: before the load
+host: not loaded: Morvalith.dll refused to load (error 1114): "Can not find Alcor flash disk". Run morvalith-check.exe to find out why and to save a report for support.
+host: after the load' load-host-gui.exe
+[ -z "$build32" ] || cp "$build32/Morvalith.dll" "$app/Morvalith.dll"
+[ -z "$build32" ] || check "x64 load-host-gui: the 32-bit DLL in its place gives error 193" 1 "host: before the load
+host: not loaded: Morvalith.dll is not a 64-bit Windows DLL (error 193)
+host: after the load" load-host-gui.exe
+text_mode=
 finish
+
+# The x64 check window, as the customer of a 64-bit program meets it.
+. "$here/../wine/check.sh"
+for os in "win2003|Windows Server 2003 (version 5.2 build 3790, Service Pack 2)" \
+          "win7|Windows 7 (version 6.1 build 7601, Service Pack 1)"; do
+  prefix "${os%%|*}"
+  check_window "x64 ${os%%|*}, no flash disk" "Morvalith.dll refuses to load on this PC." "${os#*|}"
+  finish
+done
 
 prefix win7
 register_flash_disk
