@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Checks that a PE32 file starts on the Windows releases it claims: every
+"""Checks that a PE32 or PE32+ file starts on the Windows releases it claims: every
 function it imports by name must be among the exports of that release's
 system DLL (one name a line in FLOOR/<release>/<dll>.txt).
 
@@ -17,8 +17,12 @@ from pe import Pe  # noqa: E402
 
 
 def imports(path):
-    """(dll, name or None, ordinal or None) for every import of a PE32 file."""
-    f = Pe(path)
+    """(dll, name or None, ordinal or None) for every import of a PE32 or
+    PE32+ file (8-byte thunks, the ordinal flag in the top bit)."""
+    try:
+        f, width, flag = Pe(path), 4, 0x80000000
+    except ValueError:
+        f, width, flag = Pe(path, plus=True), 8, 1 << 63
     found = []
     import_rva = f.directory(1)
     if import_rva == 0:
@@ -31,14 +35,14 @@ def imports(path):
         dll = f.text(name_rva)
         t = f.offset(lookup or thunk)
         while True:
-            entry = struct.unpack_from("<I", f.data, t)[0]
+            entry = struct.unpack_from("<Q" if width == 8 else "<I", f.data, t)[0]
             if entry == 0:
                 break
-            if entry & 0x80000000:
+            if entry & flag:
                 found.append((dll, None, entry & 0xFFFF))
             else:
-                found.append((dll, f.text(entry + 2), None))
-            t += 4
+                found.append((dll, f.text((entry & 0x7FFFFFFF) + 2), None))
+            t += width
         d += 20
     return found
 

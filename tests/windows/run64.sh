@@ -37,5 +37,26 @@ expect "MSVC import library for x64 names both" bash -c 'grep -q "__imp_GetIDKey
 for program in morvalith-probe morvalith-check morvalith-sim; do
   expect "$program.exe is an x64 program" grep -q 'PE32+ executable.*x86-64' <(file "$build/$program.exe")
 done
+# Every x64 file starts on 64-bit XP and Server 2003: each import among the
+# exports of that release's x64 system DLL (floor/winxp64, SOURCES.md).
+floor_check() {  # floor_check <binary>
+  local out
+  out=$(python3 "$here/pe_floor.py" "$here/floor" "$1" winxp64) && return 0
+  printf '%s\n' "$out" | grep '^FAIL' | sed 's/^/     /'
+  return 1
+}
+for binary in Morvalith.dll morvalith-probe.exe morvalith-check.exe morvalith-sim.exe; do
+  expect "x64 $binary starts on 64-bit XP and Server 2003 (every import in their export lists)" floor_check "$build/$binary"
+done
+late=$(x86_64-w64-mingw32-objdump -p "$dll" | grep -cE '\b(GetVolumeNameForVolumeMountPointA|CM_Get_Parent|CM_Get_Device_IDA|MessageBoxA)$')
+expect "x64: calls resolved at run time are not imported ($late found)" test "$late" = 0
+# The check catches a fault: an x64 program importing GetTickCount64 (Vista).
+bad=$(mktemp -d /tmp/morvalith-floor64.XXXXXX)
+printf '#include <windows.h>\nint main(void) { return (int)GetTickCount64(); }\n' >"$bad/vista.c"
+x86_64-w64-mingw32-gcc -D_WIN32_WINNT=0x0600 "$bad/vista.c" -o "$bad/vista.exe" 2>/dev/null
+vista=$(python3 "$here/pe_floor.py" "$here/floor" "$bad/vista.exe" winxp64); vista_rc=$?
+expect "the x64 check fails a program importing GetTickCount64 on 64-bit XP" \
+  test "$vista_rc/$(grep '^FAIL.*KERNEL32' <<<"$vista")" = "1/FAIL vista.exe: winxp64: KERNEL32.dll lacks GetTickCount64"
+rm -rf "$bad"
 echo "windows64: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
