@@ -65,7 +65,7 @@ else
   # One boot of an emulated x86_64 machine for everything that needs 32-bit
   # Wine, the x64 DLL's 32-bit vendor road included.
   tier "32-bit Wine suites" "in an emulated x86_64 machine (qemu-system-x86_64, TCG)" \
-    bash scripts/vm.sh --timeout 3000 bash tests/wine/emulated.sh -j6
+    bash scripts/vm.sh --timeout 3000 bash tests/wine/emulated.sh -j4
 fi
 tier "checks on the x64 files" "natively" ctest --preset windows64 -L windows64
 if [ "$(uname -m)" = x86_64 ] && [ "$road" = native ]; then

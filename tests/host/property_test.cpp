@@ -157,6 +157,14 @@ sim::Machine Generate(uint32_t seed)
     m.vendor.result = r.Chance(80) ? 0 : 3;
     m.vendor.writesRecord = r.Chance(90);
     for (auto &b : m.vendor.key) b = (uint8_t)r.Below(256);
+    // Of either size, and the 64-bit library's helper for a 32-bit one in
+    // every state.
+    if (r.Chance(30)) m.vendor.bits = r.Chance(50) ? 32 : 64;
+    m.vendorHelper.installed = r.Chance(85);
+    m.vendorHelper.vendorLoads = r.Chance(90);
+    m.vendorHelper.hangs = r.Chance(5);
+    m.vendorHelper.writes = r.Chance(90) ? 40 : r.Below(40);
+    m.vendorHelper.exitCode = r.Chance(90) ? 0 : 0xC0000005;
 
     // WNASPI32 with adapters and units, some finishing later.
     if (m.platform == 1) {
@@ -405,10 +413,25 @@ std::string Describe(uint32_t seed, const std::string &what)
     return "seed " + std::to_string(seed) + ": " + what;
 }
 
+// Whether the vendor library hands over a key: loaded in process when it is
+// of the process's size; a 64-bit process reaches a 32-bit one through the
+// helper, which must answer in whole; a 32-bit process cannot use a 64-bit one.
+bool VendorAnswers(const sim::Machine &m)
+{
+    const sim::VendorLibrary &v = m.vendor;
+    const sim::VendorHelper &h = m.vendorHelper;
+    const int bits = (int)sizeof(void *) * 8;
+    bool called = v.installed && v.hasEntryPoint && v.result == 0;
+    if (v.bits == 0 || v.bits == bits) return called;
+    if (bits == 64 && v.bits == 32)
+        return called && h.installed && h.vendorLoads && !h.hangs && h.exitCode == 0 && h.writes == 40;
+    return false;
+}
+
 // The key result a run must show given the letter its GetIDKey found.
 std::string CheckKey(const sim::Machine &m, const Run &run, bool exact)
 {
-    bool gets = run.letter && m.vendor.installed && m.vendor.hasEntryPoint && m.vendor.result == 0;
+    bool gets = run.letter && VendorAnswers(m);
     std::vector<uint8_t> want(32, 0);
     if (m.vendor.writesRecord) want.assign(m.vendor.key.begin(), m.vendor.key.end());
     if (run.keyResult == 1) {
@@ -524,7 +547,7 @@ TEST(Property, RandomMachinesMatchTheOracle)
         std::printf("property: %d random machines, no failure\n", runs);
         return;
     }
-    int loaded = 0, lettered = 0, keyed = 0;
+    int loaded = 0, lettered = 0, keyed = 0, helped = 0;
     for (uint32_t seed = 1; seed <= 600; ++seed) {
         ASSERT_EQ(CheckSeed(seed, 4), "");
         sim::Machine m = Generate(seed);
@@ -539,12 +562,15 @@ TEST(Property, RandomMachinesMatchTheOracle)
         ASSERT_TRUE(back == m) << "seed " << seed << " reads back otherwise";
         loaded += e.loaded;
         lettered += !e.letters.empty();
-        keyed += !e.letters.empty() && m.vendor.installed && m.vendor.hasEntryPoint && m.vendor.result == 0;
+        keyed += !e.letters.empty() && VendorAnswers(m);
+        // The 64-bit library's helper road, answered in whole.
+        helped += sizeof(void *) == 8 && !e.letters.empty() && m.vendor.bits == 32 && VendorAnswers(m);
     }
     // The generator must reach every outcome, or the property says little.
     EXPECT_GT(loaded, 60);
     EXPECT_GT(lettered, 60);
     EXPECT_GT(keyed, 30);
+    if (sizeof(void *) == 8) EXPECT_GT(helped, 3);
 }
 
 }  // namespace

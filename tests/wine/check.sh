@@ -11,11 +11,11 @@ mkdir -p "$shots"
 # start_check: morvalith-check.exe started as Explorer starts it, in the
 # background (its pid in check_pid).
 start_check() {
-  (cd "$app" && timeout 180 "${WINE:-wine}" start /wait /unix "$app/morvalith-check.exe" >/dev/null 2>&1) &
+  (cd "$app" && timeout "$(scaled 180)" "${WINE:-wine}" start /wait /unix "$app/morvalith-check.exe" >/dev/null 2>&1) &
   check_pid=$!
 }
 # reader <output file> <window-reader arguments...>
-reader() { local out=$1; shift; (cd "$app" && timeout 120 "${WINE:-wine}" window-reader.exe "$@" 2>/dev/null | tr -d '\r' >"$work/$out"); }
+reader() { local out=$1; shift; (cd "$app" && timeout "$(scaled 120)" "${WINE:-wine}" window-reader.exe "$@" 2>/dev/null | tr -d '\r' >"$work/$out"); }
 # The report's path as the window shows it after Save report (save.txt).
 saved_report() { sed -n 's/^report: Report saved: \(.*\) (send this file.*/\1/p' "$work/save.txt"; }
 field() { sed -n "s/^$1: //p" "$work/window.txt"; }
@@ -24,7 +24,7 @@ sentence() { local t; t=$(sed -n "s/^$1: //p" "$work/explain.txt" | tr -d '\r');
 # check_window <name> <expected verdict> <expected Windows line>
 check_window() {
   local name=$1 verdict=$2 windows=$3
-  (cd "$app" && timeout 120 "${WINE:-wine}" morvalith-probe.exe --explain >"$work/explain.txt" 2>&1)
+  (cd "$app" && timeout "$(scaled 120)" "${WINE:-wine}" morvalith-probe.exe --explain >"$work/explain.txt" 2>&1)
   start_check
   reader window.txt read
   import -window root "$shots/check-${name// /-}.png" 2>/dev/null
@@ -44,7 +44,7 @@ check_window() {
   expect "check window ($name): Save report writes the file whose full path it shows" test -n "$unix" -a -f "$unix"
   if [ -n "$unix" ] && [ -f "$unix" ]; then
     cp "$unix" "$work/report.json"
-    (cd "$app" && timeout 120 "${WINE:-wine}" morvalith-sim.exe --explain "$(WINEDEBUG=-all "${WINE:-wine}" winepath.exe -w "$work/report.json" | tr -d '\r')" >"$work/report.txt" 2>&1)
+    (cd "$app" && timeout "$(scaled 120)" "${WINE:-wine}" morvalith-sim.exe --explain "$(WINEDEBUG=-all "${WINE:-wine}" winepath.exe -w "$work/report.json" | tr -d '\r')" >"$work/report.txt" 2>&1)
     expect "check window ($name): morvalith-sim.exe --explain on the report gives the same cause" \
       test "$(sed -n 's/^cause: //p' "$work/report.txt" | tr -d '\r')" = "$(sed -n 's/^cause: //p' "$work/explain.txt" | tr -d '\r')"
     expect "check window ($name): the report holds no sector contents" bash -c '! grep -q 00070e151c23 "$0"' "$unix"
@@ -72,9 +72,9 @@ missing() {  # missing <file>
 # box, with the library's own line, or the load.
 sample() {  # sample <name> <box title> <expected box text>
   cp "$build/consumers/snippet/build/gui-host.exe" "$build/consumers/snippet/build/Morvalith.dll" "$app/"
-  (cd "$app" && timeout 120 wine start /wait /unix "$app/gui-host.exe" >/dev/null 2>&1) &
+  (cd "$app" && timeout "$(scaled 120)" wine start /wait /unix "$app/gui-host.exe" >/dev/null 2>&1) &
   local pid=$!
-  (cd "$app" && timeout 60 wine window-reader.exe box "$2" 2 2>/dev/null | tr -d '\r' >"$work/box.txt") &
+  (cd "$app" && timeout "$(scaled 60)" wine window-reader.exe box "$2" 2 2>/dev/null | tr -d '\r' >"$work/box.txt") &
   local box_reader=$!
   sleep 1.5
   import -window root "$shots/sample-${1// /-}.png" 2>/dev/null

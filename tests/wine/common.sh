@@ -2,6 +2,9 @@
 # and its report, and device interfaces registered the way Wine's SetupAPI
 # enumerates them. Sourced by run.sh (32-bit) and tests/wine64/run.sh, which
 # set work, app, passed and failed; WINE names the loader (wine64 there).
+# scaled <seconds>: a time-out for a real machine, made longer by
+# MORVALITH_TIME_SCALE where everything runs slower (the emulated machine).
+scaled() { echo $(( $1 * ${MORVALITH_TIME_SCALE:-1} )); }
 # start_display <name>: a virtual display for one suite, given to every Wine
 # process of it (the first one of a prefix to need a desktop starts the
 # prefix's desktop process, which keeps the display it had); stop_display.
@@ -24,7 +27,7 @@ check() {
   local vars=() out rc
   while [ $# -gt 0 ] && [[ $1 == *=* ]]; do vars+=("$1"); shift; done
   # A host that hangs fails its check instead of the whole run.
-  (cd "$app" && env "${vars[@]}" timeout 120 "${WINE:-wine}" "$@" >"$work/out" 2>/dev/null); rc=$?
+  (cd "$app" && env "${vars[@]}" timeout "$(scaled 120)" "${WINE:-wine}" "$@" >"$work/out" 2>/dev/null); rc=$?
   if [ -n "${text_mode:-}" ]; then out=$(tr -d '\r' <"$work/out"); else out=$(cat "$work/out"); fi
   # The folder the programs run from, as Windows names it, reads APP.
   out=${out//"Z:${app//\//\\}"/APP}

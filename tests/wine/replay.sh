@@ -17,8 +17,8 @@ replay() {
   while [ "$1" != -- ]; do cap+=("$1"); shift; done; shift
   while [ "$1" != -- ]; do real+=("$1"); shift; done; shift; live=("$@")
   rm -f "$app/capture.json"
-  (cd "$app" && timeout 120 wine "${cap[@]}" >"$work/cap.out" 2>&1)
-  (cd "$app" && timeout 120 wine "${real[@]}" >"$work/real.out" 2>/dev/null); local real_rc=$?
+  (cd "$app" && timeout "$(scaled 120)" wine "${cap[@]}" >"$work/cap.out" 2>&1)
+  (cd "$app" && timeout "$(scaled 120)" wine "${real[@]}" >"$work/real.out" 2>/dev/null); local real_rc=$?
   local real_o replay_o problem=""
   real_o=$(outcome <"$work/real.out")
   if [ ! -f "$app/capture.json" ]; then problem="no capture written: $(head -c 300 "$work/cap.out")"
@@ -31,7 +31,7 @@ replay() {
     [ "$explain_rc" = "$real_rc" ] || [ "$real_rc" -gt 1 ] || problem="--explain exits $explain_rc, the real host $real_rc"
     # The Windows probe's own explanation of the live machine agrees with
     # the real DLL and reads as the host probe's explanation of the capture.
-    (cd "$app" && timeout 120 wine "${live[@]}" >"$work/live.out" 2>&1); local live_rc=$?
+    (cd "$app" && timeout "$(scaled 120)" wine "${live[@]}" >"$work/live.out" 2>&1); local live_rc=$?
     grep -q "^the real DLL agrees with the explanation" <(tr -d '\r' <"$work/live.out") ||
       problem="the live explanation does not agree with the real DLL: $(tr -d '\r' <"$work/live.out" | tail -n 1)"
     [ "$live_rc" = "$real_rc" ] || problem="${problem:-the live explanation exits $live_rc, the real host $real_rc}"

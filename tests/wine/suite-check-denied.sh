@@ -11,7 +11,7 @@ ln -s "$work/autorun-root" "$WINEPREFIX/dosdevices/f:"
 ln -s "$work/autorun-device" "$WINEPREFIX/dosdevices/f::"
 wine reg add 'HKLM\Software\Wine\Drives' /v f: /d cdrom /f >/dev/null 2>&1
 wineserver -w
-(cd "$app" && timeout 240 wine window-reader.exe wait 200 >/dev/null 2>&1) &
+(cd "$app" && timeout "$(scaled 240)" wine window-reader.exe wait 200 >/dev/null 2>&1) &
 holder=$!
 for _ in $(seq 100); do
   WINEDEBUG=-all wine reg query 'HKLM\SYSTEM\MountedDevices' /v '\DosDevices\F:' >/dev/null 2>&1 && break; sleep 0.2

@@ -6,7 +6,7 @@ for version in winxp win7; do
   prefix "$version"
   register_flash_disk
   register_removable_volume
-  (cd "$app" && timeout 60 wine conformance.exe 2>/dev/null | tr -d '\r' >"$work/conformance.txt")
+  (cd "$app" && timeout "$(scaled 60)" wine conformance.exe 2>/dev/null | tr -d '\r' >"$work/conformance.txt")
   if out=$(python3 "$conformance/compare.py" "$version" "$conformance/expected.txt" "$work/conformance.txt" \
              "$conformance/wine-differences.txt" --label wine); then
     passed=$((passed + 1)); echo "ok   $(tail -n1 <<<"$out")"

@@ -41,7 +41,7 @@ finish
 # disk: the loader ends it (status 0xC0000142) before its main runs, yet its
 # redirected output holds the library's line.
 prefix winxp
-(cd "$app" && timeout 120 wine consumer.exe >"$work/redirected.txt" 2>/dev/null); rc=$?
+(cd "$app" && timeout "$(scaled 120)" wine consumer.exe >"$work/redirected.txt" 2>/dev/null); rc=$?
 if [ "$(tr -d '\r' <"$work/redirected.txt")" = "[LIB] Can not find Alcor flash disk" ] && [ "$rc" != 0 ]; then
   passed=$((passed + 1)); echo "ok   a load-time-linked host's redirected output holds the [LIB] line (exit $rc)"
 else

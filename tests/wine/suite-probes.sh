@@ -3,7 +3,7 @@
 # explanation; a DLL that is missing or is no DLL at all tells nothing about
 # the machine, and the probe says so.
 agreement() {  # agreement <name> <expected exit> <expected last line>
-  (cd "$app" && timeout 120 wine morvalith-probe.exe --explain >"$work/agree.out" 2>&1); local rc=$?
+  (cd "$app" && timeout "$(scaled 120)" wine morvalith-probe.exe --explain >"$work/agree.out" 2>&1); local rc=$?
   local last; last=$(tr -d '\r' <"$work/agree.out" | tail -n 1)
   if [ "$rc" = "$2" ] && [ "$last" = "$3" ]; then
     passed=$((passed + 1)); echo "ok   $1"
@@ -32,7 +32,7 @@ finish
 # that its machine is a built-in simulated one, not this PC.
 first_line() {  # first_line <name> <expected exit> <expected first line> <program> [args...]
   local name=$1 want_rc=$2 want=$3; shift 3
-  (cd "$app" && timeout 120 wine "$@" >"$work/first.out" 2>&1); local rc=$?
+  (cd "$app" && timeout "$(scaled 120)" wine "$@" >"$work/first.out" 2>&1); local rc=$?
   local got; got=$(tr -d '\r' <"$work/first.out" | head -n 1)
   if [ "$rc" = "$want_rc" ] && [ "$got" = "$want" ]; then passed=$((passed + 1)); echo "ok   $name"
   else failed=$((failed + 1)); echo "FAIL $name (exit $rc, expected $want_rc): $got"; fi
@@ -58,13 +58,13 @@ mkdir -p "$app/folder"
 first_line "morvalith-probe.exe --capture to a folder says so" 2 \
   "morvalith-probe: folder: cannot be written: is a folder" morvalith-probe.exe --capture folder
 # The capture's full path, which a customer reads out to support.
-(cd "$app" && timeout 120 wine morvalith-probe.exe --capture machine.json >"$work/first.out" 2>&1); rc=$?
+(cd "$app" && timeout "$(scaled 120)" wine morvalith-probe.exe --capture machine.json >"$work/first.out" 2>&1); rc=$?
 got=$(tr -d '\r' <"$work/first.out" | head -n 1)
 if [ "$rc" = 0 ] && [ "$got" = "capture: wrote Z:${app//\//\\}\\machine.json ($(stat -c %s "$app/machine.json") bytes)" ]
 then passed=$((passed + 1)); echo "ok   morvalith-probe.exe --capture names the full path it wrote"
 else failed=$((failed + 1)); echo "FAIL morvalith-probe.exe --capture (exit $rc): $got"; fi
 rm "$app/morvalith-sim.exe"
-(cd "$app" && timeout 120 wine morvalith-probe.exe --explain >"$work/first.out" 2>&1); rc=$?
+(cd "$app" && timeout "$(scaled 120)" wine morvalith-probe.exe --explain >"$work/first.out" 2>&1); rc=$?
 got=$(tr -d '\r' <"$work/first.out" | tail -n 1)
 if [ "$rc" = 2 ] && [ "$got" = "morvalith-probe: morvalith-sim.exe is missing: put it in Z:${app//\//\\}, beside morvalith-probe.exe, and run the check again" ]
 then passed=$((passed + 1)); echo "ok   morvalith-probe.exe --explain without morvalith-sim.exe says where to put it"

@@ -8,16 +8,26 @@
  *   window-reader close        presses Close; waits for the window to go
  *   window-reader wait S       only waits S seconds (it holds a prefix up)
  *   window-reader box TITLE [S]  prints a message box's text and presses OK
- *                              (S seconds later, for a screenshot) */
+ *                              (S seconds later, for a screenshot)
+ * Every wait is multiplied by MORVALITH_TIME_SCALE (an emulated machine). */
 #include <windows.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
+/* How much longer than on a real machine a wait may take. */
+static int Scale(void)
+{
+    char text[16];
+    DWORD n = GetEnvironmentVariableA("MORVALITH_TIME_SCALE", text, sizeof(text));
+    int scale = n && n < sizeof(text) ? atoi(text) : 1;
+    return scale >= 1 && scale <= 100 ? scale : 1;
+}
+
 static HWND Find(const char *cls, const char *title, int seconds)
 {
     int i;
-    for (i = 0; i < seconds * 10; ++i) {
+    for (i = 0; i < seconds * 10 * Scale(); ++i) {
         HWND w = FindWindowA(cls, title);
         if (w) return w;
         Sleep(100);
@@ -69,7 +79,7 @@ int main(int argc, char **argv)
         return found ? 0 : 1;
     }
     if (argc == 3 && !strcmp(argv[1], "wait")) {
-        Sleep((DWORD)atoi(argv[2]) * 1000);
+        Sleep((DWORD)atoi(argv[2]) * 1000 * (DWORD)Scale());
         return 0;
     }
     w = Find("MorvalithCheck", "Morvalith check", 60);
@@ -77,7 +87,7 @@ int main(int argc, char **argv)
     if (argc == 2 && !strcmp(argv[1], "read")) {
         static const struct { int id; const char *name; } fields[] = {
             {101, "verdict"}, {102, "cause"}, {103, "remedy"}, {104, "library"}, {105, "windows"}, {107, "report"}};
-        for (i = 0; i < 1200; ++i) {
+        for (i = 0; i < 1200 * Scale(); ++i) {
             Text(w, 101, text, sizeof(text));
             if (text[0] && strncmp(text, "Checking", 8) != 0) break;
             Sleep(100);
@@ -95,7 +105,7 @@ int main(int argc, char **argv)
         char before[1024];
         Text(w, 107, before, sizeof(before));
         SendMessageA(w, WM_COMMAND, MAKEWPARAM(201, BN_CLICKED), (LPARAM)GetDlgItem(w, 201));
-        for (i = 0; i < 600; ++i) {
+        for (i = 0; i < 600 * Scale(); ++i) {
             Text(w, 107, text, sizeof(text));
             if (strcmp(text, before) != 0) break;
             Sleep(100);
@@ -105,7 +115,7 @@ int main(int argc, char **argv)
     }
     if (argc == 2 && !strcmp(argv[1], "close")) {
         PostMessageA(w, WM_COMMAND, MAKEWPARAM(203, BN_CLICKED), (LPARAM)GetDlgItem(w, 203));
-        for (i = 0; i < 100 && IsWindow(w); ++i) Sleep(100);
+        for (i = 0; i < 100 * Scale() && IsWindow(w); ++i) Sleep(100);
         printf(IsWindow(w) ? "still open\n" : "closed\n");
         return IsWindow(w) ? 1 : 0;
     }
@@ -130,7 +140,7 @@ int main(int argc, char **argv)
     if (argc == 2 && !strcmp(argv[1], "elevate")) {
         /* The check repeated elevated: this window goes, another comes. */
         PostMessageA(w, WM_COMMAND, MAKEWPARAM(204, BN_CLICKED), (LPARAM)GetDlgItem(w, 204));
-        for (i = 0; i < 300 && IsWindow(w); ++i) Sleep(100);
+        for (i = 0; i < 300 * Scale() && IsWindow(w); ++i) Sleep(100);
         printf(IsWindow(w) ? "not repeated\n" : "repeated\n");
         return IsWindow(w) ? 1 : 0;
     }
