@@ -19,7 +19,7 @@ if [ "${1:-}" = --timeout ]; then timeout_s=$2; shift 2; fi
 [ $# -gt 0 ] || { echo "usage: scripts/vm.sh [--timeout SECONDS] COMMAND..." >&2; exit 2; }
 cache=$root/build/vm
 cpus=${MORVALITH_VM_CPUS:-$(nproc)}
-memory=${MORVALITH_VM_MEMORY:-6144}
+memory=${MORVALITH_VM_MEMORY:-8192}
 fail() { echo "vm: $*" >&2; exit 125; }
 
 # The kernel: Debian's own, fetched and unpacked, never installed (so no
@@ -91,7 +91,7 @@ mount -t overlay -o lowerdir=/mnt/lower,upperdir=/mnt/upper/data,workdir=/mnt/up
   { echo "vm: no overlay"; poweroff -f; }
 mount -t 9p -o trans=virtio,version=9p2000.L,msize=262144,cache=mmap work "/mnt/root$work" || { echo "vm: no project folder"; poweroff -f; }
 for d in proc sys dev; do mount --move /$d /mnt/root/$d; done
-mount -t tmpfs tmp /mnt/root/tmp
+mount -t tmpfs -o size=75% tmp /mnt/root/tmp
 mount -t tmpfs run /mnt/root/run
 mount -t devpts devpts /mnt/root/dev/pts 2>/dev/null
 mkdir -p /mnt/root/dev/shm && mount -t tmpfs shm /mnt/root/dev/shm

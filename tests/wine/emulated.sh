@@ -15,7 +15,8 @@ mkdir -p "$base" /tmp/wine-base
 mount --bind /tmp/wine-base "$base" || { echo "FAIL no memory-backed base prefix"; exit 1; }
 trap 'umount "$base" 2>/dev/null' EXIT
 # The helper's road meanwhile, with a 64-bit prefix of its own.
-MORVALITH_ONLY_32BIT=1 bash tests/wine64/run.sh build/win64 build/win >/tmp/wine64-vendor32.log 2>&1 &
+MORVALITH_WINE_COW=1 MORVALITH_ONLY_32BIT=1 MORVALITH_TIME_SCALE=10 bash tests/wine64/run.sh build/win64 build/win \
+  >/tmp/wine64-vendor32.log 2>&1 &
 helper=$!
 # Everything takes some ten times as long here: the suites' time-outs too.
 export MORVALITH_TIME_SCALE=${MORVALITH_TIME_SCALE:-10}

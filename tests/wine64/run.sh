@@ -12,12 +12,20 @@
 #                                a machine that runs 32-bit code)
 #   MORVALITH_ONLY_32BIT=1       that road alone (tests/wine/emulated.sh runs
 #                                it in the emulated machine)
+#   MORVALITH_WINE_COW=1         copy-on-write views of the base prefix (root)
 set -u
 build=$(cd "$1" && pwd)
 build32=$(cd "$2" 2>/dev/null && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d /tmp/morvalith-wine64.XXXXXX)
-trap 'stop_display; rm -rf "$work"' EXIT
+views=()
+cleanup() {
+  local v
+  stop_display
+  for v in "${views[@]}"; do umount "$v" 2>/dev/null; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
 export WINEDEBUG=-all WINEARCH=win64 DISPLAY= WINEDLLOVERRIDES="mscoree,mshtml="
 WINE=$(command -v wine64 || echo /usr/lib/wine/wine64)
 export MORVALITH_BITS=64
@@ -34,7 +42,15 @@ passed=0; failed=0; n=0
 prefix() {  # <Windows version as Wine names it>
   n=$((n + 1))
   export WINEPREFIX=$work/p$n
-  cp -a "$base" "$WINEPREFIX"
+  if [ -n "${MORVALITH_WINE_COW:-}" ]; then
+    # A copy-on-write view of the base, as tests/wine/run.sh makes them.
+    mkdir -p "$WINEPREFIX" "$work/cow$n/upper" "$work/cow$n/work"
+    mount -t overlay -o lowerdir="$base",upperdir="$work/cow$n/upper",workdir="$work/cow$n/work" overlay "$WINEPREFIX" ||
+      { echo "FAIL no copy-on-write view of $base"; exit 1; }
+    views+=("$WINEPREFIX")
+  else
+    cp -a "$base" "$WINEPREFIX"
+  fi
   "$WINE" reg add 'HKCU\Software\Wine' /v Version /d "$1" /f >/dev/null 2>&1
   wineserver -w
   app=$work/app$n
