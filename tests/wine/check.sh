@@ -31,9 +31,11 @@ check_window() {
   expect "check window ($name): the verdict reads \"$verdict\"" test "$(field verdict)" = "$verdict"
   expect "check window ($name): cause and remedy are the probe's --explain" \
     test "$(field cause)|$(field remedy)" = "Cause: $(sentence cause)|What to do: $(sentence remedy)"
-  expect "check window ($name): the DLL's path and version, and the Windows version" \
-    test "$(field library | sed 's/ (.*//')|$(field windows)" = \
-      "Morvalith.dll (${MORVALITH_BITS:-32}-bit): Z:${app//\//\\}\\Morvalith.dll, version $(sed -n 's/^probe: morvalith-probe.exe //p' "$work/explain.txt" | tr -d '\r')|Windows: $windows"
+  # The DLL's size, then its path and version (anything after in brackets aside).
+  local label="Morvalith.dll (${MORVALITH_BITS:-32}-bit): " library; library=$(field library)
+  expect "check window ($name): the DLL's size, path and version, and the Windows version" \
+    test "${library:0:${#label}}$(sed 's/ (.*//' <<<"${library:${#label}}")|$(field windows)" = \
+      "${label}Z:${app//\//\\}\\Morvalith.dll, version $(sed -n 's/^probe: morvalith-probe.exe //p' "$work/explain.txt" | tr -d '\r')|Windows: $windows"
   expect "check window ($name): no offer to repeat the check elevated" test "$(field elevate)" = hidden
   reader copy.txt copy
   expect "check window ($name): Copy puts the whole text on the clipboard, the verdict first" \
