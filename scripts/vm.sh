@@ -89,10 +89,12 @@ mount -t tmpfs -o size=75% upper /mnt/upper
 mkdir -p /mnt/upper/data /mnt/upper/work
 mount -t overlay -o lowerdir=/mnt/lower,upperdir=/mnt/upper/data,workdir=/mnt/upper/work overlay /mnt/root ||
   { echo "vm: no overlay"; poweroff -f; }
-mount -t 9p -o trans=virtio,version=9p2000.L,msize=262144,cache=mmap work "/mnt/root$work" || { echo "vm: no project folder"; poweroff -f; }
-for d in proc sys dev; do mount --move /$d /mnt/root/$d; done
 mount -t tmpfs -o size=75% tmp /mnt/root/tmp
 mount -t tmpfs run /mnt/root/run
+# The project folder last: it may itself be under /tmp.
+mkdir -p "/mnt/root$work"
+mount -t 9p -o trans=virtio,version=9p2000.L,msize=262144,cache=mmap work "/mnt/root$work" || { echo "vm: no project folder"; poweroff -f; }
+for d in proc sys dev; do mount --move /$d /mnt/root/$d; done
 mount -t devpts devpts /mnt/root/dev/pts 2>/dev/null
 mkdir -p /mnt/root/dev/shm && mount -t tmpfs shm /mnt/root/dev/shm
 exec switch_root /mnt/root /bin/bash "$work/build/vm/run/stage2"
