@@ -2,6 +2,21 @@
 # and its report, and device interfaces registered the way Wine's SetupAPI
 # enumerates them. Sourced by run.sh (32-bit) and tests/wine64/run.sh, which
 # set work, app, passed and failed; WINE names the loader (wine64 there).
+# copy_prefix <base> <prefix>: a fresh prefix from the base: a copy, or with
+# MORVALITH_WINE_COW=1 a copy-on-write view of it (an overlay mount; root),
+# which release_prefixes unmounts.
+views=()
+copy_prefix() {
+  if [ -n "${MORVALITH_WINE_COW:-}" ]; then
+    mkdir -p "$2" "$2.cow/upper" "$2.cow/work"
+    mount -t overlay -o lowerdir="$1",upperdir="$2.cow/upper",workdir="$2.cow/work" overlay "$2" ||
+      { echo "FAIL no copy-on-write view of $1"; exit 1; }
+    views+=("$2")
+  else
+    cp -a "$1" "$2"
+  fi
+}
+release_prefixes() { local v; for v in "${views[@]}"; do umount "$v" 2>/dev/null; done; }
 # scaled <seconds>: a time-out for a real machine, made longer by
 # MORVALITH_TIME_SCALE where everything runs slower (the emulated machine).
 scaled() { echo $(( $1 * ${MORVALITH_TIME_SCALE:-1} )); }

@@ -13,10 +13,8 @@ set -u
 build=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d /tmp/morvalith-wine.XXXXXX)
-views=()
 cleanup() {
-  local v
-  for v in "${views[@]}"; do umount "$v" 2>/dev/null; done
+  release_prefixes
   [ -n "${MORVALITH_KEEP:-}" ] || rm -rf "$work"
 }
 trap cleanup EXIT
@@ -39,14 +37,7 @@ passed=0; failed=0; n=0
 prefix() {
   n=$((n + 1))
   export WINEPREFIX=$work/p$n
-  if [ -n "${MORVALITH_WINE_COW:-}" ]; then
-    mkdir -p "$WINEPREFIX" "$work/cow$n/upper" "$work/cow$n/work"
-    mount -t overlay -o lowerdir="$base",upperdir="$work/cow$n/upper",workdir="$work/cow$n/work" overlay "$WINEPREFIX" ||
-      { echo "FAIL no copy-on-write view of $base"; exit 1; }
-    views+=("$WINEPREFIX")
-  else
-    cp -a "$base" "$WINEPREFIX"
-  fi
+  copy_prefix "$base" "$WINEPREFIX"
   wine reg add 'HKCU\Software\Wine' /v Version /d "$1" /f >/dev/null 2>&1
   wineserver -w
   app=$work/app$n

@@ -18,11 +18,9 @@ build=$(cd "$1" && pwd)
 build32=$(cd "$2" 2>/dev/null && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d /tmp/morvalith-wine64.XXXXXX)
-views=()
 cleanup() {
-  local v
   stop_display
-  for v in "${views[@]}"; do umount "$v" 2>/dev/null; done
+  release_prefixes
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -42,15 +40,7 @@ passed=0; failed=0; n=0
 prefix() {  # <Windows version as Wine names it>
   n=$((n + 1))
   export WINEPREFIX=$work/p$n
-  if [ -n "${MORVALITH_WINE_COW:-}" ]; then
-    # A copy-on-write view of the base, as tests/wine/run.sh makes them.
-    mkdir -p "$WINEPREFIX" "$work/cow$n/upper" "$work/cow$n/work"
-    mount -t overlay -o lowerdir="$base",upperdir="$work/cow$n/upper",workdir="$work/cow$n/work" overlay "$WINEPREFIX" ||
-      { echo "FAIL no copy-on-write view of $base"; exit 1; }
-    views+=("$WINEPREFIX")
-  else
-    cp -a "$base" "$WINEPREFIX"
-  fi
+  copy_prefix "$base" "$WINEPREFIX"
   "$WINE" reg add 'HKCU\Software\Wine' /v Version /d "$1" /f >/dev/null 2>&1
   wineserver -w
   app=$work/app$n
