@@ -134,6 +134,26 @@ TEST(Edges, TheDevicePathBoundaryAndEmptyPaths)
     }
 }
 
+// A detail size the system misreports for the first disk: one that cannot
+// hold cbSize and a terminator ends the search before a block is made or
+// sent; one that can is tried, and the query then fails on the short block.
+TEST(Edges, ADetailSizeBelowTheFloorIsRefusedBeforeABlockIsMade)
+{
+    std::map<uint32_t, int> blocks, queries;
+    for (uint32_t size : {4u, 5u}) {
+        SCOPED_TRACE(size);
+        sim::Machine m = XpWithFlashDisk();
+        m.disks[0].detailSize = size;
+        Boot(m);
+        ExpectRefused(kNotFound);
+        blocks[size] = sim::CallCount("HeapAlloc");
+        queries[size] = sim::CallCount("SetupDiGetDeviceInterfaceDetailA");
+    }
+    EXPECT_EQ(blocks[5] - blocks[4], 1);
+    EXPECT_EQ(queries[4], 1);
+    EXPECT_EQ(queries[5], 2);
+}
+
 TEST(Edges, TheExactOpenOfEachSystem)
 {
     struct Row {
