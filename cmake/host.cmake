@@ -31,7 +31,9 @@ target_link_libraries(morvalith_sim PUBLIC nlohmann_json::nlohmann_json Threads:
 target_compile_options(morvalith_sim PRIVATE -Wall -Wextra)
 find_package(Threads REQUIRED)
 
-add_library(morvalith_core STATIC ${LIBRARY_SOURCES})
+# The library, and the helper program's own work (its Windows entry aside),
+# which the simulated machine runs when the library starts the helper.
+add_library(morvalith_core STATIC ${LIBRARY_SOURCES} src/lifecycle/helper.cpp)
 target_compile_options(morvalith_core PRIVATE ${LIBRARY_FLAGS})
 target_include_directories(morvalith_core PUBLIC include src)
 target_link_libraries(morvalith_core PUBLIC morvalith_sim)

@@ -62,6 +62,9 @@ set_target_properties(Morvalith PROPERTIES PREFIX "" OUTPUT_NAME Morvalith IMPOR
 #   otherwise stop at the library's frames.
 set(MORVALITH_LEAN_COMPILE -Os -D__USE_MINGW_ANSI_STDIO=0 $<$<COMPILE_LANGUAGE:CXX>:-nostdinc++>
                            -ffunction-sections -fdata-sections)
+if(MORVALITH_X64)
+    list(REMOVE_ITEM MORVALITH_LEAN_COMPILE -ffunction-sections)
+endif()
 if(NOT MORVALITH_X64)
     list(APPEND MORVALITH_LEAN_COMPILE -mpreferred-stack-boundary=2 -fno-asynchronous-unwind-tables -fno-unwind-tables)
 endif()
@@ -179,7 +182,8 @@ endfunction()
 # (see sim/include/win32.h).
 morvalith_program_resource(morvalith-sim "Morvalith: the library on a simulated machine, and its explanation")
 add_executable(morvalith-sim tools/probe.cpp tools/host_run.cpp tools/diagnosis.cpp tools/explain.cpp sim/win32.cpp
-               sim/process.cpp sim/devices.cpp sim/os.cpp ${LIBRARY_SOURCES} ${CMAKE_BINARY_DIR}/morvalith-sim.rc)
+               sim/process.cpp sim/devices.cpp sim/os.cpp ${LIBRARY_SOURCES} src/lifecycle/helper.cpp
+               ${CMAKE_BINARY_DIR}/morvalith-sim.rc)
 target_include_directories(morvalith-sim PRIVATE sim/include src include tools)
 target_link_libraries(morvalith-sim PRIVATE morvalith_description morvalith_ansi_semaphore)
 target_compile_definitions(morvalith-sim PRIVATE MORVALITH_SIMULATED MORVALITH_STATIC
@@ -209,7 +213,7 @@ target_link_options(morvalith-check PRIVATE ${MORVALITH_PROGRAM_LINK})
 # subsystem, so that no console appears when a program's key is fetched.
 if(NOT MORVALITH_X64)
     morvalith_program_resource(morvalith-vendor32 "Morvalith: calls a 32-bit vendor library for the 64-bit Morvalith.dll")
-    add_executable(morvalith-vendor32 WIN32 src/lifecycle/vendor32.cpp src/lifecycle/vendor.cpp
+    add_executable(morvalith-vendor32 WIN32 src/lifecycle/vendor32.cpp src/lifecycle/vendor.cpp src/lifecycle/helper.cpp
                    ${CMAKE_BINARY_DIR}/morvalith-vendor32.rc)
     target_include_directories(morvalith-vendor32 PRIVATE src/lifecycle src)
     target_compile_options(morvalith-vendor32 PRIVATE ${MORVALITH_LEAN_COMPILE} ${LIBRARY_FLAGS})

@@ -10,7 +10,6 @@
 // cmake/windows.cmake), so it takes no room in the file.
 LibraryState g_library;
 
-void ResetLibraryState(void) { memset(&g_library, 0, sizeof(g_library)); }
 
 void LibLine(const char *format, ...)
 {

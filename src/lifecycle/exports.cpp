@@ -41,13 +41,12 @@ extern "C" int MORVALITH_STDCALL GetIDKey(unsigned char *key)
     if (!driveLetter) return 0;
 
     VendorAnswer answer;
-    DWORD loadError = 0;
-    CallVendorLibrary(driveLetter, &answer, &loadError);
+    CallVendorLibrary(driveLetter, &answer);
     DWORD outcome = answer.outcome;
 #if MORVALITH_64BIT
     // A 32-bit vendor library, which this process cannot load: the same
     // call in the helper beside the library.
-    if (outcome == kVendorNoLibrary && loadError == ERROR_BAD_EXE_FORMAT)
+    if (outcome == kVendorNoLibrary && answer.result == ERROR_BAD_EXE_FORMAT)
         outcome = CallVendorThroughHelper(driveLetter, &answer);
 #endif
     int ok = 0;

@@ -1,4 +1,6 @@
 #pragma once
+#include <string.h>
+
 #include "../platform.h"
 #include "../transport/aspi.h"
 
@@ -26,8 +28,9 @@ struct LibraryState {
 extern LibraryState g_library;
 
 // The state as the loader maps it into a fresh process: all zero. For the
-// tools, which run the library's attach more than once in one process.
-void ResetLibraryState(void);
+// tools, which run the library's attach more than once in one process
+// (inline: the DLL itself never needs it).
+inline void ResetLibraryState(void) { memset(&g_library, 0, sizeof(g_library)); }
 
 // The entry point the loader calls (attach, detach); the simulated machine's
 // hosts call it as the loader would.

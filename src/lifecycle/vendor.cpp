@@ -12,14 +12,13 @@ void WipeBytes(void *buffer, size_t size)
     while (size--) *p++ = 0;
 }
 
-void CallVendorLibrary(char driveLetter, VendorAnswer *answer, DWORD *loadError)
+void CallVendorLibrary(char driveLetter, VendorAnswer *answer)
 {
     WipeBytes(answer, sizeof(*answer));
-    *loadError = 0;
     HMODULE vendor = LoadLibraryA(MORVALITH_VENDOR_LIBRARY);
     if (!vendor) {
-        *loadError = GetLastError();
         answer->outcome = kVendorNoLibrary;
+        answer->result = (LONG)GetLastError();
         return;
     }
     // The library stays loaded: a later call only adds a reference.
@@ -39,36 +38,6 @@ void CallVendorLibrary(char driveLetter, VendorAnswer *answer, DWORD *loadError)
     answer->result = getProductInfo(driveLetter, chipModel + 5, productInfo);
     if (answer->result == 0) memcpy(answer->key, productInfo + kKeyOffset, kKeySize);
     WipeBytes(productInfo, sizeof(productInfo));
-}
-
-// The letter: the first argument after the program's (quoted) name, alone.
-static char LetterArgument(LPCSTR line)
-{
-    if (!line) return 0;
-    if (*line == '"') {
-        ++line;
-        while (*line && *line != '"') ++line;
-        if (*line) ++line;
-    } else {
-        while (*line && *line != ' ' && *line != '\t') ++line;
-    }
-    while (*line == ' ' || *line == '\t') ++line;
-    char letter = line[0];
-    bool alone = letter && (line[1] == 0 || line[1] == ' ' || line[1] == '\t');
-    return letter >= 'A' && letter <= 'Z' && alone ? letter : 0;
-}
-
-DWORD RunVendorHelper(LPCSTR commandLine, HANDLE output)
-{
-    char letter = LetterArgument(commandLine);
-    if (!letter) return 2;
-    VendorAnswer answer;
-    DWORD loadError;
-    CallVendorLibrary(letter, &answer, &loadError);
-    DWORD written = 0;
-    if (output && output != INVALID_HANDLE_VALUE) WriteFile(output, &answer, sizeof(answer), &written, NULL);
-    WipeBytes(&answer, sizeof(answer));
-    return 0;
 }
 
 #if MORVALITH_64BIT
@@ -117,31 +86,25 @@ typedef void(WINAPI *DeleteAttributesFn)(LPPROC_THREAD_ATTRIBUTE_LIST list);
 // On Vista and later the helper is given a list of the handles it may
 // inherit: the pipe's write end alone, whatever else the host has made
 // inheritable. Older systems lack the list (the x64 floor is NT 5.2), and
-// there the helper inherits every inheritable handle of the host. Returns
-// the list, allocated on the process heap, or NULL where there is none.
-static LPPROC_THREAD_ATTRIBUTE_LIST InheritOnly(HANDLE *handle, DeleteAttributesFn *deleteList)
+// there the helper inherits every inheritable handle of the host, as it does
+// where the list cannot be made (a system that wants more room than given).
+// Makes the list in room and returns it, or NULL; *deleteList deletes it.
+static LPPROC_THREAD_ATTRIBUTE_LIST InheritOnly(HANDLE *handle, void *room, SIZE_T size,
+                                                DeleteAttributesFn *deleteList)
 {
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    LPPROC_THREAD_ATTRIBUTE_LIST list = (LPPROC_THREAD_ATTRIBUTE_LIST)room;
+    HMODULE kernel = LoadLibraryA("kernel32.dll");
     if (!kernel) return NULL;
     InitializeAttributesFn initialize =
         (InitializeAttributesFn)(void *)GetProcAddress(kernel, "InitializeProcThreadAttributeList");
     UpdateAttributeFn update = (UpdateAttributeFn)(void *)GetProcAddress(kernel, "UpdateProcThreadAttribute");
     *deleteList = (DeleteAttributesFn)(void *)GetProcAddress(kernel, "DeleteProcThreadAttributeList");
-    if (!initialize || !update || !*deleteList) return NULL;
-    SIZE_T size = 0;
-    initialize(NULL, 1, 0, &size);
-    if (size == 0) return NULL;
-    HANDLE heap = GetProcessHeap();
-    LPPROC_THREAD_ATTRIBUTE_LIST list = (LPPROC_THREAD_ATTRIBUTE_LIST)HeapAlloc(heap, 0, size);
-    if (!list) return NULL;
-    if (!initialize(list, 1, 0, &size)) {
-        HeapFree(heap, 0, list);
-        return NULL;
-    }
+    // kernel32 stays mapped in every process: the entry points outlive the reference.
+    FreeLibrary(kernel);
+    if (!initialize || !update || !*deleteList || !initialize(list, 1, 0, &size)) return NULL;
     // The list keeps the address, not the handle: *handle must outlive it.
     if (!update(list, 0, kHandleListAttribute, handle, sizeof(*handle), NULL, NULL)) {
         (*deleteList)(list);
-        HeapFree(heap, 0, list);
         return NULL;
     }
     return list;
@@ -149,7 +112,6 @@ static LPPROC_THREAD_ATTRIBUTE_LIST InheritOnly(HANDLE *handle, DeleteAttributes
 
 DWORD CallVendorThroughHelper(char driveLetter, VendorAnswer *answer)
 {
-    WipeBytes(answer, sizeof(*answer));
     char path[MAX_PATH];
     if (!HelperPath(path, sizeof(path))) return kHelperNotStarted;
     // The command line: the quoted program and the letter; the key never
@@ -175,7 +137,8 @@ DWORD CallVendorThroughHelper(char driveLetter, VendorAnswer *answer)
     startup.info.hStdOutput = writeEnd;
     DWORD flags = CREATE_NO_WINDOW;
     DeleteAttributesFn deleteList = NULL;
-    startup.attributes = InheritOnly(&writeEnd, &deleteList);
+    ULONG_PTR room[16];
+    startup.attributes = InheritOnly(&writeEnd, room, sizeof(room), &deleteList);
     if (startup.attributes) {
         startup.info.cb = sizeof(startup);
         flags |= EXTENDED_STARTUPINFO_PRESENT;
@@ -185,10 +148,7 @@ DWORD CallVendorThroughHelper(char driveLetter, VendorAnswer *answer)
     BOOL started = SetHandleInformation(writeEnd, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT) &&
                    CreateProcessA(path, commandLine, NULL, NULL, TRUE, flags, NULL, NULL, &startup.info,
                                   &helper);
-    if (startup.attributes) {
-        deleteList(startup.attributes);
-        HeapFree(GetProcessHeap(), 0, startup.attributes);
-    }
+    if (startup.attributes) deleteList(startup.attributes);
     // The helper holds its own copy: with ours closed, the read ends when it does.
     CloseHandle(writeEnd);
     if (!started) {

@@ -20,7 +20,7 @@ const DWORD kHelperFailed = 4;       // no whole, valid answer in time (hung, cr
 
 struct VendorAnswer {
     DWORD outcome;
-    LONG result;    // the vendor call's result; 0: the key is valid
+    LONG result;    // the vendor call's result (0: the key is valid), or the load's error
     BYTE key[32];
 };
 static_assert(sizeof(VendorAnswer) == 40, "the helper's answer is 40 bytes in both sizes");
@@ -34,10 +34,10 @@ void WipeBytes(void *buffer, size_t size);
 
 // Loads the vendor library, finds its entry point and calls it for the
 // letter with the chip model and a zeroed record; the key is taken from the
-// record, which is wiped before return. The answer is filled on every road
-// (its key only for a call that succeeded); *loadError is the load's error
-// when the library could not be loaded.
-void CallVendorLibrary(char driveLetter, VendorAnswer *answer, DWORD *loadError);
+// record, which is wiped before return. The answer is filled on every road:
+// its key only for a call that succeeded, its result the load's error when
+// the library could not be loaded.
+void CallVendorLibrary(char driveLetter, VendorAnswer *answer);
 
 // The helper program's work, given its command line and its standard
 // output: the call for the letter the line names, its answer written to the
@@ -45,8 +45,8 @@ void CallVendorLibrary(char driveLetter, VendorAnswer *answer, DWORD *loadError)
 DWORD RunVendorHelper(LPCSTR commandLine, HANDLE output);
 
 #if MORVALITH_64BIT
-// Starts the helper for the letter and reads its answer; returns the
-// outcome, the answer filled only for kVendorCalled and wiped otherwise.
+// Starts the helper for the letter and reads its answer into *answer;
+// returns the outcome. An answer not taken is wiped.
 // Every handle is closed on every road, and the helper does not outlive it.
 DWORD CallVendorThroughHelper(char driveLetter, VendorAnswer *answer);
 #endif

@@ -231,14 +231,15 @@ TEST(VendorCall, TheHelperInheritsThePipeAndNothingElseWhereTheSystemCan)
         const char *name;
         uint32_t major;
         const char *failing;  // an operation of the list's that fails
+        const char *missing;  // an entry point of the list's that kernel32 lacks
         bool list;
     };
     const std::vector<Case> cases = {
-        {"64-bit XP: no list", 5, nullptr, false},
-        {"Vista: the list", 6, nullptr, true},
-        {"Vista, the list's size unknown", 6, "InitializeProcThreadAttributeList", false},
-        {"Vista, the handle refused", 6, "UpdateProcThreadAttribute", false},
-        {"Vista, the functions not found", 6, "GetModuleHandleA", false},
+        {"64-bit XP: no list", 5, nullptr, nullptr, false},
+        {"Vista: the list", 6, nullptr, nullptr, true},
+        {"Vista, the list not made", 6, "InitializeProcThreadAttributeList", nullptr, false},
+        {"Vista, the handle refused", 6, "UpdateProcThreadAttribute", nullptr, false},
+        {"Vista, kernel32 without an entry point of the list's", 6, nullptr, "DeleteProcThreadAttributeList", false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -247,6 +248,7 @@ TEST(VendorCall, TheHelperInheritsThePipeAndNothingElseWhereTheSystemCan)
             m.major = 6;
             m.minor = 1;
             AddAutorunCdrom(m, 'F', "cdrom");
+            if (c.missing) m.missingEntryPoints["kernel32.dll"].insert(c.missing);
             // Vista matches a volume on its own identifier, which names the disk.
             m.volumes[0].deviceId = "STORAGE\\Volume\\_??_USBSTOR#DISK&VEN_GENERIC#7&1A2B3C4D&0#{53F56307}";
         }
