@@ -144,6 +144,7 @@ BOOL WINAPI InitializeAttributes(LPPROC_THREAD_ATTRIBUTE_LIST list, DWORD count,
         }
         AttributeList a{kAttributeListMagic, count, nullptr, 0};
         std::memcpy((void *)list, &a, sizeof(a));
+        P().attributeLists.insert((uintptr_t)list);
         return TRUE;
     }, (void *)list, count, flags, (void *)size);
 }
@@ -171,7 +172,8 @@ BOOL WINAPI UpdateAttribute(LPPROC_THREAD_ATTRIBUTE_LIST list, DWORD flags, DWOR
 void WINAPI DeleteAttributes(LPPROC_THREAD_ATTRIBUTE_LIST list)
 {
     Traced("DeleteProcThreadAttributeList", [&](bool) -> int {
-        if (list) std::memset((void *)list, 0, sizeof(AttributeList));
+        if (!P().attributeLists.erase((uintptr_t)list)) ++P().badReleases;
+        else std::memset((void *)list, 0, sizeof(AttributeList));
         return 0;
     }, (void *)list);
 }

@@ -219,6 +219,7 @@ Resources Held()
     r.lists = (int)p.lists.size();
     r.heapBlocks = (int)p.heap.size();
     r.keys = (int)p.keys.size();
+    r.attributeLists = (int)p.attributeLists.size();
     for (const auto &m : p.modules) r.modules += m.second.refs;
     r.badReleases = p.badReleases;
     return r;

@@ -85,6 +85,7 @@ struct Process {
     std::map<uintptr_t, DevInfoList> lists;
     std::map<void *, size_t> heap;
     std::set<uintptr_t> keys;
+    std::set<uintptr_t> attributeLists;  // made and not deleted
     std::map<std::string, std::weak_ptr<EventState>> namedEvents;
     std::map<uintptr_t, Module> modules;  // by handle
     uintptr_t nextHandle = 0x1000;

@@ -76,6 +76,7 @@ struct Resources {
     int lists = 0;        // device information lists
     int heapBlocks = 0;
     int keys = 0;
+    int attributeLists = 0;  // process attribute lists made and not deleted
     int modules = 0;      // references taken with LoadLibraryA and not released
     int badReleases = 0;  // releases of something not held (double closes and the like)
     bool operator==(const Resources &) const = default;

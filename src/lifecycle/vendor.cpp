@@ -169,7 +169,6 @@ DWORD CallVendorThroughHelper(char driveLetter, VendorAnswer *answer)
     }
     CloseHandle(helper.hProcess);
     CloseHandle(readEnd);
-    if (outcome != kVendorCalled) WipeBytes(answer, sizeof(*answer));
     return outcome;
 }
 #endif

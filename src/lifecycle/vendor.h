@@ -45,8 +45,8 @@ void CallVendorLibrary(char driveLetter, VendorAnswer *answer);
 DWORD RunVendorHelper(LPCSTR commandLine, HANDLE output);
 
 #if MORVALITH_64BIT
-// Starts the helper for the letter and reads its answer into *answer;
-// returns the outcome. An answer not taken is wiped.
+// Starts the helper for the letter and reads its answer into *answer (which
+// the caller wipes, taken or not); returns the outcome.
 // Every handle is closed on every road, and the helper does not outlive it.
 DWORD CallVendorThroughHelper(char driveLetter, VendorAnswer *answer);
 #endif
