@@ -490,6 +490,15 @@ static int Key(const char *mode)
         return 1;
     }
     int(__stdcall * keyFn)(unsigned char *) = (int(__stdcall *)(unsigned char *))(void *)GetProcAddress(m, "GetIDKey");
+    /* An inheritable handle of the host's own, named to the stand-in vendor
+     * library: a helper that inherits it fails the call. */
+    char value[32];
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), NULL, TRUE};
+    HANDLE own = getenv("MORVALITH_INHERITABLE") ? CreateEventA(&inherit, TRUE, FALSE, NULL) : NULL;
+    if (own) {
+        sprintf(value, "%lx", (unsigned long)(ULONG_PTR)own);
+        SetEnvironmentVariableA("MORVALITH_HOST_HANDLE", value);
+    }
     unsigned char key[40], expected[32];
     memset(key, 0xCC, sizeof(key));
     int ok = keyFn(key + 4);
@@ -501,6 +510,7 @@ static int Key(const char *mode)
            untouched ? "untouched" : !memcmp(key + 4, expected, 32) ? "the stand-in's for E: and ChipsbankCBM2076"
                                                                    : "NOT the stand-in's",
            guards ? "" : "; WRITTEN PAST ITS 32 BYTES");
+    if (own) CloseHandle(own);
     FreeLibrary(m);
     if (boxHook) UnhookWindowsHookEx(boxHook);
     return 0;

@@ -12,8 +12,14 @@
 #ifndef NO_ENTRY_POINT
 __declspec(dllexport) int WINAPI VGetUFDProductInfo(char letter, char *chipModel, BYTE *record)
 {
-    char result[16];
+    char result[16], handle[32];
     DWORD n = GetEnvironmentVariableA("MORVALITH_VENDOR_RESULT", result, sizeof(result));
+    /* A handle of the host's that the process calling here must not hold
+     * (the helper inherits the pipe alone): failing with 99 shows it does. */
+    DWORD flags;
+    if (GetEnvironmentVariableA("MORVALITH_HOST_HANDLE", handle, sizeof(handle)) &&
+        GetHandleInformation((HANDLE)(ULONG_PTR)strtoul(handle, NULL, 16), &flags))
+        return 99;
     for (int i = 0; i < 268; ++i) record[i] = 0xA5;
     StandInKey(letter, chipModel, record + 202);
     return n && n < sizeof(result) ? atoi(result) : 0;

@@ -66,6 +66,11 @@ vendor32_road() {
     "GetIDKey: 1; key the stand-in's for E: and ChipsbankCBM2076" e2e-host.exe key volume
   check "x64: the 32-bit vendor library's failure is GetIDKey's" 0 "GetIDKey: 0; key untouched" \
     MORVALITH_VENDOR_RESULT=5 e2e-host.exe key volume
+  # The helper inherits the pipe alone, though the host holds an inheritable
+  # handle of its own: Wine exports the handle list whatever version it
+  # reports, and honours it.
+  check "x64: the helper inherits none of the host's own inheritable handles" 0 \
+    "GetIDKey: 1; key the stand-in's for E: and ChipsbankCBM2076" MORVALITH_INHERITABLE=1 e2e-host.exe key volume
   vendor "$build32" vendor-noentry
   check "x64: a 32-bit vendor library without its entry point: the helper reports it, the same box" 0 \
     'message box "Error": Load Dll Error! [OK]
@@ -134,6 +139,10 @@ check "x64: the key from a 64-bit vendor library, in process" 0 "GetIDKey: 1; ke
   e2e-host.exe key volume
 check "x64: the vendor library's failure is GetIDKey's" 0 "GetIDKey: 0; key untouched" \
   MORVALITH_VENDOR_RESULT=5 e2e-host.exe key volume
+# In process the stand-in sees the host's inheritable handle: the check of
+# the helper's inheritance below can fail.
+check "x64: in process the vendor library sees the host's own handles" 0 "GetIDKey: 0; key untouched" \
+  MORVALITH_INHERITABLE=1 e2e-host.exe key volume
 check "x64: the drive letter and the key on 5.2, as a host sees them" 0 "load: Morvalith.dll loaded
 GetUSBDriveLetter: E
 GetIDKey: 1 (the 32-byte key is not shown)" e2e-host.exe outcome volume
