@@ -325,6 +325,56 @@ TEST(VendorCall, TheHelperTakesTheLetterAloneFromItsCommandLine)
     EXPECT_EQ(RunVendorHelper(nullptr, nullptr), 2u);
 }
 
+// What the helper writes to the pipe, byte for byte: the outcome, the call's
+// result or the load's error, and the key only where the call gave one;
+// nothing of its stack besides (the stack below is dirtied first).
+__attribute__((noinline)) void DirtyTheStack()
+{
+    volatile uint8_t area[16 * 1024];
+    for (size_t i = 0; i < sizeof(area); ++i) area[i] = 0xEE;
+}
+
+TEST(VendorCall, TheHelpersAnswerByteForByte)
+{
+    struct Case {
+        const char *name;
+        std::function<void(sim::Machine &)> change;
+        uint32_t outcome;
+        int32_t result;
+        bool key;
+    };
+    const std::vector<Case> cases = {
+        {"the key", Same, kVendorCalled, 0, true},
+        {"the call fails", [](sim::Machine &m) { m.vendor.result = 7; }, kVendorCalled, 7, false},
+        {"no entry point", [](sim::Machine &m) { m.vendor.hasEntryPoint = false; }, kVendorNoEntryPoint, 0, false},
+        {"no library", [](sim::Machine &m) { m.vendor.installed = false; }, kVendorNoLibrary, ERROR_MOD_NOT_FOUND,
+         false},
+        {"a library of the other size", [](sim::Machine &m) { m.vendor.bits = 32; }, kVendorNoLibrary, ERROR_BAD_EXE_FORMAT,
+         false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        sim::Machine m = WithVendor(0);
+        c.change(m);
+        sim::Reset(m);
+        HANDLE readEnd, writeEnd;
+        ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, nullptr, 0));
+        DirtyTheStack();
+        EXPECT_EQ(RunVendorHelper("\"C:\\h\\morvalith-vendor32.exe\" E", writeEnd), 0u);
+        CloseHandle(writeEnd);
+        std::vector<uint8_t> got(64, 0);
+        DWORD read = 0;
+        ReadFile(readEnd, got.data(), (DWORD)got.size(), &read, nullptr);
+        got.resize(read);
+        std::vector<uint8_t> want(40, 0);
+        std::memcpy(&want[0], &c.outcome, 4);
+        std::memcpy(&want[4], &c.result, 4);
+        if (c.key) std::copy(m.vendor.key.begin(), m.vendor.key.end(), want.begin() + 8);
+        EXPECT_EQ(got, want);
+        CloseHandle(readEnd);
+    }
+}
+
 #else
 
 // A 32-bit process cannot load a 64-bit vendor library either, and has no
