@@ -79,3 +79,15 @@ function(morvalith_arm64_tests)
     target_link_libraries(load-host-gui PRIVATE ${runtime})
     add_dependencies(load-host-gui morvalith-arm64-implibs)
 endfunction()
+
+# The ARM64 build's checks: the built files (label windows-arm64), and the
+# DLL under ARM64 Wine, emulated on this machine (label wine-arm64). The x64
+# build beside this one, when built, gives the x64 DLL and vendor library
+# that an ARM64 process must turn down.
+enable_testing()
+add_test(NAME windows-arm64-checks COMMAND bash ${CMAKE_SOURCE_DIR}/tests/windows/run-arm64.sh ${CMAKE_BINARY_DIR})
+set_tests_properties(windows-arm64-checks PROPERTIES LABELS windows-arm64)
+set(MORVALITH_X64_BUILD ${CMAKE_SOURCE_DIR}/build/win64 CACHE PATH "The x64 Windows build (its DLL and vendor library)")
+add_test(NAME wine-arm64 COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/arm64-wine.sh run
+         bash ${CMAKE_SOURCE_DIR}/tests/arm64/run.sh ${CMAKE_BINARY_DIR} ${MORVALITH_X64_BUILD})
+set_tests_properties(wine-arm64 PROPERTIES LABELS wine-arm64 SKIP_RETURN_CODE 125)

@@ -8,6 +8,9 @@
 #   arm64-wine.sh run CMD...     run CMD with wine64, wine and wineserver of
 #                                the root first on PATH, ARM64_WINE_BASE the
 #                                prefix to copy
+#   arm64-wine.sh can-run        exit 0 when this machine can (qemu-user and
+#                                a namespace of its own), else 125 and why
+#   arm64-wine.sh kept           says whether a root and prefix are kept
 # Every program of the root is run through a binfmt_misc handler for
 # aarch64 that exists in a user and mount namespace of its own (Linux 6.7 or
 # later), so the machine's own handlers are never touched: Wine starts its
@@ -109,8 +112,20 @@ run() {
   in_namespace env QEMU_LD_PREFIX="$root" PATH="$bin:$PATH" ARM64_WINE_BASE="$root/prefix" "$@"
 }
 
+can_run() {
+  [ -n "$qemu" ] || { echo "qemu-aarch64-static is not installed"; return 125; }
+  in_namespace true 2>&1 || return 125
+}
+
+kept() {
+  if ls "$cache"/root-*/prefix/system.reg >/dev/null 2>&1; then echo "kept from an earlier run"
+  else echo "made in this run"; fi
+}
+
 case ${1:-} in
   prepare) prepare ;;
   run) shift; run "$@" ;;
-  *) echo "usage: arm64-wine.sh prepare | run CMD..." >&2; exit 2 ;;
+  can-run) can_run ;;
+  kept) kept ;;
+  *) echo "usage: arm64-wine.sh prepare | run CMD... | can-run | kept" >&2; exit 2 ;;
 esac

@@ -9,7 +9,9 @@
 #                        that must give the same bytes;
 #   32-bit Wine suites   the real DLL under the real loader;
 #   x64 checks           the x64 build's files, and its DLL under 64-bit Wine
-#                        (natively on any x86_64 machine).
+#                        (natively on any x86_64 machine);
+#   ARM64                its build, its files, and its DLL under 64-bit ARM
+#                        Wine, emulated on every machine (qemu-user).
 # The closing summary says of each tier how it ran, or why it did not; a
 # tier that did not run is never counted as passed. The command fails when
 # any tier that ran failed. scripts/machine.sh chooses the road
@@ -77,6 +79,20 @@ elif [ "$(uname -m)" = x86_64 ]; then
     env MORVALITH_NO_32BIT="this machine runs no 32-bit code" ctest --preset windows64 -L wine64
 else
   not_run "64-bit Wine suites" "64-bit Wine runs x86_64 code, which this $(uname -m) machine does not"
+fi
+
+# ARM64: one tier, the build included. Its Wine runs under qemu-user on any
+# machine (scripts/arm64-wine.sh); without qemu-user or a namespace of its
+# own, the files alone are checked and the summary says why.
+arm64_files() {
+  cmake --preset windows-arm64 >/dev/null && cmake --build --preset windows-arm64 -j"$jobs" >/dev/null &&
+    ctest --preset windows-arm64 -L windows-arm64
+}
+if arm64_why=$(bash scripts/arm64-wine.sh can-run 2>&1); then
+  tier "ARM64 build and suites" "Wine 8.0 arm64 under qemu-aarch64-static, root $(bash scripts/arm64-wine.sh kept)" \
+    eval 'arm64_files && ctest --preset windows-arm64 -L wine-arm64'
+else
+  tier "ARM64 build and file checks" "natively; ARM64 Wine not run: ${arm64_why##*: }" arm64_files
 fi
 
 printf '%s\n' "${times[@]}"
