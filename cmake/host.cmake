@@ -54,7 +54,7 @@ add_executable(morvalith-conformance tests/conformance/probes.c tests/conformanc
 target_link_libraries(morvalith-conformance PRIVATE morvalith_sim)
 
 add_executable(morvalith-bench tools/bench.cpp)
-target_link_libraries(morvalith-bench PRIVATE morvalith_core)
+target_link_libraries(morvalith-bench PRIVATE morvalith_tools)
 
 enable_testing()
 # The quick loop: ctest --preset host (the native suites); the 32-bit

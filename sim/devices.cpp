@@ -17,7 +17,8 @@ int WINAPI VendorGetProductInfo(char letter, char *chipModel, BYTE *productInfo)
     call.letter = letter;
     std::memcpy(call.chipModel.data(), chipModel, call.chipModel.size());
     call.record = (uintptr_t)productInfo;
-    P().vendorCalls.push_back(call);
+    call.bits = P().bits;
+    Root().vendorCalls.push_back(call);
     if (v.writesRecord) {
         // The whole record is written, so a copy of more than the key shows.
         std::memset(productInfo, 0xA5, 268);
@@ -119,6 +120,62 @@ DWORD __cdecl AspiSendCommand(void *request)
 
 FARPROC AsFarproc(void *p) { return (FARPROC)p; }
 
+// The attribute list of Vista and later, for CreateProcessA's extended
+// startup record: the handle list alone. Like Windows, it keeps the address
+// of the handles it is given, not the handles: they are read at the start.
+struct AttributeList {
+    uint32_t magic;
+    uint32_t capacity;
+    const HANDLE *handles;
+    SIZE_T handlesSize;
+};
+constexpr uint32_t kAttributeListMagic = 0x41545452;
+constexpr DWORD_PTR kHandleListAttribute = 0x00020002;
+
+BOOL WINAPI InitializeAttributes(LPPROC_THREAD_ATTRIBUTE_LIST list, DWORD count, DWORD flags, PSIZE_T size)
+{
+    return Traced("InitializeProcThreadAttributeList", [&](bool injected) -> BOOL {
+        if (injected) return Fail(ERROR_NOT_ENOUGH_MEMORY, FALSE);
+        if (!size || flags != 0) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+        SIZE_T needed = sizeof(AttributeList);
+        if (!list || *size < needed) {
+            *size = needed;
+            return Fail(ERROR_INSUFFICIENT_BUFFER, FALSE);
+        }
+        AttributeList a{kAttributeListMagic, count, nullptr, 0};
+        std::memcpy((void *)list, &a, sizeof(a));
+        return TRUE;
+    }, (void *)list, count, flags, (void *)size);
+}
+
+BOOL WINAPI UpdateAttribute(LPPROC_THREAD_ATTRIBUTE_LIST list, DWORD flags, DWORD_PTR attribute, PVOID value,
+                            SIZE_T size, PVOID previous, PSIZE_T returned)
+{
+    return Traced("UpdateProcThreadAttribute", [&](bool injected) -> BOOL {
+        if (injected) return Fail(ERROR_NOT_ENOUGH_MEMORY, FALSE);
+        AttributeList a;
+        if (!list) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+        std::memcpy(&a, (void *)list, sizeof(a));
+        if (a.magic != kAttributeListMagic || flags != 0 || previous || returned)
+            return Fail(ERROR_INVALID_PARAMETER, FALSE);
+        if (attribute != kHandleListAttribute) return Fail(ERROR_NOT_SUPPORTED, FALSE);
+        if (!value || size == 0 || size % sizeof(HANDLE) != 0 || a.capacity == 0 || a.handles)
+            return Fail(ERROR_BAD_LENGTH, FALSE);
+        a.handles = (const HANDLE *)value;
+        a.handlesSize = size;
+        std::memcpy((void *)list, &a, sizeof(a));
+        return TRUE;
+    }, (void *)list, flags, (unsigned long)attribute, value, (unsigned long)size, previous, (void *)returned);
+}
+
+void WINAPI DeleteAttributes(LPPROC_THREAD_ATTRIBUTE_LIST list)
+{
+    Traced("DeleteProcThreadAttributeList", [&](bool) -> int {
+        if (list) std::memset((void *)list, 0, sizeof(AttributeList));
+        return 0;
+    }, (void *)list);
+}
+
 }  // namespace
 
 // The pass-through model: a device as the port driver and the disk answer
@@ -190,6 +247,12 @@ FARPROC LookUp(const std::string &module, LPCSTR name)
     if (module == "setupapi.dll" && n == "CM_Get_Parent") return AsFarproc((void *)&CM_Get_Parent);
     if (module == "setupapi.dll" && n == "CM_Get_Device_IDA") return AsFarproc((void *)&CM_Get_Device_IDA);
     if (module == "user32.dll" && n == "MessageBoxA") return AsFarproc((void *)&MessageBoxA);
+    // Vista and later.
+    if (module == "kernel32.dll" && m.major >= 6 && m.platform == kPlatformNt) {
+        if (n == "InitializeProcThreadAttributeList") return AsFarproc((void *)&InitializeAttributes);
+        if (n == "UpdateProcThreadAttribute") return AsFarproc((void *)&UpdateAttribute);
+        if (n == "DeleteProcThreadAttributeList") return AsFarproc((void *)&DeleteAttributes);
+    }
     if (module == kVendorModule && n == "VGetUFDProductInfo" && m.vendor.hasEntryPoint)
         return AsFarproc((void *)&VendorGetProductInfo);
     if (module == kAspiModule && !m.aspi.missing.count(n)) {
@@ -202,32 +265,10 @@ FARPROC LookUp(const std::string &module, LPCSTR name)
 bool OtherSizeModule(const std::string &file)
 {
     const Machine &m = P().machine;
-    const int bits = (int)sizeof(void *) * 8;
+    const int bits = P().bits;
     if (file == kVendorModule) return m.vendor.bits != 0 && m.vendor.bits != bits;
     if (file == kAspiModule) return bits != 32;  // WNASPI32 is a 32-bit DLL
     return false;
-}
-
-std::vector<uint8_t> RunVendorHelper(char letter)
-{
-    // The record as the helper writes it: outcome (0 called, 1 no library,
-    // 2 no entry point), the vendor call's result, the 32 key bytes; each
-    // number 4 bytes, little-endian.
-    const Machine &m = P().machine;
-    const VendorLibrary &v = m.vendor;
-    std::vector<uint8_t> record(40, 0);
-    uint32_t outcome = !v.installed || v.bits == 64 || !m.vendorHelper.vendorLoads ? 1 : !v.hasEntryPoint ? 2 : 0;
-    if (outcome == 0) {
-        VendorCall call;
-        call.letter = letter;
-        std::memcpy(call.chipModel.data(), "ChipsbankCBM2076", 17);
-        P().vendorCalls.push_back(call);  // made in the helper: no address of this process
-        std::memcpy(&record[4], &v.result, 4);
-        if (v.writesRecord) std::memcpy(&record[8], v.key.data(), 32);
-    }
-    std::memcpy(&record[0], &outcome, 4);
-    record.resize(std::min<size_t>(record.size(), m.vendorHelper.writes));
-    return record;
 }
 
 bool ModuleInstalled(const std::string &file)
@@ -235,9 +276,22 @@ bool ModuleInstalled(const std::string &file)
     const Machine &m = P().machine;
     if (m.absentModules.count(file)) return false;
     if (file == "kernel32.dll" || file == "setupapi.dll" || file == "user32.dll") return true;
-    if (file == kVendorModule) return m.vendor.installed;
+    // In the helper a dependency of the vendor library may be missing.
+    if (file == kVendorModule) return m.vendor.installed && (&P() == &Root() || m.vendorHelper.vendorLoads);
     if (file == kAspiModule) return m.aspi.installed;
     return false;
+}
+
+// The handles an extended startup record's list names, or false when it
+// names none or is no list.
+bool HandleList(LPPROC_THREAD_ATTRIBUTE_LIST list, std::vector<HANDLE> &handles)
+{
+    if (!list) return false;
+    AttributeList a;
+    std::memcpy(&a, (void *)list, sizeof(a));
+    if (a.magic != kAttributeListMagic || !a.handles) return false;
+    handles.assign(a.handles, a.handles + a.handlesSize / sizeof(HANDLE));
+    return true;
 }
 
 }  // namespace sim::detail

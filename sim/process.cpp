@@ -8,10 +8,44 @@
 namespace sim {
 namespace detail {
 
-Process &P()
+namespace {
+Process *root = new Process();
+Process *current = root;
+std::map<std::string, Program> &Programs()
 {
-    static Process *process = new Process();
-    return *process;
+    static auto *programs = new std::map<std::string, Program>();
+    return *programs;
+}
+}  // namespace
+
+Process &P() { return *current; }
+Process &Root() { return *root; }
+
+void RunIn(Process &child, const std::function<void()> &body)
+{
+    Process *parent = current;
+    current = &child;
+    body();
+    current = parent;
+}
+
+const Program *FindProgram(const std::string &fileName)
+{
+    auto it = Programs().find(Lower(fileName));
+    return it == Programs().end() ? nullptr : &it->second;
+}
+
+void ChildState::Exit(DWORD code)
+{
+    if (exited) return;
+    exited = true;
+    exitCode = code;
+    // The system closes what it held: its copies of pipe write ends too.
+    for (auto &o : process->objects)
+        if (o.second.kind == Kind::Pipe && o.second.writeEnd) --o.second.pipe->writers;
+    process->objects.clear();
+    for (auto &block : process->heap) std::free(block.first);
+    process->heap.clear();
 }
 
 
@@ -126,8 +160,11 @@ void Settle()
 void Reset(const Machine &m)
 {
     Settle();
+    current = root;
     Process &p = P();
     for (auto &block : p.heap) std::free(block.first);
+    for (auto &child : p.children)
+        if (!child->exited) child->Exit(1);
     p = Process();
     p.machine = m;
     for (const auto &fault : m.faults) p.faults[fault.first].insert(fault.second);
@@ -144,7 +181,7 @@ int CallCount(const std::string &operation)
 }
 const std::vector<std::string> &CallLog() { return P().log; }
 HMODULE DisabledThreadCallsFor() { return P().disabledThreadCalls; }
-const std::vector<MessageBoxRecord> &MessageBoxes() { return P().boxes; }
+const std::vector<MessageBoxRecord> &MessageBoxes() { return Root().boxes; }
 const std::vector<FileOpen> &FileOpens() { return P().opens; }
 const std::vector<IoctlRecord> &Ioctls() { return P().ioctls; }
 const std::vector<std::vector<uint8_t>> &DeviceRequests(const std::string &device)
@@ -153,10 +190,15 @@ const std::vector<std::vector<uint8_t>> &DeviceRequests(const std::string &devic
     auto it = P().deviceRequests.find(device);
     return it == P().deviceRequests.end() ? none : it->second;
 }
-const std::vector<VendorCall> &VendorCalls() { return P().vendorCalls; }
+const std::vector<VendorCall> &VendorCalls() { return Root().vendorCalls; }
 const std::vector<ProcessStart> &ProcessStarts() { return P().processStarts; }
-const char *const kLibraryPath = "C:\\Program Files\\Host\\Morvalith.dll";
-const char *const kVendorHelperPath = "C:\\Program Files\\Host\\morvalith-vendor32.exe";
+void InstallProgram(const std::string &fileName, Program program) { Programs()[Lower(fileName)] = std::move(program); }
+int RunningProcesses()
+{
+    int n = 0;
+    for (const auto &child : Root().children) n += !child->exited;
+    return n;
+}
 const std::vector<std::vector<uint8_t>> &AspiRequests() { return P().aspiRequests; }
 void TraceCalls(bool on) { P().tracing = on; }
 const std::vector<std::string> &Trace() { return P().trace; }

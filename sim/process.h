@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 
@@ -27,12 +28,18 @@ struct PipeState {
     int writers = 0;
 };
 
-// A started process (the vendor helper): whether it has ended, with what,
-// and the pipe its standard output writes to.
+struct Process;
+
+// A started process (a program of ours, run in a simulated process of its
+// own): whether it has ended, with what, and its handle table, whose pipe
+// write ends keep the pipes open while it runs.
 struct ChildState {
+    std::unique_ptr<Process> process;
     bool exited = false;
     DWORD exitCode = 0;
-    std::shared_ptr<PipeState> output;  // while it runs, one of the pipe's writers
+    unsigned long long runsMs = 0;  // how long it runs; ~0: for ever
+    bool survivesTerminate = false;
+    void Exit(DWORD code);          // ends it: its handles close
 };
 
 // An event's state, shared by every handle to it (a named event opened twice).
@@ -59,10 +66,18 @@ struct DevInfoList {
 struct Module {
     std::string name;
     int refs = 0;
+    bool mapped = false;  // mapped in every process (kernel32): GetModuleHandleA finds it without a load
 };
 
 struct Process {
     Machine machine;
+    int bits = (int)sizeof(void *) * 8;  // the process's size: a module of the other cannot be loaded
+    // A child's standard output as the machine lets it reach the pipe: the
+    // bytes left before it ends, and what is laid over the first ones.
+    unsigned long long outputLeft = ~0ull;
+    std::vector<uint8_t> overwrite;
+    size_t outputWritten = 0;
+    std::vector<std::shared_ptr<ChildState>> children;  // every process it started
     std::map<std::string, int> calls;
     std::map<std::string, std::set<int>> faults;
     std::vector<std::string> log;
@@ -95,7 +110,13 @@ struct Process {
     DWORD lastError = 0;
 };
 
+// The process whose code runs now: the host's, or a child while a program
+// of ours runs in it. Root() is the host's, which keeps what the machine's
+// devices and users saw (vendor calls, boxes) for every process.
 Process &P();
+Process &Root();
+// Runs body with child as the current process.
+void RunIn(Process &child, const std::function<void()> &body);
 
 const GUID kDiskClass = {0x53F56307, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
 const GUID kVolumeClass = {0x53F5630D, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
@@ -176,10 +197,10 @@ BOOL ScsiPassThrough(const std::string &name, DWORD code, LPVOID in, DWORD inSiz
 bool ModuleInstalled(const std::string &file);
 // The module's size, when it is not the process's: a process cannot load it.
 bool OtherSizeModule(const std::string &file);
-// morvalith-vendor32.exe's run for the drive letter its command line names:
-// what the 32-bit program does with the machine's vendor library, as the
-// bytes it writes to its standard output (its 40-byte record, or less).
-std::vector<uint8_t> RunVendorHelper(char letter);
+// A program installed on the machine (sim::InstallProgram) by file name.
+const Program *FindProgram(const std::string &fileName);
 FARPROC LookUp(const std::string &module, LPCSTR name);
+// The handles an extended startup record's attribute list names.
+bool HandleList(LPPROC_THREAD_ATTRIBUTE_LIST list, std::vector<HANDLE> &handles);
 
 }  // namespace sim::detail

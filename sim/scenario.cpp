@@ -420,10 +420,11 @@ void ReadDisks(const Field &disks, Machine &m)
 {
     for (size_t i = 0; i < disks.Items(kMaxInterfaces); ++i) {
         Field d = disks.At(i);
-        CheckKeys(d, {"path", "opens", "present", "openError"});
+        CheckKeys(d, {"path", "opens", "present", "openError", "detailSize"});
         DiskInterface disk{d["path"].String(), d.Has("opens") ? d["opens"].String() : ""};
         if (d.Has("present")) disk.present = d["present"].Bool();
         if (d.Has("openError")) disk.openError = (uint32_t)d["openError"].Integer(0, 0xFFFFFFFF);
+        if (d.Has("detailSize")) disk.detailSize = (uint32_t)d["detailSize"].Integer(1, 0xFFFF);
         m.disks.push_back(disk);
     }
 }
@@ -436,6 +437,7 @@ ordered WriteDisks(const Machine &m)
         if (!d.opens.empty()) o["opens"] = d.opens;
         if (!d.present) o["present"] = false;
         if (d.openError) o["openError"] = d.openError;
+        if (d.detailSize) o["detailSize"] = d.detailSize;
         disks.push_back(o);
     }
     return disks;
@@ -514,6 +516,20 @@ ordered WriteDrives(const Machine &m)
         drives[std::string(1, letter)] = o;
     }
     return drives;
+}
+
+// Where the hosted library lives: a full path, the folder of its programs.
+void ReadLibraryPath(const Field &f, Machine &m)
+{
+    std::string path = f.String(kMaxText);
+    if (path.find('\\') == std::string::npos || path.back() == '\\' || path.find('\0') != std::string::npos)
+        f.Wrong("a full path of a file (a folder, a backslash, its name)");
+    m.libraryPath = path;
+}
+
+ordered WriteLibraryPath(const Machine &m)
+{
+    return m.libraryPath == Machine().libraryPath ? ordered() : ordered(m.libraryPath);
 }
 
 void ReadExtraDriveBits(const Field &f, Machine &m) { m.extraDriveBits = (uint32_t)f.Integer(0, 0xFFFFFFFF); }
@@ -633,21 +649,31 @@ ordered WriteVendor(const Machine &m)
 
 void ReadVendorHelper(const Field &h, Machine &m)
 {
-    CheckKeys(h, {"installed", "vendorLoads", "writes", "exitCode", "hangs"});
+    CheckKeys(h, {"installed", "vendorLoads", "writes", "exitCode", "hangs", "takesMs", "survivesTerminate",
+                  "overwrite"});
     VendorHelper &helper = m.vendorHelper;
     if (h.Has("installed")) helper.installed = h["installed"].Bool();
     if (h.Has("vendorLoads")) helper.vendorLoads = h["vendorLoads"].Bool();
-    if (h.Has("writes")) helper.writes = (uint32_t)h["writes"].Integer(0, 40);
+    if (h.Has("writes")) helper.writes = (uint32_t)h["writes"].Integer(0, 0xFFFFFFFF);
     if (h.Has("exitCode")) helper.exitCode = (uint32_t)h["exitCode"].Integer(0, 0xFFFFFFFF);
     if (h.Has("hangs")) helper.hangs = h["hangs"].Bool();
+    if (h.Has("takesMs")) helper.takesMs = (uint32_t)h["takesMs"].Integer(0, 0xFFFFFFFE);
+    if (h.Has("survivesTerminate")) helper.survivesTerminate = h["survivesTerminate"].Bool();
+    if (h.Has("overwrite")) {
+        helper.overwrite = HexBytes(h["overwrite"]);
+        if (helper.overwrite.size() > 4096) h["overwrite"].Wrong("at most 4096 bytes");
+    }
 }
 
 ordered WriteVendorHelper(const Machine &m)
 {
     const VendorHelper &h = m.vendorHelper;
     if (h == VendorHelper{}) return ordered();
-    return {{"installed", h.installed}, {"vendorLoads", h.vendorLoads}, {"writes", h.writes},
-            {"exitCode", h.exitCode}, {"hangs", h.hangs}};
+    ordered o = {{"installed", h.installed}, {"vendorLoads", h.vendorLoads}, {"writes", h.writes},
+                 {"exitCode", h.exitCode}, {"hangs", h.hangs}, {"takesMs", h.takesMs},
+                 {"survivesTerminate", h.survivesTerminate}};
+    if (!h.overwrite.empty()) o["overwrite"] = HexText(h.overwrite);
+    return o;
 }
 
 void ReadAspiUnit(const Field &uf, AspiUnit &unit)
@@ -777,6 +803,7 @@ const struct Section {
     {"extraDriveBits", ReadExtraDriveBits, WriteExtraDriveBits},
     {"mountedDevices", ReadMountedDevices, WriteMountedDevices},
     {"devices", ReadDevices, WriteDevices},
+    {"libraryPath", ReadLibraryPath, WriteLibraryPath},
     {"absentModules", ReadAbsentModules, WriteAbsentModules},
     {"missingEntryPoints", ReadMissingEntryPoints, WriteMissingEntryPoints},
     {"vendor", ReadVendor, WriteVendor},

@@ -241,7 +241,8 @@ FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name)
     return Traced("GetProcAddress", [&](bool injected) -> FARPROC {
         if (injected) return Fail(ERROR_PROC_NOT_FOUND, (FARPROC) nullptr);
         auto it = P().modules.find((uintptr_t)module);
-        if (it == P().modules.end() || it->second.refs == 0) return Fail(ERROR_MOD_NOT_FOUND, (FARPROC) nullptr);
+        if (it == P().modules.end() || (it->second.refs == 0 && !it->second.mapped))
+            return Fail(ERROR_MOD_NOT_FOUND, (FARPROC) nullptr);
         FARPROC proc = name ? LookUp(it->second.name, name) : nullptr;
         return proc ? proc : Fail(ERROR_PROC_NOT_FOUND, (FARPROC) nullptr);
     }, (void *)module, ((uintptr_t)name >> 16) ? name : nullptr);
@@ -259,6 +260,22 @@ BOOL WINAPI FreeLibrary(HMODULE module)
         --it->second.refs;
         return TRUE;
     }, (void *)module);
+}
+
+HMODULE WINAPI GetModuleHandleA(LPCSTR name)
+{
+    return Traced("GetModuleHandleA", [&](bool injected) -> HMODULE {
+        if (injected) return Fail(ERROR_MOD_NOT_FOUND, (HMODULE) nullptr);
+        // Of the modules the machine has, kernel32 alone is in every process
+        // without a load; the others are found once loaded.
+        std::string file = name ? ModuleFileName(name) : "";
+        for (auto &m : P().modules)
+            if (m.second.name == file && (m.second.refs > 0 || m.second.mapped)) return (HMODULE)m.first;
+        if (file != "kernel32.dll" || !ModuleInstalled(file)) return Fail(ERROR_MOD_NOT_FOUND, (HMODULE) nullptr);
+        uintptr_t h = 0x77000000 + 0x10000 * P().modules.size();
+        P().modules[h] = Module{file, 0, true};
+        return (HMODULE)h;
+    }, name);
 }
 
 BOOL WINAPI DisableThreadLibraryCalls(HMODULE module)
@@ -285,7 +302,7 @@ HANDLE WINAPI CreateEventA(LPSECURITY_ATTRIBUTES security, BOOL manualReset, BOO
             event->autoReset = manualReset == FALSE;
             if (name) P().namedEvents[name] = event;
         }
-        P().objects[h] = Object{Kind::Event, "", event, nullptr, false, nullptr, false};
+        P().objects[h] = Object{Kind::Event, "", event, nullptr, false, nullptr, security && security->bInheritHandle};
         // A second create of a named event opens the first, and says so.
         if (existed) P().lastError = ERROR_ALREADY_EXISTS;
         return (HANDLE)h;
@@ -311,10 +328,15 @@ DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds)
             sim::os::Guard lock;
             auto it = P().objects.find((uintptr_t)handle);
             if (it != P().objects.end() && it->second.kind == Kind::Process) {
-                // A process that hangs never ends: a finite wait times out at
-                // once (the simulated clock need not run); an infinite one
-                // would hang the host.
-                if (it->second.child->exited) return WAIT_OBJECT_0;
+                // A process ends when it has run its time: a wait at least
+                // that long sees it end, a shorter one times out at once (the
+                // simulated clock need not run). One that never ends would
+                // hang an infinite wait.
+                ChildState &child = *it->second.child;
+                if (!child.exited && child.runsMs != ~0ull &&
+                    (milliseconds == INFINITE || child.runsMs <= milliseconds))
+                    child.Exit(child.exitCode);
+                if (child.exited) return WAIT_OBJECT_0;
                 if (milliseconds == INFINITE) {
                     std::fprintf(stderr, "sim: an infinite wait on a process that never ends\n");
                     std::abort();
@@ -351,7 +373,7 @@ DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR file, DWORD size)
         if (!file || !size) return Fail(ERROR_INSUFFICIENT_BUFFER, (DWORD)0);
         // As Vista and later answer a short buffer: truncated, terminated,
         // the size returned and ERROR_INSUFFICIENT_BUFFER.
-        std::string path = module ? kLibraryPath : "C:\\Host Program\\host.exe";
+        std::string path = module ? P().machine.libraryPath : "C:\\Host Program\\host.exe";
         if (path.size() >= size) {
             std::memcpy(file, path.data(), size - 1);
             file[size - 1] = 0;
@@ -399,42 +421,79 @@ BOOL WINAPI CreateProcessA(LPCSTR application, LPSTR commandLine, LPSECURITY_ATT
 {
     return Traced("CreateProcessA", [&](bool injected) -> BOOL {
         if (injected) return Fail(ERROR_NOT_ENOUGH_MEMORY, FALSE);
-        if (!startup || !information || startup->cb != sizeof(STARTUPINFOA)) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+        const bool extended = (flags & EXTENDED_STARTUPINFO_PRESENT) != 0;
+        const DWORD size = extended ? (DWORD)(sizeof(STARTUPINFOA) + sizeof(void *)) : (DWORD)sizeof(STARTUPINFOA);
+        if (!startup || !information || startup->cb != size) return Fail(ERROR_INVALID_PARAMETER, FALSE);
         const Machine &m = P().machine;
-        // The one program the machine has is the vendor helper beside the library.
-        if (!application || !SameNoCase(application, kVendorHelperPath) || !m.vendorHelper.installed)
-            return Fail(ERROR_FILE_NOT_FOUND, FALSE);
-        ProcessStart start{application, commandLine ? commandLine : "", inheritHandles != FALSE, 0, false, flags,
+        // The programs the machine has live beside the hosted library.
+        const std::string &library = m.libraryPath;
+        const std::string folder = library.substr(0, library.find_last_of('\\') + 1);
+        std::string name = application ? application : "";
+        const Program *program = nullptr;
+        if (name.size() > folder.size() && SameNoCase(name.substr(0, folder.size()), folder) &&
+            name.find('\\', folder.size()) == std::string::npos && m.vendorHelper.installed)
+            program = FindProgram(name.substr(folder.size()));
+        if (!program) return Fail(ERROR_FILE_NOT_FOUND, FALSE);
+
+        ProcessStart start{name, commandLine ? commandLine : "", inheritHandles != FALSE, false, 0, false, flags,
                            startup->dwFlags, startup->wShowWindow};
-        std::shared_ptr<PipeState> output;
+        // What it inherits: every inheritable handle, or those of the list
+        // alone (which must be inheritable, and needs inheritance on).
+        std::vector<HANDLE> listed;
+        if (extended) {
+            LPPROC_THREAD_ATTRIBUTE_LIST list;
+            std::memcpy(&list, (const uint8_t *)startup + sizeof(STARTUPINFOA), sizeof(list));
+            start.handleList = HandleList(list, listed);
+            if (!start.handleList) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+        }
+        auto child = std::make_shared<ChildState>();
+        child->process = std::make_unique<Process>();
+        Process &c = *child->process;
+        c.machine = m;
+        c.bits = 32;  // our programs beside the library are 32-bit ones
         {
             sim::os::Guard lock;
-            for (const auto &o : P().objects) start.inheritable += inheritHandles && o.second.inherit;
-            auto out = P().objects.find((uintptr_t)startup->hStdOutput);
-            // Its standard output reaches the pipe only when it inherits the
-            // write end the startup record names.
-            if ((startup->dwFlags & STARTF_USESTDHANDLES) && inheritHandles && out != P().objects.end() &&
-                out->second.kind == Kind::Pipe && out->second.writeEnd && out->second.inherit)
-                output = out->second.pipe;
+            auto inheritable = [&](uintptr_t h) {
+                auto it = P().objects.find(h);
+                return it != P().objects.end() && it->second.inherit ? &it->second : nullptr;
+            };
+            if (start.handleList) {
+                if (!inheritHandles) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+                for (HANDLE h : listed)
+                    if (!inheritable((uintptr_t)h)) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+                for (HANDLE h : listed) c.objects[(uintptr_t)h] = *inheritable((uintptr_t)h);
+            } else if (inheritHandles) {
+                for (const auto &o : P().objects)
+                    if (o.second.inherit) c.objects[o.first] = o.second;
+            }
+            for (const auto &o : c.objects)
+                if (o.second.kind == Kind::Pipe && o.second.writeEnd) ++o.second.pipe->writers;
+            start.inherited = (int)c.objects.size();
         }
-        start.stdOutputIsPipe = output != nullptr;
+        c.nextHandle = P().nextHandle + 0x10000;
+        // Its standard output: a handle it inherited, or none.
+        HANDLE output = nullptr;
+        if ((startup->dwFlags & STARTF_USESTDHANDLES) && c.objects.count((uintptr_t)startup->hStdOutput))
+            output = startup->hStdOutput;
+        auto out = c.objects.find((uintptr_t)output);
+        start.stdOutputIsPipe = out != c.objects.end() && out->second.kind == Kind::Pipe && out->second.writeEnd;
         P().processStarts.push_back(start);
-        // Its command line: the quoted program, then the drive letter.
+
+        // It runs to its end now (the library waits for it anyway); how it
+        // fares is the machine's: cut short, overwritten, slow, hung, crashed.
+        const VendorHelper &h = m.vendorHelper;
+        c.outputLeft = h.writes;
+        c.overwrite = h.overwrite;
         std::string line = start.commandLine;
-        size_t end = line.find('"', 1);
-        char letter = 0;
-        if (!line.empty() && line[0] == '"' && end != std::string::npos && end + 2 < line.size() && line[end + 1] == ' ')
-            letter = line[end + 2];
-        auto child = std::make_shared<ChildState>();
-        if (output) ++output->writers;
-        child->output = output;
-        std::vector<uint8_t> written = letter ? RunVendorHelper(letter) : std::vector<uint8_t>();
-        if (output) output->bytes.insert(output->bytes.end(), written.begin(), written.end());
-        if (!m.vendorHelper.hangs) {
-            child->exited = true;
-            child->exitCode = letter ? m.vendorHelper.exitCode : 1;
-            if (output) --output->writers;
-        }
+        DWORD code = 0;
+        RunIn(c, [&] { code = (*program)(line.c_str(), output); });
+        child->runsMs = h.hangs ? ~0ull : h.takesMs;
+        child->survivesTerminate = h.survivesTerminate;
+        if (h.exitCode) code = h.exitCode;
+        child->exitCode = code;
+        if (child->runsMs == 0) child->Exit(code);
+        Root().children.push_back(child);
+
         sim::os::Guard lock;
         uintptr_t process = NewHandle(), thread = NewHandle();
         P().objects[process] = Object{Kind::Process, "", nullptr, nullptr, false, child, false};
@@ -468,11 +527,7 @@ BOOL WINAPI TerminateProcess(HANDLE process, UINT code)
         auto it = P().objects.find((uintptr_t)process);
         if (it == P().objects.end() || it->second.kind != Kind::Process) return Fail(ERROR_INVALID_HANDLE, FALSE);
         ChildState &child = *it->second.child;
-        if (!child.exited) {
-            child.exited = true;
-            child.exitCode = code;
-            if (child.output) --child.output->writers;
-        }
+        if (!child.survivesTerminate) child.Exit(code);
         return TRUE;
     }, process, code);
 }
@@ -502,6 +557,32 @@ BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD size, LPDWORD read, LPOVE
         return TRUE;
     }, file, buffer, size, (void *)read, (void *)overlapped);
     return result;
+}
+
+BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD written, LPOVERLAPPED overlapped)
+{
+    return Traced("WriteFile", [&](bool injected) -> BOOL {
+        if (written) *written = 0;
+        if (injected) return Fail(ERROR_GEN_FAILURE, FALSE);
+        sim::os::Guard lock;
+        Process &p = P();
+        auto it = p.objects.find((uintptr_t)file);
+        if (it == p.objects.end() || it->second.kind != Kind::Pipe || !it->second.writeEnd || overlapped)
+            return Fail(ERROR_INVALID_HANDLE, FALSE);
+        if (!written || (!buffer && size)) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+        PipeState &pipe = *it->second.pipe;
+        // Only what the machine lets through (a process that ends part-way),
+        // with its overwrite laid over the first bytes.
+        DWORD n = (DWORD)std::min<unsigned long long>(size, p.outputLeft);
+        for (DWORD i = 0; i < n; ++i) {
+            size_t at = p.outputWritten + i;
+            pipe.bytes.push_back(at < p.overwrite.size() ? p.overwrite[at] : ((const uint8_t *)buffer)[i]);
+        }
+        p.outputLeft -= n;
+        p.outputWritten += n;
+        *written = n;
+        return TRUE;
+    }, file, buffer, size, (void *)written, (void *)overlapped);
 }
 
 // ---- advapi32 ----------------------------------------------------------------
@@ -648,6 +729,9 @@ BOOL WINAPI SetupDiGetDeviceInterfaceDetailA(HDEVINFO set, PSP_DEVICE_INTERFACE_
         bool volume = it->second.classIndex == 1;
         const std::string &path = volume ? P().machine.volumes[index].path : P().machine.disks[index].path;
         DWORD needed = (DWORD)(offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath) + path.size() + 1);
+        // What the size query answers: the true size, or a disk's own (a
+        // class filter that misreports it).
+        DWORD answered = !volume && P().machine.disks[index].detailSize ? P().machine.disks[index].detailSize : needed;
         // The device record is filled whenever the call gets that far, the
         // size query included: its setup class (disk drives, or storage
         // volumes) and its device instance.
@@ -660,7 +744,7 @@ BOOL WINAPI SetupDiGetDeviceInterfaceDetailA(HDEVINFO set, PSP_DEVICE_INTERFACE_
         if (info && info->cbSize != sizeof(SP_DEVINFO_DATA)) return Fail(ERROR_INVALID_USER_BUFFER, FALSE);
         if (!detail) {
             if (size != 0) return Fail(ERROR_INVALID_USER_BUFFER, FALSE);
-            if (required) *required = needed;
+            if (required) *required = answered;
             fillDevice();
             return Fail(ERROR_INSUFFICIENT_BUFFER, FALSE);
         }
@@ -742,7 +826,7 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT style)
 {
     // No fault makes a box fail: the library never looks at its answer.
     return Traced("MessageBoxA", [&](bool) -> int {
-        P().boxes.push_back({owner, text ? text : "", caption ? caption : "", style});
+        Root().boxes.push_back({owner, text ? text : "", caption ? caption : "", style});
         return IDOK;
     }, (void *)owner, text, caption, style);
 }
@@ -759,6 +843,8 @@ const std::set<std::string> &sim::Operations()
         "WaitForSingleObject", "RegOpenKeyA", "RegQueryValueExA", "RegCloseKey", "SetupDiGetClassDevsA",
         "SetupDiEnumDeviceInterfaces", "SetupDiGetDeviceInterfaceDetailA", "SetupDiDestroyDeviceInfoList",
         "CM_Get_Parent", "CM_Get_Device_IDA", "MessageBoxA", "GetModuleFileNameA", "CreatePipe",
-        "SetHandleInformation", "CreateProcessA", "GetExitCodeProcess", "TerminateProcess", "ReadFile"};
+        "SetHandleInformation", "CreateProcessA", "GetExitCodeProcess", "TerminateProcess", "ReadFile",
+        "WriteFile", "GetModuleHandleA", "InitializeProcThreadAttributeList", "UpdateProcThreadAttribute",
+        "DeleteProcThreadAttributeList"};
     return names;
 }

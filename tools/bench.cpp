@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "host_run.h"
 #include "machine.h"
 #include "morvalith.h"
 
@@ -50,7 +51,7 @@ struct Count {
 
 Count Calls(const sim::Machine &m, bool key)
 {
-    sim::Reset(m);
+    StartProcess(m);
     if (key) {
         unsigned char buffer[32];
         GetIDKey(buffer);

@@ -10,6 +10,7 @@
 #include "discovery/locator.h"
 #include "discovery/resolver.h"
 #include "lifecycle/state.h"
+#include "lifecycle/vendor.h"
 #include "text.h"
 #include "transport/passthrough.h"
 
@@ -144,7 +145,13 @@ Diagnosis DiagnoseCalls(const sim::Machine &m, const HostRun &run)
     const bool helperRoad = MORVALITH_64BIT && m.vendor.bits == 32 && m.vendor.installed;
     if (helperRoad && d.cause == Cause::NoVendorLibrary && !m.vendorHelper.installed) d.cause = Cause::NoVendorHelper;
     const sim::VendorHelper &h = m.vendorHelper;
-    const bool helperAnswered = !h.hangs && h.exitCode == 0 && h.writes == 40;
+    // A whole answer in time, whose outcome (where the machine overwrote it)
+    // is one the library takes.
+    VendorAnswer overwritten{};
+    if (!h.overwrite.empty())
+        std::memcpy(&overwritten, h.overwrite.data(), std::min(h.overwrite.size(), sizeof(overwritten.outcome)));
+    const bool helperAnswered = !h.hangs && h.takesMs <= kVendorHelperTimeoutMs && h.exitCode == 0 &&
+                                h.writes >= sizeof(VendorAnswer) && overwritten.outcome <= kVendorNoEntryPoint;
     if (helperRoad && d.cause == Cause::KeyFailed && !sim::ProcessStarts().empty() && !helperAnswered)
         d.cause = Cause::VendorHelperFailed;
     if (d.cause == Cause::KeyFailed && !sim::VendorCalls().empty()) {

@@ -4,16 +4,22 @@
 
 #include "discovery/resolver.h"
 #include "lifecycle/state.h"
+#include "lifecycle/vendor.h"
 #include "morvalith.h"
 #include "output.h"
 
 Mark Now() { return {sim::Trace().size(), sim::TraceLeftOut(), sim::CallLog().size() + sim::CallLogLeftOut()}; }
 
+void StartProcess(const sim::Machine &m)
+{
+    sim::InstallProgram(MORVALITH_VENDOR_HELPER, RunVendorHelper);
+    sim::Reset(m);
+    ResetLibraryState();
+}
+
 HostRun RunHost(const sim::Machine &m)
 {
-    sim::Reset(m);
-    // A fresh process: the library state as the loader maps it.
-    ResetLibraryState();
+    StartProcess(m);
     sim::TraceCalls(true);
     HostRun r;
     HINSTANCE self = (HINSTANCE)0x10000000;
@@ -40,7 +46,7 @@ HostRun RunHost(const sim::Machine &m)
 
 std::vector<DWORD> FreshMasks(const sim::Machine &m)
 {
-    sim::Reset(m);
+    StartProcess(m);
     std::vector<DWORD> masks(m.disks.size(), 0);
     for (size_t i = 0; i < m.disks.size(); ++i) {
         char token[kInstanceTokenSize];

@@ -29,6 +29,11 @@ struct HostRun {
 };
 HostRun RunHost(const sim::Machine &m);
 
+// A fresh host process on machine m, as the loader starts it: the library
+// state all zero, and the programs beside the library (the 64-bit library's
+// helper) installed with the library's own code.
+void StartProcess(const sim::Machine &m);
+
 // The drive mask of each disk that yields letters, from a run of its own
 // made before the reported one, so that the explanation makes no call of its
 // own on the process it reports (a fault falls where the host meets it).

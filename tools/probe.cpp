@@ -7,6 +7,7 @@
 
 #include "discovery/resolver.h"
 #include "explain.h"
+#include "host_run.h"
 #include "lifecycle/state.h"
 #include "machine.h"
 #include "morvalith.h"
@@ -101,13 +102,12 @@ static int Run(int argc, char **argv)
     // Every letter the disks yield, from a run of its own: the run reported
     // below is exactly one host's (the attach, one GetUSBDriveLetter, one
     // GetIDKey, the detach), so that faults fall where a host meets them.
-    sim::Reset(machine);
+    StartProcess(machine);
     char letters[260] = {};
     int count = CollectDriveLetters(kLetterBusToken, kLetterClassToken, kLetterRevisionToken, letters, sizeof(letters));
     sim::Settle();
 
-    sim::Reset(machine);
-    ResetLibraryState();  // as the loader maps it
+    StartProcess(machine);  // as the loader maps it
     std::printf("machine: %s (Windows %u.%u, platform %u)\n", sim::Printable(name, 200).c_str(), machine.major,
                 machine.minor, machine.platform);
     std::fflush(stdout);

@@ -43,6 +43,7 @@ struct DiskInterface {
     std::string opens;  // name of the device that CreateFileA on the path reaches; empty: none
     bool present = true;  // false: registered, device not attached (listed only without DIGCF_PRESENT)
     uint32_t openError = 0;  // not 0: CreateFileA on the path fails with this error (5: access denied)
+    uint32_t detailSize = 0;  // not 0: what the detail's size query answers instead of the true size
     bool operator==(const DiskInterface &) const = default;
 };
 
@@ -77,14 +78,17 @@ struct VendorLibrary {
 };
 
 // morvalith-vendor32.exe beside the 64-bit library: a 32-bit program that
-// loads the vendor library, makes the one call and writes its 40-byte
-// record (outcome, result, key) to its standard output.
+// loads the vendor library and makes the one call. The machine runs the
+// program's own code in a child process; these say how that process fares.
 struct VendorHelper {
     bool installed = true;
     bool vendorLoads = true;  // false: the vendor library fails to load in the helper too (a dependency missing)
-    uint32_t writes = 40;    // bytes of its record it writes before exiting; fewer: a short record
-    uint32_t exitCode = 0;   // its exit code (0xC0000005: it crashed)
-    bool hangs = false;      // never exits: the library's wait times out
+    uint32_t writes = 0xFFFFFFFF;  // bytes of its output that reach the pipe before it ends; fewer: a short answer
+    uint32_t exitCode = 0;   // not 0: it is ended with this code (0xC0000005: it crashed) instead of its own
+    bool hangs = false;      // never ends: the library's wait times out
+    uint32_t takesMs = 0;    // how long it runs before it ends (a wait shorter than this times out)
+    bool survivesTerminate = false;  // TerminateProcess succeeds, yet the process runs on (stuck in a driver)
+    std::vector<uint8_t> overwrite;  // laid over the start of what it writes (a corrupt answer)
     bool operator==(const VendorHelper &) const = default;
 };
 
@@ -133,6 +137,9 @@ struct Machine {
     std::map<char, Drive> drives;
     uint32_t extraDriveBits = 0;  // bits 26-31 of GetLogicalDrives
     std::map<std::string, std::vector<uint8_t>> mountedDevices;  // values under SYSTEM\MountedDevices
+    // The hosted library's own file (GetModuleFileNameA on its module); the
+    // programs beside it live in its folder.
+    std::string libraryPath = "C:\\Program Files\\Host\\Morvalith.dll";
     std::map<std::string, ScsiDevice> devices;
     std::map<std::string, std::set<std::string>> missingEntryPoints;  // by module file name
     std::set<std::string> absentModules;

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -36,6 +37,7 @@ struct VendorCall {
     char letter = 0;
     std::array<uint8_t, 255> chipModel{};  // 255 bytes read from the address received
     uintptr_t record = 0;
+    int bits = 0;  // the size of the process that made it (32: the helper)
     bool operator==(const VendorCall &) const = default;
 };
 
@@ -51,17 +53,22 @@ struct ProcessStart {
     std::string application;
     std::string commandLine;
     bool inheritHandles = false;
-    int inheritable = 0;      // handles of the process it would inherit
-    bool stdOutputIsPipe = false;  // its standard output: the write end of a pipe
+    bool handleList = false;  // given a list of the handles it may inherit
+    int inherited = 0;        // handles of the starting process it inherited
+    bool stdOutputIsPipe = false;  // its standard output: the write end of a pipe it inherited
     DWORD flags = 0;
     DWORD startupFlags = 0;
     WORD showWindow = 0;
 };
 
-// Where the simulated process finds the library it hosts (GetModuleFileNameA
-// on the library's module), and so the helper beside it.
-extern const char *const kLibraryPath;
-extern const char *const kVendorHelperPath;
+// A program of ours the machine can start: its code, given its command line
+// and its standard output, run in a child process of its own; returns its
+// exit code. Installed by file name, beside the hosted library, for every
+// machine (kept across Reset).
+using Program = std::function<DWORD(LPCSTR commandLine, HANDLE standardOutput)>;
+void InstallProgram(const std::string &fileName, Program program);
+// Processes started since Reset that still run.
+int RunningProcesses();
 
 struct Resources {
     int handles = 0;      // files, events, pipes, processes and threads

@@ -35,6 +35,8 @@
 #define GetExitCodeProcess SimGetExitCodeProcess
 #define TerminateProcess SimTerminateProcess
 #define ReadFile SimReadFile
+#define WriteFile SimWriteFile
+#define GetModuleHandleA SimGetModuleHandleA
 #define LoadLibraryA SimLoadLibraryA
 #define GetProcAddress SimGetProcAddress
 #define FreeLibrary SimFreeLibrary
@@ -115,6 +117,8 @@ typedef DWORD CONFIGRET;
 typedef DWORD REGSAM;
 typedef int(WINAPI *FARPROC)(void);
 typedef struct _OVERLAPPED *LPOVERLAPPED;
+typedef SIZE_T *PSIZE_T;
+typedef struct _PROC_THREAD_ATTRIBUTE_LIST *PPROC_THREAD_ATTRIBUTE_LIST, *LPPROC_THREAD_ATTRIBUTE_LIST;
 typedef struct _SECURITY_ATTRIBUTES {
     DWORD nLength;
     LPVOID lpSecurityDescriptor;
@@ -152,6 +156,7 @@ typedef const GUID *LPCGUID;
 #define ERROR_ACCESS_DENIED 5L
 #define ERROR_INVALID_HANDLE 6L
 #define ERROR_NOT_ENOUGH_MEMORY 8L
+#define ERROR_BAD_LENGTH 24L
 #define ERROR_GEN_FAILURE 31L
 #define ERROR_NOT_SUPPORTED 50L
 #define ERROR_INVALID_PARAMETER 87L
@@ -204,6 +209,7 @@ typedef const GUID *LPCGUID;
 #define HANDLE_FLAG_INHERIT 0x00000001UL
 #define STILL_ACTIVE 259UL
 #define CREATE_NO_WINDOW 0x08000000UL
+#define EXTENDED_STARTUPINFO_PRESENT 0x00080000UL
 #define STARTF_USESHOWWINDOW 0x00000001UL
 #define STARTF_USESTDHANDLES 0x00000100UL
 #define SW_HIDE 0
@@ -348,6 +354,9 @@ BOOL WINAPI GetExitCodeProcess(HANDLE hProcess, LPDWORD lpExitCode);
 BOOL WINAPI TerminateProcess(HANDLE hProcess, UINT uExitCode);
 BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,
                      LPOVERLAPPED lpOverlapped);
+BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,
+                      LPOVERLAPPED lpOverlapped);
+HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName);
 
 // advapi32
 LONG WINAPI RegOpenKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult);

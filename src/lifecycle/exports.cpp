@@ -8,7 +8,6 @@
 #include "state.h"
 #include "vendor.h"
 
-typedef int(WINAPI *VendorProductInfoFn)(char driveLetter, char *chipModel, BYTE *productInfo);
 typedef int(WINAPI *MessageBoxFn)(HWND owner, LPCSTR text, LPCSTR caption, UINT style);
 
 const DWORD kLetterBufferSize = 260;
@@ -34,27 +33,6 @@ extern "C" char MORVALITH_CDECL GetUSBDriveLetter(void)
     return letters[0];
 }
 
-#if MORVALITH_64BIT
-// The vendor call through the 32-bit helper, with the in-process road's
-// boxes: the library not loaded by either road, or its entry point missing.
-static int KeyThroughHelper(char driveLetter, unsigned char *key)
-{
-    VendorHelperRecord record;
-    DWORD outcome = CallVendorThroughHelper(driveLetter, &record);
-    int ok = 0;
-    if (outcome == kHelperNotStarted || outcome == kHelperNoLibrary) {
-        ShowErrorBox(MORVALITH_NO_VENDOR_LIBRARY_BOX);
-    } else if (outcome == kHelperNoEntryPoint) {
-        ShowErrorBox(MORVALITH_NO_VENDOR_ENTRY_POINT_BOX);
-    } else if (outcome == kHelperCalled && record.result == 0) {
-        memcpy(key, record.key, kKeySize);
-        ok = 1;
-    }
-    WipeBytes(&record, sizeof(record));
-    return ok;
-}
-#endif
-
 extern "C" int MORVALITH_STDCALL GetIDKey(unsigned char *key)
 {
     // Writing a key through a null pointer would crash the host.
@@ -62,28 +40,26 @@ extern "C" int MORVALITH_STDCALL GetIDKey(unsigned char *key)
     char driveLetter = GetUSBDriveLetter();
     if (!driveLetter) return 0;
 
-    // The vendor library is handed the model text past its five-byte tag.
-    char chipModel[260] = "<tag>" MORVALITH_CHIP_MODEL;
-    HMODULE vendor = LoadLibraryA(MORVALITH_VENDOR_LIBRARY);
-    if (!vendor) {
+    VendorAnswer answer;
+    DWORD loadError = 0;
+    CallVendorLibrary(driveLetter, &answer, &loadError);
+    DWORD outcome = answer.outcome;
 #if MORVALITH_64BIT
-        // A 32-bit vendor library, which this process cannot load.
-        if (GetLastError() == ERROR_BAD_EXE_FORMAT) return KeyThroughHelper(driveLetter, key);
+    // A 32-bit vendor library, which this process cannot load: the same
+    // call in the helper beside the library.
+    if (outcome == kVendorNoLibrary && loadError == ERROR_BAD_EXE_FORMAT)
+        outcome = CallVendorThroughHelper(driveLetter, &answer);
 #endif
+    int ok = 0;
+    if (outcome == kVendorNoLibrary || outcome == kHelperNotStarted) {
         ShowErrorBox(MORVALITH_NO_VENDOR_LIBRARY_BOX);
-        return 0;
-    }
-    VendorProductInfoFn getProductInfo =
-        (VendorProductInfoFn)(void *)GetProcAddress(vendor, MORVALITH_VENDOR_ENTRY_POINT);
-    if (!getProductInfo) {
+    } else if (outcome == kVendorNoEntryPoint) {
         ShowErrorBox(MORVALITH_NO_VENDOR_ENTRY_POINT_BOX);
-        return 0;
+    } else if (outcome == kVendorCalled && answer.result == 0) {
+        memcpy(key, answer.key, kKeySize);
+        ok = 1;
     }
-    // Zeroed so that a vendor call that claims success without writing the
-    // record cannot hand the host stale stack bytes.
-    BYTE productInfo[kProductInfoSize];
-    memset(productInfo, 0, sizeof(productInfo));
-    if (getProductInfo(driveLetter, chipModel + 5, productInfo) != 0) return 0;
-    memcpy(key, productInfo + kKeyOffset, kKeySize);
-    return 1;
+    // No copy of the key stays behind in this frame.
+    WipeBytes(&answer, sizeof(answer));
+    return ok;
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "host_run.h"
 #include "lifecycle/state.h"
 #include "machine.h"
 #include "shared.h"
@@ -27,8 +28,7 @@ const char kVolumeClassSuffix[] = "#{53f5630d-b6bf-11d0-94f2-00a0c91efb8b}";
 // A fresh process on machine m: the library state as the loader maps it.
 inline void Boot(const sim::Machine &m)
 {
-    sim::Reset(m);
-    ResetLibraryState();
+    StartProcess(m);
 }
 
 struct Attach {

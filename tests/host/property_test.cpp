@@ -163,8 +163,11 @@ sim::Machine Generate(uint32_t seed)
     m.vendorHelper.installed = r.Chance(85);
     m.vendorHelper.vendorLoads = r.Chance(90);
     m.vendorHelper.hangs = r.Chance(5);
-    m.vendorHelper.writes = r.Chance(90) ? 40 : r.Below(40);
+    m.vendorHelper.writes = r.Chance(90) ? 0xFFFFFFFF : r.Below(41);
     m.vendorHelper.exitCode = r.Chance(90) ? 0 : 0xC0000005;
+    m.vendorHelper.takesMs = r.Chance(90) ? 0 : r.Chance(50) ? 60000 : 60001;
+    m.vendorHelper.survivesTerminate = r.Chance(10);
+    if (r.Chance(5)) m.vendorHelper.overwrite = {(uint8_t)r.Below(5), 0, 0, 0};
 
     // WNASPI32 with adapters and units, some finishing later.
     if (m.platform == 1) {
@@ -424,7 +427,8 @@ bool VendorAnswers(const sim::Machine &m)
     bool called = v.installed && v.hasEntryPoint && v.result == 0;
     if (v.bits == 0 || v.bits == bits) return called;
     if (bits == 64 && v.bits == 32)
-        return called && h.installed && h.vendorLoads && !h.hangs && h.exitCode == 0 && h.writes == 40;
+        return called && h.installed && h.vendorLoads && !h.hangs && h.takesMs <= 60000 && h.exitCode == 0 &&
+               h.writes >= 40 && (h.overwrite.empty() || h.overwrite[0] == 0);
     return false;
 }
 

@@ -65,7 +65,9 @@ TEST(Scenario, WrongFilesNameTheFileAndTheField)
         {"{\"devices\": {\"d\": {\"answers\": {\"0x82\": {\"hex\": \"abc\"}}}}}", "hex: odd number of hex digits"},
         {"{\"vendor\": {\"key\": \"00\"}}", "scenario.vendor.key: a key is 32 bytes"},
         {"{\"vendor\": {\"bits\": 48}}", "scenario.vendor.bits: 32 or 64"},
-        {"{\"vendorHelper\": {\"writes\": 41}}", "scenario.vendorHelper.writes: out of range"},
+        {"{\"vendorHelper\": {\"writes\": -1}}", "scenario.vendorHelper.writes: out of range"},
+        {"{\"vendorHelper\": {\"overwrite\": \"0\"}}", "scenario.vendorHelper.overwrite: odd number of hex digits"},
+        {"{\"libraryPath\": \"Morvalith.dll\"}", "scenario.libraryPath: a full path of a file"},
         {"{\"diskz\": []}", "scenario.diskz: unknown field"},
         {"[1, 2]", "scenario: expected an object"},
         {"{\"os\": {\"major\": 5,}", "not valid JSON"},
@@ -136,7 +138,9 @@ TEST(Scenario, WrittenMachinesReadBackTheSame)
     full.aspi.adapters.push_back({0x04, {sim::AspiUnit{2, 1, 0x01, 0x00, {0x01, {1, 2, 3}}, {{0x82, {0x04, {}}}}}}});
     full.faults.push_back({"CreateFileA", 2});
     full.vendor.bits = 32;
-    full.vendorHelper = {false, false, 12, 0xC0000005, true};
+    full.vendorHelper = {false, false, 12, 0xC0000005, true, 61000, true, {0x07, 0, 0, 0}};
+    full.libraryPath = "D:\\Apps\\Host\\Morvalith.dll";
+    full.disks[0].detailSize = 4;
     machines.push_back(full);
     // Names in the ANSI code page (Latin-1, GBK), control bytes, the escape's
     // own mark and valid UTF-8, in every string field and key.
