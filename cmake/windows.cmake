@@ -298,6 +298,14 @@ install(FILES ${MORVALITH_X64_BUILD}/Morvalith.dll ${MORVALITH_X64_BUILD}/morval
 install(TARGETS morvalith-vendor32 RUNTIME DESTINATION bin/x64)
 install(FILES ${MORVALITH_X64_BUILD}/libMorvalith.dll.a ${MORVALITH_X64_BUILD}/Morvalith.lib
               ${MORVALITH_X64_BUILD}/Morvalith.def DESTINATION lib/x64)
+# The ARM64 files, from the ARM64 build (preset windows-arm64, built first):
+# the DLL alone in bin/arm64 (an ARM64 program's check program is the x86 or
+# x64 one, under emulation), its import libraries and .def in lib/arm64.
+set(MORVALITH_ARM64_BUILD ${CMAKE_SOURCE_DIR}/build/win-arm64 CACHE PATH
+    "The ARM64 Windows build whose files the release holds in bin/arm64 and lib/arm64")
+install(FILES ${MORVALITH_ARM64_BUILD}/Morvalith.dll DESTINATION bin/arm64)
+install(FILES ${MORVALITH_ARM64_BUILD}/libMorvalith.dll.a ${MORVALITH_ARM64_BUILD}/Morvalith.lib
+              ${MORVALITH_ARM64_BUILD}/Morvalith.def DESTINATION lib/arm64)
 include(CMakePackageConfigHelpers)
 # Architecture-independent: the package serves 32- and 64-bit consumers,
 # each from its own folders.
