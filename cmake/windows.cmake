@@ -118,24 +118,24 @@ if(MORVALITH_ARM64)
     # versions (cmake/windows-arm64.cmake).
     include(cmake/windows-arm64.cmake)
 else()
-# Only system DLLs; libgcc for the stack probe of frames over a page.
-target_link_libraries(Morvalith PRIVATE msvcrt kernel32 setupapi advapi32 gcc)
-# The linker's import library drops the @4 of GetIDKey along with the export
-# decoration; a caller compiled against the header references _GetIDKey@4,
-# so the import library is made from the .def instead, mapping it to the
-# undecorated export.
-if(MORVALITH_X64)
-    find_program(MINGW_DLLTOOL NAMES x86_64-w64-mingw32-dlltool REQUIRED)
-else()
-    find_program(MINGW_DLLTOOL NAMES i686-w64-mingw32-dlltool REQUIRED)
-endif()
-# (Run in the build folder with names of their own: the members' names then
-# carry no build path.)
-add_custom_command(TARGET Morvalith POST_BUILD
-    COMMAND ${MINGW_DLLTOOL} -k -D Morvalith.dll -d ${MORVALITH_DEF_FILE}
-            -l $<TARGET_LINKER_FILE_NAME:Morvalith> --temp-prefix morvalith
-    WORKING_DIRECTORY $<TARGET_LINKER_FILE_DIR:Morvalith>
-    VERBATIM)
+    # Only system DLLs; libgcc for the stack probe of frames over a page.
+    target_link_libraries(Morvalith PRIVATE msvcrt kernel32 setupapi advapi32 gcc)
+    # The linker's import library drops the @4 of GetIDKey along with the export
+    # decoration; a caller compiled against the header references _GetIDKey@4,
+    # so the import library is made from the .def instead, mapping it to the
+    # undecorated export.
+    if(MORVALITH_X64)
+        find_program(MINGW_DLLTOOL NAMES x86_64-w64-mingw32-dlltool REQUIRED)
+    else()
+        find_program(MINGW_DLLTOOL NAMES i686-w64-mingw32-dlltool REQUIRED)
+    endif()
+    # (Run in the build folder with names of their own: the members' names then
+    # carry no build path.)
+    add_custom_command(TARGET Morvalith POST_BUILD
+        COMMAND ${MINGW_DLLTOOL} -k -D Morvalith.dll -d ${MORVALITH_DEF_FILE}
+                -l $<TARGET_LINKER_FILE_NAME:Morvalith> --temp-prefix morvalith
+        WORKING_DIRECTORY $<TARGET_LINKER_FILE_DIR:Morvalith>
+        VERBATIM)
 endif()
 
 # The MSVC-format import library for Visual C++ and clang-cl callers, from
