@@ -10,7 +10,7 @@
 #   32-bit Wine suites   the real DLL under the real loader;
 #   x64 checks           the x64 build's files, and its DLL under 64-bit Wine
 #                        (natively on any x86_64 machine);
-#   ARM64                its build, its files, and its DLL under 64-bit ARM
+#   ARM64                its files, and its DLL under 64-bit ARM
 #                        Wine, emulated on every machine (qemu-user).
 # The closing summary says of each tier how it ran, or why it did not; a
 # tier that did not run is never counted as passed. The command fails when
