@@ -47,7 +47,7 @@ add_custom_command(TARGET Morvalith POST_BUILD
 # The test programs of the ARM64 Wine tier (tests/arm64/run.sh), C only and
 # with tests/arm64/start.c as their start-up: the end-to-end host without the
 # Windows probe (C++), the stand-in vendor libraries of both sizes' source,
-# and MorvalithLoadLibrary in a GUI host.
+# MorvalithLoadLibrary in a GUI host, and a program linked at load time.
 function(morvalith_arm64_tests)
     set(start ${CMAKE_SOURCE_DIR}/tests/arm64/start.c)
     # msvcrt.dll's own printf: MinGW's printf engine is not there to link.
@@ -72,6 +72,12 @@ function(morvalith_arm64_tests)
         target_compile_definitions(${variant}-double PRIVATE MORVALITH_TEST_DLL)
     endforeach()
     target_compile_definitions(vendor-noentry-double PRIVATE NO_ENTRY_POINT)
+    # A program linked at load time against the DLL's own import library
+    # (the MSVC-ABI consumer's source, with its own entry point).
+    add_executable(consumer-load-time tests/msvc/consumer.c)
+    target_include_directories(consumer-load-time PRIVATE include)
+    target_link_options(consumer-load-time PRIVATE -nostdlib -Wl,--entry,start ${MORVALITH_ARM64_VERSIONS})
+    target_link_libraries(consumer-load-time PRIVATE Morvalith ${MORVALITH_IMPLIB_kernel32})
     add_executable(load-host-gui WIN32 tests/wine/load_host.c ${start})
     target_include_directories(load-host-gui PRIVATE include)
     target_compile_definitions(load-host-gui PRIVATE MORVALITH_TEST_WINMAIN)

@@ -35,7 +35,7 @@ prefix() {  # <Windows version as Wine names it>
   wineserver -w
   app=$work/app$n
   mkdir -p "$app"
-  cp "$build"/Morvalith.dll "$build"/e2e-host.exe "$build"/load-host-gui.exe "$app"/
+  cp "$build"/Morvalith.dll "$build"/e2e-host.exe "$build"/load-host-gui.exe "$build"/consumer-load-time.exe "$app"/
 }
 vendor() {  # <build> <double>: the stand-in vendor library in the app's Vendor folder
   mkdir -p "$app/Vendor" && cp "$1/$2-double/VendorUFDAPI.dll" "$app/Vendor/"
@@ -67,6 +67,15 @@ ProductVersion=[1, 0, 2, 1]
 SpecialBuild=[]" e2e-host.exe version
 check "ARM64 on win10 without a flash disk: the one [LIB] line, error 1114" 1 "[LIB] Can not find Alcor flash disk
 load: Morvalith.dll refused to load (error 1114)" e2e-host.exe outcome autorun+volume
+# A program linked at load time against the ARM64 import library: the
+# loader binds both imports and runs the library's attach, whose refusal
+# stops the program before it starts (STATUS_DLL_INIT_FAILED, 0xC0000142,
+# of which the exit status keeps the low byte).
+# (msvcrt's stdout, the [LIB] line, is in text mode.)
+text_mode=1
+check "ARM64: a program linked at load time is stopped by the refusal" 66 "[LIB] Can not find Alcor flash disk" \
+  consumer-load-time.exe
+text_mode=
 # MorvalithLoadLibrary (include/morvalith_load.h) in an ARM64 GUI host: the
 # library's own reason caught, and the x64 DLL in its place named for what
 # it is not.

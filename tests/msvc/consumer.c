@@ -37,7 +37,7 @@ extern "C"
     /* The stack pointer around each call: a callee whose convention differs
      * from the header's leaves it moved. (ARM64 has one convention, and no
      * inline assembly in this syntax: nothing to compare.) */
-#if defined(_M_ARM64)
+#if defined(_M_ARM64) || defined(__aarch64__)
     before = after = 0;
     letter = GetUSBDriveLetter();
 #else
@@ -50,7 +50,7 @@ extern "C"
     Put(text);
     Put(before == after ? ", stack balanced\n" : ", stack MOVED\n");
 
-#if defined(_M_ARM64)
+#if defined(_M_ARM64) || defined(__aarch64__)
     result = GetIDKey(key);
 #else
     __asm mov before, esp
