@@ -58,6 +58,10 @@ in_namespace() {
 
 prepare() {
   [ -n "$qemu" ] || { say "qemu-aarch64-static is not installed"; return 125; }
+  # One maker at a time (two clones on one machine share the cache).
+  mkdir -p "$cache"
+  exec 9>"$cache/.lock"
+  flock 9
   apt_private
   local start=$SECONDS
   # The package lists once a day; without the network, the newest root made.
