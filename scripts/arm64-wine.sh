@@ -18,7 +18,7 @@
 # to qemu.
 #   MORVALITH_ARM64_CACHE=dir   where the roots live (default: the user's cache)
 set -euo pipefail
-cache=${MORVALITH_ARM64_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/morvalith/arm64-wine}
+cache=${MORVALITH_ARM64_CACHE:-${XDG_CACHE_HOME:-${HOME:-/var/tmp}/.cache}/morvalith/arm64-wine}
 qemu=$(command -v qemu-aarch64-static || true)
 # Wine and what its loader, its server and its X11 driver link (the rest it
 # opens only when present). No fonts: the boxes are read, not looked at.
