@@ -4,17 +4,32 @@
 # for a program that loads the DLL itself (LoadLibraryA and the header's
 # function types) so that it can handle a refused load. Everything is found relative to this file, so an
 # installed tree or an unpacked archive can live anywhere.
-# The consumer's own size picks the files: bin/ and lib/ for a 32-bit
-# build, bin/x64/ and lib/x64/ for a 64-bit one (the same file names).
+# The consumer's own size and processor pick the files: bin/ and lib/ for a
+# 32-bit build, bin/x64/ and lib/x64/ for an x64 one (and for ARM64EC, whose
+# programs load x64 DLLs), bin/arm64/ and lib/arm64/ for an ARM64 one (the
+# same file names). The processor is the compiler's target where CMake
+# knows it (Visual C++, a Visual Studio platform), else the system's.
+if(CMAKE_C_COMPILER_ARCHITECTURE_ID)
+    set(_morvalith_processor "${CMAKE_C_COMPILER_ARCHITECTURE_ID}")
+elseif(CMAKE_CXX_COMPILER_ARCHITECTURE_ID)
+    set(_morvalith_processor "${CMAKE_CXX_COMPILER_ARCHITECTURE_ID}")
+elseif(CMAKE_GENERATOR_PLATFORM)
+    set(_morvalith_processor "${CMAKE_GENERATOR_PLATFORM}")
+else()
+    set(_morvalith_processor "${CMAKE_SYSTEM_PROCESSOR}")
+endif()
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     set(_morvalith_arch "")
+elseif(CMAKE_SIZEOF_VOID_P EQUAL 8 AND _morvalith_processor MATCHES "^([Aa][Rr][Mm]64|aarch64)$")
+    set(_morvalith_arch "/arm64")
 elseif(CMAKE_SIZEOF_VOID_P EQUAL 8)
     set(_morvalith_arch "/x64")
 else()
     set(Morvalith_FOUND FALSE)
-    set(Morvalith_NOT_FOUND_MESSAGE "Morvalith.dll comes for 32-bit (x86) and 64-bit (x64) Windows programs only.")
+    set(Morvalith_NOT_FOUND_MESSAGE "Morvalith.dll comes for 32-bit (x86), x64 and ARM64 Windows programs only.")
     return()
 endif()
+unset(_morvalith_processor)
 
 get_filename_component(_morvalith_prefix "${CMAKE_CURRENT_LIST_DIR}/../../.." ABSOLUTE)
 if(NOT TARGET Morvalith::Morvalith)

@@ -1,10 +1,18 @@
 # Windows build: Morvalith.dll with its import libraries, and the programs
-# that load it under a real Win32 loader. Two builds of one tree: x86 (PE32,
-# preset windows) and x64 (PE32+, preset windows64, MORVALITH_X64).
+# that load it under a real Win32 loader. Three builds of one tree: x86
+# (PE32, preset windows), x64 (PE32+, preset windows64, MORVALITH_X64) and
+# ARM64 (PE32+, preset windows-arm64, MORVALITH_ARM64: clang and lld; the
+# DLL, its import libraries and its test programs only).
 enable_language(RC)
-if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "ARM64")
+    set(MORVALITH_ARM64 ON)
+    set(MORVALITH_X64 OFF)
+    enable_language(ASM)
+elseif(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(MORVALITH_ARM64 OFF)
     set(MORVALITH_X64 ON)
 else()
+    set(MORVALITH_ARM64 OFF)
     set(MORVALITH_X64 OFF)
 endif()
 
@@ -12,8 +20,11 @@ endif()
 # import-floor check in tests/windows proves it). The SDK headers are held to
 # NT 5.0, so that a call of a newer system fails to compile; a newer call worth
 # having is resolved at run time with a fallback.
-# The x64 build's floor is 64-bit XP and Server 2003, NT 5.2.
-if(MORVALITH_X64)
+# The x64 build's floor is 64-bit XP and Server 2003, NT 5.2; the ARM64
+# build's is Windows 10, the first Windows on ARM64.
+if(MORVALITH_ARM64)
+    set(MORVALITH_FLOOR_DEFINES -D_WIN32_WINNT=0x0A00 -DWINVER=0x0A00)
+elseif(MORVALITH_X64)
     set(MORVALITH_FLOOR_DEFINES -D_WIN32_WINNT=0x0502 -DWINVER=0x0502)
 else()
     set(MORVALITH_FLOOR_DEFINES -D_WIN32_WINNT=0x0500 -DWINVER=0x0500)
@@ -56,20 +67,26 @@ set_target_properties(Morvalith PROPERTIES PREFIX "" OUTPUT_NAME Morvalith IMPOR
 #   nothing that needs pseudo-relocations and no atexit; the checks on the
 #   built DLL prove there is no .CRT, .tls or .ctors section to run. msvcrt.dll
 #   initialises itself as the DLL it is, so printf works as before.
-#   x64 keeps the 16-byte alignment its ABI requires, and its unwind tables
-#   (.pdata/.xdata): there the system unwinds every frame by them, so an
-#   exception raised in the vendor library and handled by the host would
-#   otherwise stop at the library's frames.
+#   x64 and ARM64 keep the 16-byte alignment their ABIs require, and their
+#   unwind tables (.pdata/.xdata): there the system unwinds every frame by
+#   them, so an exception raised in the vendor library and handled by the
+#   host would otherwise stop at the library's frames.
 set(MORVALITH_LEAN_COMPILE -Os -D__USE_MINGW_ANSI_STDIO=0 $<$<COMPILE_LANGUAGE:CXX>:-nostdinc++>
                            -ffunction-sections -fdata-sections)
+# The x64 DLL's objects keep their functions together: PE's 16-byte section
+# alignment would pad each function's own section, some 300 bytes in all,
+# which the 12 KiB DLL has no room for.
 if(MORVALITH_X64)
     list(REMOVE_ITEM MORVALITH_LEAN_COMPILE -ffunction-sections)
 endif()
-if(NOT MORVALITH_X64)
+if(MORVALITH_X64 OR MORVALITH_ARM64)
+    set(MORVALITH_64 ON)
+else()
+    set(MORVALITH_64 OFF)
     list(APPEND MORVALITH_LEAN_COMPILE -mpreferred-stack-boundary=2 -fno-asynchronous-unwind-tables -fno-unwind-tables)
 endif()
-# The entry point's symbol: decorated for stdcall on x86, plain on x64.
-if(MORVALITH_X64)
+# The entry point's symbol: decorated for stdcall on x86, plain on 64-bit.
+if(MORVALITH_64)
     set(MORVALITH_DLLMAIN DllMain)
 else()
     set(MORVALITH_DLLMAIN _DllMain@12)
@@ -81,48 +98,66 @@ set(MORVALITH_LEAN_LINK -nostdlib -Wl,--entry,${MORVALITH_DLLMAIN} -Wl,--gc-sect
 set_source_files_properties(src/lifecycle/dllmain.cpp PROPERTIES COMPILE_OPTIONS -fno-data-sections)
 target_compile_options(morvalith_objects PRIVATE ${MORVALITH_LEAN_COMPILE} ${LIBRARY_FLAGS})
 target_include_directories(morvalith_objects PUBLIC include src)
-# Exports come from the .def alone, undecorated. x64 has no stdcall
-# decoration: its .def is the same list without the @4.
-if(MORVALITH_X64)
+# Exports come from the .def alone, undecorated. x64 and ARM64 have no
+# stdcall decoration: their .def is the same list without the @4.
+if(MORVALITH_64)
+    if(MORVALITH_ARM64)
+        set(MORVALITH_SIZE_NAME ARM64)
+        set(MORVALITH_DLLTOOL_MACHINE arm64)
+    else()
+        set(MORVALITH_SIZE_NAME x64)
+        set(MORVALITH_DLLTOOL_MACHINE i386:x86-64)
+    endif()
     file(READ ${CMAKE_SOURCE_DIR}/src/lifecycle/Morvalith.def MORVALITH_DEF)
     string(REPLACE "GetIDKey@4" "GetIDKey" MORVALITH_DEF "${MORVALITH_DEF}")
-    string(REGEX REPLACE "^(;[^\n]*\n)+" "; The exports of the x64 Morvalith.dll, by ordinal (one calling convention:\n; no decoration).\n" MORVALITH_DEF "${MORVALITH_DEF}")
+    string(REGEX REPLACE "^(;[^\n]*\n)+" "; The exports of the ${MORVALITH_SIZE_NAME} Morvalith.dll, by ordinal (one calling convention:\n; no decoration).\n" MORVALITH_DEF "${MORVALITH_DEF}")
     file(WRITE ${CMAKE_BINARY_DIR}/Morvalith.def "${MORVALITH_DEF}")
     set(MORVALITH_DEF_FILE ${CMAKE_BINARY_DIR}/Morvalith.def)
-    set(MORVALITH_DLLTOOL_MACHINE i386:x86-64)
 else()
     set(MORVALITH_DEF_FILE ${CMAKE_SOURCE_DIR}/src/lifecycle/Morvalith.def)
     set(MORVALITH_DLLTOOL_MACHINE i386)
 endif()
 target_link_options(Morvalith PRIVATE ${MORVALITH_DEF_FILE} -Wl,--kill-at ${MORVALITH_LEAN_LINK})
-# Only system DLLs; libgcc for the stack probe of frames over a page.
-target_link_libraries(Morvalith PRIVATE msvcrt kernel32 setupapi advapi32 gcc)
-# The linker's import library drops the @4 of GetIDKey along with the export
-# decoration; a caller compiled against the header references _GetIDKey@4,
-# so the import library is made from the .def instead, mapping it to the
-# undecorated export.
-if(MORVALITH_X64)
-    find_program(MINGW_DLLTOOL NAMES x86_64-w64-mingw32-dlltool REQUIRED)
+find_program(LLVM_DLLTOOL NAMES llvm-dlltool llvm-dlltool-14 REQUIRED)
+if(MORVALITH_ARM64)
+    # The system DLLs' import libraries, the stack probe and the loader's
+    # versions (cmake/windows-arm64.cmake).
+    include(cmake/windows-arm64.cmake)
 else()
-    find_program(MINGW_DLLTOOL NAMES i686-w64-mingw32-dlltool REQUIRED)
+    # Only system DLLs; libgcc for the stack probe of frames over a page.
+    target_link_libraries(Morvalith PRIVATE msvcrt kernel32 setupapi advapi32 gcc)
+    # The linker's import library drops the @4 of GetIDKey along with the export
+    # decoration; a caller compiled against the header references _GetIDKey@4,
+    # so the import library is made from the .def instead, mapping it to the
+    # undecorated export.
+    if(MORVALITH_X64)
+        find_program(MINGW_DLLTOOL NAMES x86_64-w64-mingw32-dlltool REQUIRED)
+    else()
+        find_program(MINGW_DLLTOOL NAMES i686-w64-mingw32-dlltool REQUIRED)
+    endif()
+    # (Run in the build folder with names of their own: the members' names then
+    # carry no build path.)
+    add_custom_command(TARGET Morvalith POST_BUILD
+        COMMAND ${MINGW_DLLTOOL} -k -D Morvalith.dll -d ${MORVALITH_DEF_FILE}
+                -l $<TARGET_LINKER_FILE_NAME:Morvalith> --temp-prefix morvalith
+        WORKING_DIRECTORY $<TARGET_LINKER_FILE_DIR:Morvalith>
+        VERBATIM)
 endif()
-# (Run in the build folder with names of their own: the members' names then
-# carry no build path.)
-add_custom_command(TARGET Morvalith POST_BUILD
-    COMMAND ${MINGW_DLLTOOL} -k -D Morvalith.dll -d ${MORVALITH_DEF_FILE}
-            -l $<TARGET_LINKER_FILE_NAME:Morvalith> --temp-prefix morvalith
-    WORKING_DIRECTORY $<TARGET_LINKER_FILE_DIR:Morvalith>
-    VERBATIM)
 
 # The MSVC-format import library for Visual C++ and clang-cl callers, from
 # the same .def: -k maps the _GetIDKey@4 a caller references to the
 # undecorated export (without it the import names GetIDKey@4 and the load fails).
-find_program(LLVM_DLLTOOL NAMES llvm-dlltool llvm-dlltool-14 REQUIRED)
 add_custom_command(TARGET Morvalith POST_BUILD
     COMMAND ${LLVM_DLLTOOL} -m ${MORVALITH_DLLTOOL_MACHINE} -k -D Morvalith.dll -d ${MORVALITH_DEF_FILE}
             -l Morvalith.lib
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
     VERBATIM)
+# The ARM64 build ends here: the field programs need a C++ runtime, which
+# Debian has not for ARM64 Windows (its test programs: cmake/windows-arm64.cmake).
+if(MORVALITH_ARM64)
+    morvalith_arm64_tests()
+    return()
+endif()
 
 # The field programs: the archive of the library's objects (the capture runs
 # the library's own searches), the machine description with its format and
@@ -270,6 +305,14 @@ install(FILES ${MORVALITH_X64_BUILD}/Morvalith.dll ${MORVALITH_X64_BUILD}/morval
 install(TARGETS morvalith-vendor32 RUNTIME DESTINATION bin/x64)
 install(FILES ${MORVALITH_X64_BUILD}/libMorvalith.dll.a ${MORVALITH_X64_BUILD}/Morvalith.lib
               ${MORVALITH_X64_BUILD}/Morvalith.def DESTINATION lib/x64)
+# The ARM64 files, from the ARM64 build (preset windows-arm64, built first):
+# the DLL alone in bin/arm64 (an ARM64 program's check program is the x86 or
+# x64 one, under emulation), its import libraries and .def in lib/arm64.
+set(MORVALITH_ARM64_BUILD ${CMAKE_SOURCE_DIR}/build/win-arm64 CACHE PATH
+    "The ARM64 Windows build whose files the release holds in bin/arm64 and lib/arm64")
+install(FILES ${MORVALITH_ARM64_BUILD}/Morvalith.dll DESTINATION bin/arm64)
+install(FILES ${MORVALITH_ARM64_BUILD}/libMorvalith.dll.a ${MORVALITH_ARM64_BUILD}/Morvalith.lib
+              ${MORVALITH_ARM64_BUILD}/Morvalith.def DESTINATION lib/arm64)
 include(CMakePackageConfigHelpers)
 # Architecture-independent: the package serves 32- and 64-bit consumers,
 # each from its own folders.

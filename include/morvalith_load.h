@@ -69,15 +69,21 @@ static void MorvalithAppendLibLine_(char *reason, size_t size, const char *text,
 }
 
 /* msvcrt's FILE record: 32 bytes with the descriptor at 16 in a 32-bit
- * process; 48 bytes with it at 28 in a 64-bit one (three pointers). */
+ * process; 48 bytes with it at 28 in a 64-bit one (three pointers), x64 or
+ * ARM64. The kind of DLL this process takes: an ARM64 process (not ARM64EC,
+ * which takes the x64 one) needs the ARM64 Morvalith.dll. */
 #if defined(_WIN64)
 #define MORVALITH_CRT_FILE_SIZE_ 48
 #define MORVALITH_CRT_FILE_DESCRIPTOR_ 28
-#define MORVALITH_SIZE_TEXT_ "64-bit"
+#if (defined(_M_ARM64) || defined(__aarch64__)) && !defined(_M_ARM64EC) && !defined(__arm64ec__)
+#define MORVALITH_KIND_TEXT_ "an ARM64"
+#else
+#define MORVALITH_KIND_TEXT_ "a 64-bit"
+#endif
 #else
 #define MORVALITH_CRT_FILE_SIZE_ 32
 #define MORVALITH_CRT_FILE_DESCRIPTOR_ 16
-#define MORVALITH_SIZE_TEXT_ "32-bit"
+#define MORVALITH_KIND_TEXT_ "a 32-bit"
 #endif
 
 typedef int(__cdecl *MorvalithCrtInt_)(int);
@@ -90,7 +96,8 @@ typedef int(__cdecl *MorvalithCrtOpen_)(const char *, int, ...);
 /* Loads Morvalith.dll with LoadLibraryA. On success returns the module and
  * an empty reason; on failure NULL and one line in plain words in reason
  * (reasonSize bytes, terminated): not found (error 126), not a DLL of the
- * program's size (193: a 64-bit program needs the x64 Morvalith.dll), or
+ * program's kind (193: a 64-bit program needs the x64 Morvalith.dll, an
+ * ARM64 one the ARM64 Morvalith.dll), or
  * refused to load (1114) with the library's own reason. The last
  * error is the load's. */
 static HMODULE MorvalithLoadLibrary(char *reason, size_t reasonSize)
@@ -166,7 +173,7 @@ static HMODULE MorvalithLoadLibrary(char *reason, size_t reasonSize)
                              "Morvalith.dll was not found (error 126): Windows looked in the program's folder, the "
                              "current folder, the system folders and the folders of PATH");
         } else if (error == ERROR_BAD_EXE_FORMAT) {
-            MorvalithAppend_(reason, reasonSize, "Morvalith.dll is not a " MORVALITH_SIZE_TEXT_ " Windows DLL (error 193)");
+            MorvalithAppend_(reason, reasonSize, "Morvalith.dll is not " MORVALITH_KIND_TEXT_ " Windows DLL (error 193)");
         } else if (error == ERROR_DLL_INIT_FAILED) {
             MorvalithAppend_(reason, reasonSize, "Morvalith.dll refused to load (error 1114)");
             if (caught != INVALID_HANDLE_VALUE) {

@@ -22,11 +22,15 @@ want_wine=(wine wine32:i386 wine64 xauth xvfb imagemagick)
 # consumer (clang, lld, llvm), and the declarations for other languages
 # (C# with mcs and monodis, Free Pascal).
 want_consumers=(clang clang-tools lld llvm mono-mcs mono-utils fp-compiler fp-units-rtl)
+# The ARM64 build (clang, lld and llvm above, mingw-w64's headers with the
+# MinGW packages) and ARM64 Wine, whose root scripts/arm64-wine.sh unpacks
+# from Debian's arm64 packages and runs under qemu-user.
+want_arm64=(qemu-user-static)
 mode="${1:-all}"
 pkgs=("${want_host[@]}")
 [ "$mode" = emulated ] && pkgs=("${want_emulated[@]}")
 if [ "$mode" = "all" ]; then
-  pkgs+=("${want_host32[@]}" "${want_win[@]}" "${want_wine[@]}" "${want_consumers[@]}")
+  pkgs+=("${want_host32[@]}" "${want_win[@]}" "${want_wine[@]}" "${want_consumers[@]}" "${want_arm64[@]}")
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     $SUDO dpkg --add-architecture i386
   fi

@@ -9,7 +9,9 @@
 #                        that must give the same bytes;
 #   32-bit Wine suites   the real DLL under the real loader;
 #   x64 checks           the x64 build's files, and its DLL under 64-bit Wine
-#                        (natively on any x86_64 machine).
+#                        (natively on any x86_64 machine);
+#   ARM64                its files, and its DLL under 64-bit ARM
+#                        Wine, emulated on every machine (qemu-user).
 # The closing summary says of each tier how it ran, or why it did not; a
 # tier that did not run is never counted as passed. The command fails when
 # any tier that ran failed. scripts/machine.sh chooses the road
@@ -48,6 +50,8 @@ stage "native host build" eval 'cmake --preset host >/dev/null && cmake --build 
 stage "32-bit host build" eval 'cmake --preset host32 "${host32[@]}" >/dev/null && cmake --build --preset host32 -j"$jobs"'
 stage "Windows build" eval 'cmake --preset windows >/dev/null && cmake --build --preset windows -j"$jobs"'
 stage "Windows build (x64)" eval 'cmake --preset windows64 >/dev/null && cmake --build --preset windows64 -j"$jobs"'
+# Before the checks on the built files: the release holds its DLL.
+stage "Windows build (ARM64)" eval 'cmake --preset windows-arm64 >/dev/null && cmake --build --preset windows-arm64 -j"$jobs"'
 
 tier "native host suites" "natively, ASan + UBSan" ctest --preset host -j"$jobs"
 if [ "$road" = native ]; then
@@ -77,6 +81,18 @@ elif [ "$(uname -m)" = x86_64 ]; then
     env MORVALITH_NO_32BIT="this machine runs no 32-bit code" ctest --preset windows64 -L wine64
 else
   not_run "64-bit Wine suites" "64-bit Wine runs x86_64 code, which this $(uname -m) machine does not"
+fi
+
+# ARM64: its files and its DLL under ARM64 Wine, one tier. That Wine runs
+# under qemu-user on any machine (scripts/arm64-wine.sh); without qemu-user
+# or a namespace of its own, the files alone are checked and the summary
+# says why.
+if arm64_why=$(bash scripts/arm64-wine.sh can-run 2>&1); then
+  tier "ARM64 checks and suites" "Wine 8.0 arm64 under qemu-aarch64-static, root $(bash scripts/arm64-wine.sh kept)" \
+    ctest --preset windows-arm64
+else
+  tier "ARM64 checks on the files" "natively; ARM64 Wine not run: ${arm64_why##*: }" \
+    ctest --preset windows-arm64 -L windows-arm64
 fi
 
 printf '%s\n' "${times[@]}"

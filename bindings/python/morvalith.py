@@ -1,8 +1,10 @@
 """Morvalith.dll from Python, with ctypes.
 
 A 32-bit Python loads the 32-bit Morvalith.dll (the release's bin folder), a
-64-bit Python the 64-bit one (bin\x64): the binding picks it by its own
-pointer size. GetIDKey is __stdcall and is taken from a ctypes.WinDLL;
+64-bit Python the x64 one (bin\x64) and an ARM64 Python the ARM64 one
+(bin\arm64): the binding picks it by its own pointer size and, for 64 bits,
+by platform.machine() (an x64 Python under emulation on an ARM64 PC says
+AMD64, and takes the x64 DLL as it must). GetIDKey is __stdcall and is taken from a ctypes.WinDLL;
 GetUSBDriveLetter is __cdecl and is taken from a ctypes.CDLL (a 64-bit
 process has one convention, and both loaders give the same). Both objects
 load the same module.
@@ -10,8 +12,9 @@ load the same module.
 The DLL is loaded by its full path: from Python 3.8 on, ctypes searches
 neither the script's folder nor the current folder for a bare name. By
 default it is the Morvalith.dll beside this file; pass the folder that holds
-it otherwise. A 64-bit Python takes x64\Morvalith.dll under that folder when
-there is one (the release's bin folder), else the folder's own:
+it otherwise. A 64-bit Python takes x64\Morvalith.dll (ARM64: arm64\Morvalith.dll)
+under that folder when there is one (the release's bin folder), else the
+folder's own:
 
     import morvalith
     try:
@@ -23,16 +26,26 @@ there is one (the release's bin folder), else the folder's own:
 """
 import ctypes
 import os
+import platform
 
 KEY_SIZE = 32
 # This Python's size, which the DLL's must match.
 _BITS = ctypes.sizeof(ctypes.c_void_p) * 8
 
+
+def _folder_64():
+    """The 64-bit DLL's folder under the release's bin folder, for this
+    process's processor. (A 32-bit Python on an ARM64 PC may be told ARM64
+    too, from the machine; its size alone decides for it.)"""
+    return "arm64" if platform.machine().upper() in ("ARM64", "AARCH64") else "x64"
+
+
 # Windows errors a load can end with, in plain words.
 _LOAD_ERRORS = {
     126: "Morvalith.dll was not found (or a DLL it needs is missing)",
-    193: "Morvalith.dll cannot be loaded by this %d-bit Python: it is the other size's (use bin\\Morvalith.dll "
-         "for a 32-bit Python, bin\\x64\\Morvalith.dll for a 64-bit one), or not a Windows DLL",
+    193: "Morvalith.dll cannot be loaded by this %d-bit Python: it is another size's or processor's (use "
+         "bin\\Morvalith.dll for a 32-bit Python, bin\\x64\\Morvalith.dll for an x64 one, bin\\arm64\\Morvalith.dll "
+         "for an ARM64 one), or not a Windows DLL",
     1114: "Morvalith.dll refused to load: no flash disk of the served family answers on this machine",
 }
 
@@ -47,8 +60,8 @@ class Morvalith:
     def __init__(self, folder=None):
         folder = os.path.abspath(folder if folder is not None else os.path.dirname(os.path.abspath(__file__)))
         path = os.path.join(folder, "Morvalith.dll")
-        if _BITS == 64 and os.path.isfile(os.path.join(folder, "x64", "Morvalith.dll")):
-            path = os.path.join(folder, "x64", "Morvalith.dll")
+        if _BITS == 64 and os.path.isfile(os.path.join(folder, _folder_64(), "Morvalith.dll")):
+            path = os.path.join(folder, _folder_64(), "Morvalith.dll")
         if not os.path.isfile(path):
             raise MorvalithError(2, "Morvalith.dll was not found in " + folder, path)
         try:

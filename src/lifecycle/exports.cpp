@@ -45,7 +45,12 @@ extern "C" int MORVALITH_STDCALL GetIDKey(unsigned char *key)
     DWORD outcome = answer.outcome;
 #if MORVALITH_64BIT
     // A 32-bit vendor library, which this process cannot load: the same
-    // call in the helper beside the library.
+    // call in the helper beside the library. In an ARM64 process an x64
+    // vendor library fails so too; the 32-bit helper cannot load it either
+    // and answers that, so it gets the box of a library that cannot be
+    // loaded (an x64 helper would run on Windows 11 on ARM alone, and an
+    // ARM64 program with only an x64 vendor library is better shipped as
+    // the x64 program it can be).
     if (outcome == kVendorNoLibrary && answer.result == ERROR_BAD_EXE_FORMAT)
         outcome = CallVendorThroughHelper(driveLetter, &answer);
 #endif

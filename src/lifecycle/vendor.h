@@ -3,8 +3,9 @@
 
 // The vendor library's one call for GetIDKey, made in one place: in the
 // library's own process when the vendor's DLL is of its size, and in the
-// 32-bit helper program beside the 64-bit library when it is not (a 64-bit
-// process cannot load a 32-bit DLL: ERROR_BAD_EXE_FORMAT). The helper,
+// 32-bit helper program beside the 64-bit library (x64 or ARM64) when it
+// is not (a 64-bit process cannot load a 32-bit DLL: ERROR_BAD_EXE_FORMAT;
+// Windows on ARM runs the helper under its x86 emulation). The helper,
 // started with the drive letter as its only argument, makes the same call
 // and writes the answer below to its standard output, an anonymous pipe the
 // library reads.

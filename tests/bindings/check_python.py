@@ -59,13 +59,21 @@ try:
 except morvalith.MorvalithError as e:
     assert "was not found" in str(e) and e.filename == os.path.join(os.path.abspath(sys.argv[1]), "Morvalith.dll"), e
 # A 64-bit Python takes x64\Morvalith.dll under the folder where there is
-# one (the release's bin folder); a 32-bit one, the folder's own.
-os.mkdir(os.path.join(folder, "x64"))
-open(os.path.join(folder, "x64", "Morvalith.dll"), "wb").close()
-for bits, chosen in ((64, os.path.join(folder, "x64", "Morvalith.dll")), (32, os.path.join(folder, "Morvalith.dll"))):
+# one (the release's bin folder), an ARM64 one arm64\Morvalith.dll; a 32-bit
+# one, the folder's own, whatever the machine says.
+for sub in ("x64", "arm64"):
+    os.mkdir(os.path.join(folder, sub))
+    open(os.path.join(folder, sub, "Morvalith.dll"), "wb").close()
+machine = morvalith.platform.machine
+for bits, says, chosen in ((64, "AMD64", os.path.join(folder, "x64", "Morvalith.dll")),
+                           (64, "ARM64", os.path.join(folder, "arm64", "Morvalith.dll")),
+                           (32, "ARM64", os.path.join(folder, "Morvalith.dll")),
+                           (32, "x86", os.path.join(folder, "Morvalith.dll"))):
+    morvalith.platform.machine = lambda: says
     morvalith._BITS, paths[:] = bits, []
     morvalith.Morvalith(folder)
-    assert paths == [chosen] * 2, (bits, paths)
+    assert paths == [chosen] * 2, (bits, says, paths)
+morvalith.platform.machine = machine
 morvalith._BITS = 64
 for error, words in ((126, "was not found"), (193, "this 64-bit Python"), (1114, "refused to load")):
     fail_with = error

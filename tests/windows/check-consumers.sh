@@ -40,6 +40,17 @@ lld-link /nologo /entry:start /subsystem:console,5.02 /nodefaultlib /out:"$exe" 
 names=$(x86_64-w64-mingw32-objdump -p "$exe" 2>/dev/null | sed -n '/DLL Name: Morvalith.dll/,/^$/p' | grep -oE 'Get[A-Za-z@0-9]+' | sort | tr '\n' ' ')
 expect "clang-cl and lld-link build an x64 host against lib/x64/Morvalith.lib that imports both ($names)" \
   test "$names" = "GetIDKey GetUSBDriveLetter "
+# And for ARM64, against lib/arm64/Morvalith.lib.
+llvm-dlltool -m arm64 -d "$work/kernel32-x64.def" -l "$work/kernel32-arm64.lib"
+exe=$build/consumer-msvc-arm64.exe
+rm -f "$exe"
+"$clang_cl" --target=aarch64-pc-windows-msvc /nologo /c /O1 /GS- /Zl /W3 /WX /TC -I"$sdk/include" \
+  /Fo"$work/consumer-arm64.obj" -- "$here/msvc/consumer.c" &&
+lld-link /nologo /entry:start /subsystem:console,6.02 /nodefaultlib /out:"$exe" \
+  "$work/consumer-arm64.obj" "$sdk/lib/arm64/Morvalith.lib" "$work/kernel32-arm64.lib" >/dev/null
+names=$(llvm-objdump-14 -p "$exe" 2>/dev/null | sed -n '/DLL Name: Morvalith.dll/,/^$/p' | grep -oE 'Get[A-Za-z@0-9]+' | sort | tr '\n' ' ')
+expect "clang-cl and lld-link build an ARM64 host against lib/arm64/Morvalith.lib that imports both ($names)" \
+  test "$names" = "GetIDKey GetUSBDriveLetter "
 
 # The release archive: its name from the one version, its contents.
 (cd "$build" && rm -f Morvalith-*.zip SHA256SUMS && cmake --build . --target archive >/dev/null)
@@ -49,15 +60,15 @@ expect "the archive target makes Morvalith-$version-win32.zip" test -f "$zip"
 top=Morvalith-$version-win32
 listing=$(python3 -c 'import sys, zipfile; print(" ".join(n for n in zipfile.ZipFile(sys.argv[1]).namelist()))' "$zip" 2>/dev/null)
 expect "the archive holds one folder $top, and in it the DLL, the programs, both import libraries, the .def, the package, the headers, the sample, the users' README, the change log, the declarations and FILES.sha256, in order" \
-  test "$listing" = "$(printf "$top/%s " CHANGES FILES.sha256 README.md bin/Morvalith.dll bin/morvalith-check.exe bin/morvalith-probe.exe bin/morvalith-sim.exe bin/x64/Morvalith.dll bin/x64/morvalith-check.exe bin/x64/morvalith-probe.exe bin/x64/morvalith-sim.exe bin/x64/morvalith-vendor32.exe bindings/csharp/Morvalith.cs bindings/pascal/Morvalith.pas bindings/pascal/MorvalithDynamic.pas bindings/python/morvalith.py bindings/vb/Morvalith.bas include/morvalith.h include/morvalith_load.h lib/Morvalith.def lib/Morvalith.lib lib/cmake/Morvalith/MorvalithConfig.cmake lib/cmake/Morvalith/MorvalithConfigVersion.cmake lib/libMorvalith.dll.a lib/x64/Morvalith.def lib/x64/Morvalith.lib lib/x64/libMorvalith.dll.a samples/CMakeLists.txt samples/gui_host.c | sed 's/ $//')"
+  test "$listing" = "$(printf "$top/%s " CHANGES FILES.sha256 README.md bin/Morvalith.dll bin/arm64/Morvalith.dll bin/morvalith-check.exe bin/morvalith-probe.exe bin/morvalith-sim.exe bin/x64/Morvalith.dll bin/x64/morvalith-check.exe bin/x64/morvalith-probe.exe bin/x64/morvalith-sim.exe bin/x64/morvalith-vendor32.exe bindings/csharp/Morvalith.cs bindings/pascal/Morvalith.pas bindings/pascal/MorvalithDynamic.pas bindings/python/morvalith.py bindings/vb/Morvalith.bas include/morvalith.h include/morvalith_load.h lib/Morvalith.def lib/Morvalith.lib lib/arm64/Morvalith.def lib/arm64/Morvalith.lib lib/arm64/libMorvalith.dll.a lib/cmake/Morvalith/MorvalithConfig.cmake lib/cmake/Morvalith/MorvalithConfigVersion.cmake lib/libMorvalith.dll.a lib/x64/Morvalith.def lib/x64/Morvalith.lib lib/x64/libMorvalith.dll.a samples/CMakeLists.txt samples/gui_host.c | sed 's/ $//')"
 sizes=$(python3 -c 'import sys, zipfile, struct
 z = zipfile.ZipFile(sys.argv[1])
 for n in sorted(z.namelist()):
     if n.endswith((".dll", ".exe")):
         d = z.read(n); pe = struct.unpack_from("<I", d, 0x3C)[0]
-        print(n.split("/", 1)[1], {0x14C: "x86", 0x8664: "x64"}[struct.unpack_from("<H", d, pe + 4)[0]])' "$zip" 2>/dev/null | tr '\n' ' ')
-expect "bin/ holds the x86 files, bin/x64/ the x64 ones and the 32-bit helper ($sizes)" test "$sizes" = \
-  "bin/Morvalith.dll x86 bin/morvalith-check.exe x86 bin/morvalith-probe.exe x86 bin/morvalith-sim.exe x86 bin/x64/Morvalith.dll x64 bin/x64/morvalith-check.exe x64 bin/x64/morvalith-probe.exe x64 bin/x64/morvalith-sim.exe x64 bin/x64/morvalith-vendor32.exe x86 "
+        print(n.split("/", 1)[1], {0x14C: "x86", 0x8664: "x64", 0xAA64: "arm64"}[struct.unpack_from("<H", d, pe + 4)[0]])' "$zip" 2>/dev/null | tr '\n' ' ')
+expect "bin/ holds the x86 files, bin/x64/ the x64 ones and the 32-bit helper, bin/arm64/ the ARM64 DLL ($sizes)" test "$sizes" = \
+  "bin/Morvalith.dll x86 bin/arm64/Morvalith.dll arm64 bin/morvalith-check.exe x86 bin/morvalith-probe.exe x86 bin/morvalith-sim.exe x86 bin/x64/Morvalith.dll x64 bin/x64/morvalith-check.exe x64 bin/x64/morvalith-probe.exe x64 bin/x64/morvalith-sim.exe x64 bin/x64/morvalith-vendor32.exe x86 "
 # FILES.sha256 inside lists every other file with its digest; SHA256SUMS
 # beside lists the archive, and unpacking the archive beside it replaces nothing.
 sums=$(mktemp -d)
@@ -112,6 +123,12 @@ for from in installed archive; do
      cmake --build "$2" >/dev/null && file "$2/package-consumer.exe" | grep -q "PE32+.*x86-64" &&
      file "$2/Morvalith.dll" | grep -q "PE32+ executable (DLL).*x86-64"' \
     _ "$here/package" "$out-x64" "$here/../cmake/mingw-x86_64.cmake" "$prefix"
+  # An ARM64 consumer gets the ARM64 ones (configured only: there is no C
+  # runtime here to link an ARM64 program with).
+  picked=$(cmake -S "$here/package" -B "$out-arm64" -DCMAKE_TOOLCHAIN_FILE="$here/../cmake/clang-aarch64.cmake" \
+             -DCMAKE_PREFIX_PATH="$prefix" -DMORVALITH_CONFIGURE_ONLY=ON 2>/dev/null | sed -n 's/^-- Morvalith: //p')
+  expect "find_package(Morvalith 1.0) in an ARM64 build against the $from tree gives the ARM64 DLL and import library" \
+    test "$picked" = "$prefix/bin/arm64/Morvalith.dll $prefix/lib/arm64/libMorvalith.dll.a"
 done
 # The README's snippet as printed, built against the unpacked archive with
 # its sample (run under Wine by the check window's suite).

@@ -30,12 +30,15 @@ expect "an archive of signed and unsigned files is refused" bash -c \
   '! python3 "$1" "$2" "$3/Morvalith-0-win32.zip" 2>/dev/null' _ "$(dirname "$0")/../../cmake/archive.py" \
   "$signing/tree" "$signing"
 cp "$build/signed/"*.exe "$signing/tree/bin/"
-# The x64 folder's files (PE32+, and the 32-bit helper) are signed alike.
+# The x64 folder's files (PE32+, and the 32-bit helper) and the ARM64 DLL
+# are signed alike.
 MORVALITH_SIGN_PFX=$signing/signer.pfx MORVALITH_SIGN_PASSWORD=throwaway \
-  bash "$(dirname "$0")/../../scripts/sign.sh" "$signing/tree/bin/x64/"* >/dev/null
-expect "signed x64 Morvalith.dll verifies (SHA-256)" bash -c \
-  'osslsigncode verify -CAfile "$1" -in "$2" 2>&1 | grep -q "Signature verification: ok"' _ "$signing/cert.pem" \
-  "$signing/tree/bin/x64/Morvalith.dll"
+  bash "$(dirname "$0")/../../scripts/sign.sh" "$signing/tree/bin/x64/"* "$signing/tree/bin/arm64/"* >/dev/null
+for dll in x64 arm64; do
+  expect "signed $dll Morvalith.dll verifies (SHA-256)" bash -c \
+    'osslsigncode verify -CAfile "$1" -in "$2" 2>&1 | grep -q "Signature verification: ok"' _ "$signing/cert.pem" \
+    "$signing/tree/bin/$dll/Morvalith.dll"
+done
 expect "the README of an archive of signed files says that this build is signed" bash -c \
   'python3 "$1" "$2" "$3/Morvalith-0-win32.zip" &&
    unzip -p "$3/Morvalith-0-win32.zip" Morvalith-0-win32/README.md | grep -q "^This build is signed: each .exe and .dll"' \

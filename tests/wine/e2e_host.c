@@ -1,4 +1,4 @@
-/* A host for the end-to-end suites, 32- and 64-bit from this one source:
+/* A host for the end-to-end suites, x86, x64 and ARM64 from this one source:
  * what a real program sees of Morvalith.dll through the Win32 loader.
  *   e2e-host exports   by-name and by-ordinal look-ups agree
  *   e2e-host version   the version block as GetFileVersionInfoA reads it
@@ -14,7 +14,9 @@
  *   e2e-host scsi good|reject
  *                      Wine has no SCSI pass-through: answer CreateFileA and
  *                      DeviceIoControl for the flash disk in this process,
- *                      then load, showing what the device was sent */
+ *                      then load, showing what the device was sent
+ * The ARM64 build (MORVALITH_E2E_NO_PROBE) has no explain and capture: the
+ * Windows probe is C++, and Debian has no C++ runtime for ARM64 Windows. */
 #include <windows.h>
 
 #include <fcntl.h>
@@ -27,7 +29,7 @@
 
 /* The pass-through block as the SDK lays it out for this size: 80 bytes
  * with a 44-byte header and the buffer address at 20 (x86), or 96, 56 and
- * 24 (x64). */
+ * 24 (x64 and ARM64). */
 #if defined(_WIN64)
 #define BLOCK_SIZE 96
 #define HEADER_SIZE 56
@@ -72,7 +74,7 @@ static int CallCdecl0(void *fn, int *balanced)
     return result;
 }
 #else
-/* x64 has one convention: nothing to compare. */
+/* x64 and ARM64 have one convention: nothing to compare. */
 static int CallStdcall1(void *fn, void *arg, int *balanced)
 {
     *balanced = 1;
@@ -236,7 +238,15 @@ static int PatchIn(const char *module, const char *name, void *hook)
 {
     BYTE *target = (BYTE *)(void *)GetProcAddress(LoadLibraryA(module), name);
     DWORD old;
-#if defined(_WIN64)
+#if defined(__aarch64__)
+    /* ldr x16, #8; br x16; the hook's address: x16 is the scratch register
+     * the ABI gives a call's veneers, and the hook may be anywhere. */
+    static const DWORD jump[2] = {0x58000050, 0xD61F0200};
+    const size_t size = 16;
+    if (!target || !VirtualProtect(target, size, PAGE_EXECUTE_READWRITE, &old)) return 0;
+    memcpy(target, jump, sizeof(jump));
+    memcpy(target + 8, &hook, 8);
+#elif defined(_WIN64)
     /* mov rax, hook; jmp rax: the hook may be more than 2 GiB away, and rax
      * carries no argument at a call. */
     const size_t size = 12;
@@ -297,9 +307,11 @@ static int Scsi(int reject)
     return m ? 0 : 1;
 }
 
+#ifndef MORVALITH_E2E_NO_PROBE
 /* The Windows probe (tools/probe_win.cpp), run in this process so that its
  * capture meets the same stand-ins as the library. */
 int ProbeMain(int argc, char **argv);
+#endif
 
 /* The autorun CD-ROM volume F: as the library and the capture look for it:
  * the drive's type and its MountedDevices value. */
@@ -516,6 +528,7 @@ static int Key(const char *mode)
     return 0;
 }
 
+#ifndef MORVALITH_E2E_NO_PROBE
 /* morvalith-probe.exe --capture FILE or --explain behind the stand-ins. */
 static int ProbeBehindStandIns(const char *mode, const char *option, char *file)
 {
@@ -524,6 +537,7 @@ static int ProbeBehindStandIns(const char *mode, const char *option, char *file)
     if (!PatchDisk(mode)) return 1;
     return ProbeMain(file ? 3 : 2, args);
 }
+#endif
 
 int main(int argc, char **argv)
 {
@@ -535,8 +549,10 @@ int main(int argc, char **argv)
     if (argc >= 3 && !strcmp(argv[1], "scsi")) return Scsi(!strcmp(argv[2], "reject"));
     if (argc >= 3 && !strcmp(argv[1], "outcome")) return Outcome(argv[2]);
     if (argc >= 3 && !strcmp(argv[1], "key")) return Key(argv[2]);
+#ifndef MORVALITH_E2E_NO_PROBE
     if (argc >= 3 && !strcmp(argv[1], "explain")) return ProbeBehindStandIns(argv[2], "--explain", NULL);
     if (argc >= 4 && !strcmp(argv[1], "capture")) return ProbeBehindStandIns(argv[3], "--capture", argv[2]);
+#endif
     fprintf(stderr, "usage: e2e-host exports|version|boxes|call [--pending]|scsi good|reject|outcome|explain MODE|capture FILE MODE (MODE: good, reject, autorun, volume, aspi-pending)\n");
     return 2;
 }

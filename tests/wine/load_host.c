@@ -1,5 +1,6 @@
 /* MorvalithLoadLibrary in a host. Built twice: a MinGW GUI program (-mwindows,
- * its output through the MinGW runtime's printf) and, with NO_CRT, a program
+ * its output through the MinGW runtime's printf; for ARM64, msvcrt.dll's
+ * printf behind tests/arm64/start.c) and, with NO_CRT, a program
  * with no C runtime at all (its own entry point, its output by WriteFile to
  * the standard output handle, as a runtime other than msvcrt writes). Each
  * prints a line before the load, the reason, and a line after it: the
