@@ -368,6 +368,9 @@ void Layout()
     AdjustWindowRect(&frame, (DWORD)GetWindowLongA(g_window, GWL_STYLE), FALSE);
     SetWindowPos(g_window, NULL, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // Where a line was before it moved is painted afresh.
+    InvalidateRect(g_window, NULL, TRUE);
+    UpdateWindow(g_window);
 }
 
 void Show(const Result &r)
@@ -379,9 +382,10 @@ void Show(const Result &r)
     Set(kWindows, r.windows);
     Set(kDetail, r.detail);
     ShowWindow(GetDlgItem(g_window, kElevate), r.elevate ? SW_SHOW : SW_HIDE);
+    Layout();
+    // The buttons last: a reader waits for them (the checks read the window then).
     EnableWindow(GetDlgItem(g_window, kSave), TRUE);
     EnableWindow(GetDlgItem(g_window, kCopy), TRUE);
-    Layout();
 }
 
 // The documents folder, from the shell's own record (on every Windows from

@@ -168,6 +168,13 @@ for os in "win2003|Windows Server 2003 (version 5.2 build 3790, Service Pack 2)"
   check_window "x64 ${os%%|*}, no flash disk" "Morvalith.dll refuses to load on this PC." "${os#*|}"
   finish
 done
+# The x64 check window in every language, each in its own locale, on
+# Windows 7 without a flash disk (the screenshots: check-<language>.png).
+prefix win7
+for language in en zh-CN zh-TW ja ko de fr es; do
+  check_language "x64 win7, no flash disk" "$language" "$language" refuses 7 6 1 7601 "Service Pack 1"
+  finish
+done
 
 prefix win7
 register_flash_disk
