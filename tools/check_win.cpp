@@ -138,10 +138,40 @@ bool AnsiShows(int language)
     return true;
 }
 
+int CALLBACK FoundFont(const LOGFONTA *, const TEXTMETRICA *, DWORD, LPARAM found)
+{
+    *(bool *)found = true;
+    return 0;
+}
+
+// Whether a font shows the language's character set: Chinese, Japanese and
+// Korean need one that a Western Windows may lack (a page of boxes is worse
+// than English too).
+bool HasFontFor(int language)
+{
+    const BYTE charset = lang::Charset(language);
+    if (charset == ANSI_CHARSET) return true;
+    LOGFONTA wanted;
+    memset(&wanted, 0, sizeof(wanted));
+    wanted.lfCharSet = charset;
+    // Looked up, not imported: GDI32 has no export list of Windows 98 to
+    // hold an import to; without it the font is taken to be there.
+    decltype(&::EnumFontFamiliesExA) enumerate = nullptr;
+    if (!Resolve(GetModuleHandleA("gdi32.dll"), "EnumFontFamiliesExA", enumerate)) return true;
+    bool found = false;
+    HDC dc = GetDC(NULL);
+    if (dc) {
+        enumerate(dc, &wanted, (FONTENUMPROCA)FoundFont, (LPARAM)&found, 0);
+        ReleaseDC(NULL, dc);
+    }
+    return found;
+}
+
 // The language: --lang=xx or MORVALITH_LANG (support, the tests, a customer
 // who wants English), else the user's display language as Windows chooses
 // it (GetUserDefaultUILanguage from Windows 2000 and Me on; before, the
-// user's locale); English where no table matches.
+// user's locale); English where no table matches, where the ANSI road cannot
+// show the language, or where no font has its characters.
 int ChooseLanguage(const std::string &commandLine)
 {
     std::string forced;
@@ -161,6 +191,7 @@ int ChooseLanguage(const std::string &commandLine)
         language = lang::FromLangId(ui ? ui() : GetUserDefaultLangID());
     }
     if (!g_wide && language != lang::kEnglish && !AnsiShows(language)) language = lang::kEnglish;
+    if (!HasFontFor(language)) language = lang::kEnglish;
     return language;
 }
 

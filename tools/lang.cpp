@@ -58,7 +58,7 @@ const Entry kEntries[] = {
     {"label.cause", {"Cause: {1}", "原因：{1}", "原因：{1}", "原因：{1}", "원인: {1}", "Ursache: {1}",
                      "Cause" NBSP ": {1}", "Causa: {1}"}},
     {"label.remedy", {"What to do: {1}", "解决方法：{1}", "解決方法：{1}", "対処方法：{1}", "해결 방법: {1}",
-                      "Was zu tun ist: {1}", "Que faire" NBSP ": {1}", "Qué hacer: {1}"}},
+                      "Abhilfe: {1}", "Que faire" NBSP ": {1}", "Solución: {1}"}},
     // Two sentences in a row: CJK text runs on without a space.
     {"join.sentences", {"{1} {2}", "{1}{2}", "{1}{2}", "{1}{2}", "{1} {2}", "{1} {2}", "{1} {2}", "{1} {2}"}},
     {"cause.unknown", {"see the detail below", "请查看下方的详细信息。", "請查看下方的詳細資訊。",
@@ -120,7 +120,7 @@ const Entry kEntries[] = {
                     "Windows 10 이상", "Windows 10 oder neuer", "Windows 10 ou ultérieur", "Windows 10 o posterior"}},
     {"report.none", {"Report: not saved yet.", "报告：尚未保存。", "報告：尚未儲存。", "レポート：まだ保存していません。",
                      "보고서: 아직 저장하지 않았습니다.", "Bericht: noch nicht gespeichert.",
-                     "Rapport" NBSP ": pas encore enregistré.", "Informe: aún no guardado."}},
+                     "Rapport" NBSP ": pas encore enregistré.", "Informe: todavía no se ha guardado."}},
     {"report.saved", {"Report saved: {1} (send this file to support; it holds no key)",
                       "报告已保存：{1}（请将此文件发送给技术支持；其中不含密钥）",
                       "報告已儲存：{1}（請將此檔案傳送給技術支援；其中不含金鑰）",
