@@ -5,6 +5,9 @@
 # block the device is sent, and GetIDKey with a 64-bit stand-in vendor
 # library in process and a 32-bit one through morvalith-vendor32.exe, with
 # both boxes. The host answers for the flash disk as the 32-bit suites' does.
+# The x64 check window, in English on 5.2 and 7, and in each of its eight
+# languages in that language's locale (here, where 64-bit Wine runs natively
+# on every machine, rather than on the 32-bit road).
 # usage: tests/wine64/run.sh <x64 build directory> <x86 build directory>
 #   MORVALITH_WINE64_PREFIX=dir  keeps the 64-bit prefix there between runs
 #   MORVALITH_NO_32BIT=reason    the 32-bit vendor road is not run here (a
