@@ -40,7 +40,7 @@ target_link_libraries(morvalith_core PUBLIC morvalith_sim)
 
 # The field tools' parts that the program and the suites share, compiled once.
 add_library(morvalith_tools STATIC tools/host_run.cpp tools/diagnosis.cpp tools/explain.cpp tools/output.cpp
-            tools/shared.cpp)
+            tools/shared.cpp tools/lang.cpp)
 target_include_directories(morvalith_tools PUBLIC tools)
 target_link_libraries(morvalith_tools PUBLIC morvalith_core)
 

@@ -216,7 +216,7 @@ endfunction()
 # Windows 98 and XP lack. The simulated calls take names of their own there
 # (see sim/include/win32.h).
 morvalith_program_resource(morvalith-sim "Morvalith: the library on a simulated machine, and its explanation")
-add_executable(morvalith-sim tools/probe.cpp tools/host_run.cpp tools/diagnosis.cpp tools/explain.cpp sim/win32.cpp
+add_executable(morvalith-sim tools/probe.cpp tools/host_run.cpp tools/diagnosis.cpp tools/explain.cpp tools/lang.cpp sim/win32.cpp
                sim/process.cpp sim/devices.cpp sim/os.cpp ${LIBRARY_SOURCES} src/lifecycle/helper.cpp
                ${CMAKE_BINARY_DIR}/morvalith-sim.rc)
 target_include_directories(morvalith-sim PRIVATE sim/include src include tools)
@@ -236,7 +236,7 @@ target_link_options(morvalith-probe PRIVATE ${MORVALITH_PROGRAM_LINK})
 # invoker) on Vista and later.
 morvalith_program_resource(morvalith-check "Morvalith check: why Morvalith.dll loads or refuses on this PC"
                            ${CMAKE_SOURCE_DIR}/tools/check.manifest)
-add_executable(morvalith-check WIN32 tools/check_win.cpp ${CMAKE_BINARY_DIR}/morvalith-check.rc)
+add_executable(morvalith-check WIN32 tools/check_win.cpp tools/lang.cpp ${CMAKE_BINARY_DIR}/morvalith-check.rc)
 target_compile_definitions(morvalith-check PRIVATE MORVALITH_VERSION="${PROJECT_VERSION}")
 target_link_libraries(morvalith-check PRIVATE morvalith_field morvalith_ansi_semaphore shell32)
 target_compile_options(morvalith-check PRIVATE ${MORVALITH_PROGRAM_COMPILE})
@@ -274,7 +274,9 @@ function(morvalith_test_hosts)
     endforeach()
     target_compile_definitions(vendor-noentry-double PRIVATE NO_ENTRY_POINT)
     # Reads another program's window for the checks (the check window, a box).
-    add_executable(window-reader tests/wine/window_reader.c)
+    # It words what it expects from the check's own string table.
+    add_executable(window-reader tests/wine/window_reader.c tools/lang.cpp)
+    target_link_options(window-reader PRIVATE -static-libgcc -static-libstdc++)
     # MorvalithLoadLibrary in a GUI host built by MinGW (-mwindows).
     add_executable(load-host-gui WIN32 tests/wine/load_host.c)
     target_include_directories(load-host-gui PRIVATE include)

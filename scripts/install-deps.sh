@@ -17,7 +17,10 @@ want_host32=(g++-multilib)
 want_emulated=(qemu-user-static qemu-system-x86 busybox-static)
 want_win=(g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
           binutils-mingw-w64-x86-64 file python3 osslsigncode openssl)
-want_wine=(wine wine32:i386 wine64 xauth xvfb imagemagick)
+# The check window's languages under Wine: a font with Chinese, Japanese and
+# Korean (WenQuanYi Micro Hei has all three), and the locales' sources
+# (the suites make the locales they need with localedef, in the build folder).
+want_wine=(wine wine32:i386 wine64 xauth xvfb imagemagick fonts-wqy-microhei locales)
 # Consumers beyond MinGW: the MSVC-format import library and a clang-cl
 # consumer (clang, lld, llvm), and the declarations for other languages
 # (C# with mcs and monodis, Free Pascal).

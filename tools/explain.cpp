@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "discovery/locator.h"
+#include "lang.h"
 #include "discovery/resolver.h"
 #include "lifecycle/state.h"
 #include "shared.h"
@@ -296,122 +297,183 @@ const char *const kAgainOrSupport = "run the program again; if it persists, send
 
 }  // namespace
 
+// "5", "0x02 (CHECK CONDITION)": an argument of an identifier.
+std::string Number(unsigned long n) { return std::to_string(n); }
+std::string Hex2(unsigned n)
+{
+    char text[8];
+    std::snprintf(text, sizeof(text), "0x%02x", n & 0xFF);
+    return text;
+}
+
+// The support words of a diagnosis (English), with the identifiers the
+// window words for the customer.
 CauseWords Words(const Diagnosis &d)
 {
     char text[200];
+    CauseWords w;
+    auto says = [&](std::string cause, std::string remedy, std::string causeId, std::vector<std::string> causeArgs,
+                    std::string remedyId, std::vector<std::string> remedyArgs = {}) {
+        w = {std::move(cause), std::move(remedy), std::move(causeId), std::move(remedyId), std::move(causeArgs),
+             std::move(remedyArgs)};
+        return w;
+    };
+    const std::string version = Number(d.major) + "." + Number(d.minor);
     switch (d.cause) {
     case Cause::VersionUnreadable:
-        return {"the Windows version could not be read (GetVersionExA failed), so the library cannot choose its road",
-                "run the program again; if it persists, the system's version information is damaged"};
+        return says("the Windows version could not be read (GetVersionExA failed), so the library cannot choose its road",
+                    "run the program again; if it persists, the system's version information is damaged",
+                    "version-unreadable", {}, "version-damaged");
     case Cause::WindowsNotServed:
 #if MORVALITH_64BIT
         std::snprintf(text, sizeof(text),
                       "Windows %u.%u (platform %u) is not served: the 64-bit library runs on 64-bit Windows XP and "
                       "Server 2003 and later",
                       d.major, d.minor, d.platform);
-        return {text, "run the program on 64-bit Windows XP or later, or run a 32-bit program with the 32-bit "
-                      "Morvalith.dll"};
+        return says(text, "run the program on 64-bit Windows XP or later, or run a 32-bit program with the 32-bit "
+                          "Morvalith.dll",
+                    "windows-not-served-x64", {version, Number(d.platform)}, "windows-served-x64");
 #else
         std::snprintf(text, sizeof(text),
                       "Windows %u.%u (platform %u) is not served: the library runs on Windows 98 and on Windows 2000 "
                       "and later",
                       d.major, d.minor, d.platform);
-        return {text, "run the program on Windows 98, or on Windows 2000 or later"};
+        return says(text, "run the program on Windows 98, or on Windows 2000 or later", "windows-not-served",
+                    {version, Number(d.platform)}, "windows-served");
 #endif
     case Cause::NoFlashDisk:
-        return {"no flash disk of the served family is attached: no disk interface passes the device-path patterns" +
-                    NearMissText(d),
-                "attach one of the supported USB flash disks and run the check again; another make or model of disk "
-                "is not served"};
+        return says("no flash disk of the served family is attached: no disk interface passes the device-path patterns" +
+                        NearMissText(d),
+                    "attach one of the supported USB flash disks and run the check again; another make or model of "
+                    "disk is not served",
+                    d.nearMiss == NearMiss::UpperCase   ? "no-flash-disk-upper-case"
+                    : d.nearMiss == NearMiss::OtherDisk ? "no-flash-disk-other-disk"
+                                                        : "no-flash-disk",
+                    d.nearMiss == NearMiss::UpperCase   ? std::vector<std::string>{Shown(d.name, 120)}
+                    : d.nearMiss == NearMiss::OtherDisk ? std::vector<std::string>{Shown(d.name, 80)}
+                                                        : std::vector<std::string>{},
+                    "attach-served-disk");
     case Cause::DiskSearchFailed:
-        return {"the search for the flash disk broke down: " + FaultText(d.fault),
-                "run the program again; if it persists, the system's device list is damaged (reinsert the disk, or "
-                "restart Windows)"};
+        return says("the search for the flash disk broke down: " + FaultText(d.fault),
+                    "run the program again; if it persists, the system's device list is damaged (reinsert the disk, "
+                    "or restart Windows)",
+                    "disk-search-failed", {d.fault.operation, Number(d.fault.nth)}, "device-list-damaged");
     case Cause::NoCdromDrive:
-        return {"the flash disk is attached, but Windows shows no CD-ROM drive: the disk's autorun partition is not "
-                "mounted",
-                "reinsert the flash disk and check in Disk Management that its CD-ROM (autorun) partition has a drive "
-                "letter"};
+        return says("the flash disk is attached, but Windows shows no CD-ROM drive: the disk's autorun partition is not "
+                    "mounted",
+                    "reinsert the flash disk and check in Disk Management that its CD-ROM (autorun) partition has a "
+                    "drive letter",
+                    "no-cdrom-drive", {}, "autorun-letter");
     case Cause::NoAutorunVolume:
-        return {"the flash disk is attached, but no CD-ROM drive's MountedDevices value names an autorun disk",
-                "reinsert the flash disk and check in Disk Management that its CD-ROM (autorun) partition has a drive "
-                "letter; another CD-ROM drive does not serve"};
+        return says("the flash disk is attached, but no CD-ROM drive's MountedDevices value names an autorun disk",
+                    "reinsert the flash disk and check in Disk Management that its CD-ROM (autorun) partition has a "
+                    "drive letter; another CD-ROM drive does not serve",
+                    "no-autorun-volume", {}, "autorun-letter-other-cdrom");
     case Cause::OpenFailed:
-        return {"the flash disk was found but could not be opened: " + Error(d.error),
-                d.error == ERROR_ACCESS_DENIED
-                    ? "on Windows Vista and later run the program elevated (as administrator); otherwise ask the "
-                      "administrator whether a policy denies access to removable storage"
-                    : "check that the disk is still attached and that no other program holds it, then reinsert it"};
+        return says("the flash disk was found but could not be opened: " + Error(d.error),
+                    d.error == ERROR_ACCESS_DENIED
+                        ? "on Windows Vista and later run the program elevated (as administrator); otherwise ask the "
+                          "administrator whether a policy denies access to removable storage"
+                        : "check that the disk is still attached and that no other program holds it, then reinsert it",
+                    d.error == ERROR_ACCESS_DENIED ? "open-denied" : d.error == 32 ? "open-in-use" : "open-failed",
+                    {Number(d.error)}, d.error == ERROR_ACCESS_DENIED ? "run-elevated" : "release-disk");
     case Cause::TransportFailed:
-        return {"the vendor read did not reach the disk: DeviceIoControl failed: " + Error(d.error),
-                "reinsert the disk; if it persists, the disk's driver or a policy blocks SCSI pass-through"};
+        return says("the vendor read did not reach the disk: DeviceIoControl failed: " + Error(d.error),
+                    "reinsert the disk; if it persists, the disk's driver or a policy blocks SCSI pass-through",
+                    "transport-failed", {Number(d.error)}, "pass-through-blocked");
     case Cause::CommandRefused:
-        return {"the disk refused the vendor read: SCSI status " + Status((uint8_t)d.status) +
-                    (d.senseKey >= 0 ? ", sense key " + SenseKey(d.senseKey) : ""),
-                d.senseKey == 0x5 ? kOtherProduct : "reinsert the disk and try again; if it persists, the disk is faulty"};
+        return says("the disk refused the vendor read: SCSI status " + Status((uint8_t)d.status) +
+                        (d.senseKey >= 0 ? ", sense key " + SenseKey(d.senseKey) : ""),
+                    d.senseKey == 0x5 ? kOtherProduct
+                                      : "reinsert the disk and try again; if it persists, the disk is faulty",
+                    d.senseKey >= 0 ? "command-refused" : "command-refused-status",
+                    d.senseKey >= 0 ? std::vector<std::string>{Status((uint8_t)d.status), SenseKey(d.senseKey)}
+                                    : std::vector<std::string>{Status((uint8_t)d.status)},
+                    d.senseKey == 0x5 ? "other-product" : "disk-faulty");
     case Cause::AttachFailed:
-        return {"the attach failed after the vendor read" + AnyFault(d.fault), kAgainOrSupport};
+        return says("the attach failed after the vendor read" + AnyFault(d.fault), kAgainOrSupport, "attach-failed", {},
+                    "again-or-support");
     case Cause::NoAspiManager:
-        return {"WNASPI32.DLL, the ASPI manager, is not installed",
-                "install an ASPI manager (WNASPI32.DLL) for Windows 9x and attach the disk again"};
+        return says("WNASPI32.DLL, the ASPI manager, is not installed",
+                    "install an ASPI manager (WNASPI32.DLL) for Windows 9x and attach the disk again", "no-aspi-manager",
+                    {}, "install-aspi");
     case Cause::AspiEntryPointMissing:
-        return {"WNASPI32.DLL lacks its entry point " + Shown(d.name), "reinstall a complete ASPI manager (WNASPI32.DLL)"};
+        return says("WNASPI32.DLL lacks its entry point " + Shown(d.name),
+                    "reinstall a complete ASPI manager (WNASPI32.DLL)", "aspi-entry-point-missing", {Shown(d.name)},
+                    "reinstall-aspi");
     case Cause::AspiNotStarted:
         std::snprintf(text, sizeof(text), "the ASPI manager failed to start (status 0x%02x)", d.status);
-        return {text, "reinstall the ASPI manager and restart Windows"};
+        return says(text, "reinstall the ASPI manager and restart Windows", "aspi-not-started", {Hex2(d.status)},
+                    "reinstall-aspi-restart");
     case Cause::NoHostAdapters:
-        return {"the ASPI manager reports no host adapters",
-                "install the USB storage driver for Windows 98, attach the disk and restart Windows"};
+        return says("the ASPI manager reports no host adapters",
+                    "install the USB storage driver for Windows 98, attach the disk and restart Windows",
+                    "no-host-adapters", {}, "install-usb-driver");
     case Cause::NoAspiFlashDisk:
-        return {"no ASPI unit identifies as the flash disk (\"" MORVALITH_FLASH_DISK_ID "\")",
-                "attach a flash disk of the served family; check that Windows shows it as a disk drive"};
+        return says("no ASPI unit identifies as the flash disk (\"" MORVALITH_FLASH_DISK_ID "\")",
+                    "attach a flash disk of the served family; check that Windows shows it as a disk drive",
+                    "no-aspi-flash-disk", {MORVALITH_FLASH_DISK_ID}, "attach-served-disk-98");
     case Cause::UnitRefused:
         std::snprintf(text, sizeof(text),
                       "the unit at adapter %u target %u lun %u, which identifies as the flash disk, rejected the "
                       "vendor read (ASPI status 0x%02x)",
                       d.adapter, d.target, d.lun, d.status);
-        return {text, kOtherProduct};
+        return says(text, kOtherProduct, "unit-refused",
+                    {Number(d.adapter), Number(d.target), Number(d.lun), Hex2(d.status)}, "other-product");
     case Cause::LetterSearchFailed:
-        return {"the library loads, but the drive-letter search broke down: " + FaultText(d.fault) +
-                    (d.keyServed ? "; GetUSBDriveLetter returns 0 (GetIDKey, which searches again, gets the key)"
-                                 : "; GetUSBDriveLetter returns 0 and GetIDKey fails"),
-                "run the program again; if it persists, reinsert the disk"};
+        return says("the library loads, but the drive-letter search broke down: " + FaultText(d.fault) +
+                        (d.keyServed ? "; GetUSBDriveLetter returns 0 (GetIDKey, which searches again, gets the key)"
+                                     : "; GetUSBDriveLetter returns 0 and GetIDKey fails"),
+                    "run the program again; if it persists, reinsert the disk",
+                    d.keyServed ? "letter-search-failed-key-served" : "letter-search-failed",
+                    {d.fault.operation, Number(d.fault.nth)}, "again-reinsert");
     case Cause::NoLetterDisk:
-        return {std::string("the library loads, but no disk's path holds \"") + kLetterBusToken + "\", \"" +
-                    kLetterClassToken + "\" and \"" + kLetterRevisionToken +
-                    "\": GetUSBDriveLetter returns 0 and GetIDKey fails",
-                std::string("the drive letter and the key are served for USB flash disks of revision ") +
-                    (kLetterRevisionToken + 1) + " only; attach one"};
+        return says(std::string("the library loads, but no disk's path holds \"") + kLetterBusToken + "\", \"" +
+                        kLetterClassToken + "\" and \"" + kLetterRevisionToken +
+                        "\": GetUSBDriveLetter returns 0 and GetIDKey fails",
+                    std::string("the drive letter and the key are served for USB flash disks of revision ") +
+                        (kLetterRevisionToken + 1) + " only; attach one",
+                    "no-letter-disk", {kLetterBusToken, kLetterClassToken, kLetterRevisionToken}, "revision-only",
+                    {kLetterRevisionToken + 1});
     case Cause::NoLetteredVolume:
-        return {"the library loads, but the flash disk has no lettered removable volume: GetUSBDriveLetter returns 0 "
-                "and GetIDKey fails",
-                "reinsert the disk and check in Disk Management that its removable partition has a drive letter"};
+        return says("the library loads, but the flash disk has no lettered removable volume: GetUSBDriveLetter returns "
+                    "0 and GetIDKey fails",
+                    "reinsert the disk and check in Disk Management that its removable partition has a drive letter",
+                    "no-lettered-volume", {}, "removable-letter");
     case Cause::NoVendorLibrary:
-        return {"the vendor library " MORVALITH_VENDOR_LIBRARY " cannot be loaded: GetIDKey fails",
-                "ship the folder Vendor with VendorUFDAPI.dll beside the program"};
+        return says("the vendor library " MORVALITH_VENDOR_LIBRARY " cannot be loaded: GetIDKey fails",
+                    "ship the folder Vendor with VendorUFDAPI.dll beside the program", "no-vendor-library",
+                    {MORVALITH_VENDOR_LIBRARY}, "ship-vendor-folder");
     case Cause::NoVendorEntryPoint:
-        return {MORVALITH_VENDOR_LIBRARY " lacks " MORVALITH_VENDOR_ENTRY_POINT ": GetIDKey fails",
-                "ship the disk vendor's own VendorUFDAPI.dll; this one is another version or another library"};
+        return says(MORVALITH_VENDOR_LIBRARY " lacks " MORVALITH_VENDOR_ENTRY_POINT ": GetIDKey fails",
+                    "ship the disk vendor's own VendorUFDAPI.dll; this one is another version or another library",
+                    "no-vendor-entry-point", {MORVALITH_VENDOR_LIBRARY, MORVALITH_VENDOR_ENTRY_POINT},
+                    "ship-vendor-original");
     case Cause::VendorCallFailed:
-        return {"the vendor library's " MORVALITH_VENDOR_ENTRY_POINT " failed (returned " +
-                    std::to_string(d.vendorResult) + ") for " + std::string(1, d.letter) + ": GetIDKey fails",
-                "check the flash disk with the vendor's tool; another product of the vendor has no key"};
+        return says("the vendor library's " MORVALITH_VENDOR_ENTRY_POINT " failed (returned " +
+                        std::to_string(d.vendorResult) + ") for " + std::string(1, d.letter) + ": GetIDKey fails",
+                    "check the flash disk with the vendor's tool; another product of the vendor has no key",
+                    "vendor-call-failed",
+                    {MORVALITH_VENDOR_ENTRY_POINT, std::to_string(d.vendorResult), std::string(1, d.letter)},
+                    "check-vendor-tool");
     case Cause::NoVendorHelper:
-        return {"the vendor library is a 32-bit DLL, which this 64-bit program calls through morvalith-vendor32.exe, "
-                "and that program is not beside Morvalith.dll: GetIDKey fails",
-                "ship morvalith-vendor32.exe from the x64 folder beside the 64-bit Morvalith.dll"};
+        return says("the vendor library is a 32-bit DLL, which this 64-bit program calls through "
+                    "morvalith-vendor32.exe, and that program is not beside Morvalith.dll: GetIDKey fails",
+                    "ship morvalith-vendor32.exe from the x64 folder beside the 64-bit Morvalith.dll",
+                    "no-vendor-helper", {}, "ship-vendor-helper");
     case Cause::VendorHelperFailed:
-        return {"the 32-bit vendor library was called through morvalith-vendor32.exe, which gave no whole answer "
-                "(it hung, crashed or stopped short): GetIDKey fails",
-                "check the flash disk with the vendor's tool and try again; if it persists, reinstall the program with "
-                "its morvalith-vendor32.exe"};
+        return says("the 32-bit vendor library was called through morvalith-vendor32.exe, which gave no whole answer "
+                    "(it hung, crashed or stopped short): GetIDKey fails",
+                    "check the flash disk with the vendor's tool and try again; if it persists, reinstall the program "
+                    "with its morvalith-vendor32.exe",
+                    "vendor-helper-failed", {}, "check-vendor-tool-again");
     case Cause::KeyFailed:
-        return {"GetIDKey fails" + AnyFault(d.fault), kAgainOrSupport};
+        return says("GetIDKey fails" + AnyFault(d.fault), kAgainOrSupport, "key-failed", {}, "again-or-support");
     case Cause::None: break;
     }
-    return {std::string("none: the library loads, GetUSBDriveLetter returns ") + d.letter +
-                ": and GetIDKey returns the key",
-            "none needed"};
+    return says(std::string("none: the library loads, GetUSBDriveLetter returns ") + d.letter +
+                    ": and GetIDKey returns the key",
+                "none needed", "none", {std::string(1, d.letter)}, "none");
 }
 
 int Explain(const sim::Machine &m, const std::string &name, bool calls)
@@ -427,6 +489,9 @@ int Explain(const sim::Machine &m, const std::string &name, bool calls)
     if (!note.empty()) std::printf("  %s\n", note.c_str());
     std::printf("cause: %s\n", Shown(d.cause, 400).c_str());
     std::printf("remedy: %s\n", Shown(d.remedy, 400).c_str());
+    // The same for the customer's window, which words them in the customer's language.
+    std::printf("cause-id: %s\n", lang::IdLine(d.causeId, d.causeArgs).c_str());
+    std::printf("remedy-id: %s\n", lang::IdLine(d.remedyId, d.remedyArgs).c_str());
 
     std::printf("load:\n");
     if (m.major >= 5) {

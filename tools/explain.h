@@ -3,13 +3,18 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "diagnosis.h"
 #include "machine.h"
 
-// The words of a diagnosis: the cause on one line, and what to do.
+// The words of a diagnosis: the cause on one line, and what to do; and the
+// same as identifiers with their arguments, from which the customer's window
+// words them in the customer's language (tools/lang.cpp).
 struct CauseWords {
     std::string cause, remedy;
+    std::string causeId, remedyId;
+    std::vector<std::string> causeArgs, remedyArgs;
 };
 CauseWords Words(const Diagnosis &d);
 

@@ -32,12 +32,32 @@ bool g_probeWithoutConsole = false;
 #else
 #define MORVALITH_PROGRAM_BITS "32-bit"
 #endif
-static int WriteCaptureOrThrow(const char *file, bool quiet)
+// A JSON string's contents.
+static std::string JsonText(const char *text)
+{
+    std::string out;
+    for (const char *p = text; *p; ++p) {
+        unsigned char c = (unsigned char)*p;
+        if (c == '"' || c == '\\') out += std::string("\\") + (char)c;
+        else if (c == '\n') out += "\\n";
+        else if (c < 0x20 || c >= 0x7F) {
+            char escaped[8];
+            snprintf(escaped, sizeof(escaped), "\\u%04x", c);
+            out += escaped;
+        } else out += (char)c;
+    }
+    return out;
+}
+
+static int WriteCaptureOrThrow(const char *file, bool quiet, const char *comment)
 {
     sim::Machine m;
     std::string notes;
     CaptureMachine(m, notes);
     std::string text = sim::WriteScenario(m);
+    // The format's own comment field, first, for what the writer adds.
+    if (comment && *comment && text.compare(0, 2, "{\n") == 0)
+        text.insert(2, "  \"comment\": \"" + JsonText(comment) + "\",\n");
     // Windows reports a folder as access denied: say what it is.
     DWORD attributes = GetFileAttributesA(file);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
@@ -87,10 +107,10 @@ static int WriteCaptureOrThrow(const char *file, bool quiet)
 }
 
 // Nothing may escape a capture: the field tool ends with one line instead.
-static int WriteCapture(const char *file, bool quiet)
+static int WriteCapture(const char *file, bool quiet, const char *comment = NULL)
 {
     try {
-        return WriteCaptureOrThrow(file, quiet);
+        return WriteCaptureOrThrow(file, quiet, comment);
     } catch (const std::exception &e) {
         fprintf(stderr, "morvalith-probe: the capture failed: %s\n", sim::Printable(e.what(), 200).c_str());
     } catch (...) {
@@ -100,6 +120,10 @@ static int WriteCapture(const char *file, bool quiet)
 }
 
 extern "C" int WriteCaptureFile(const char *file) { return WriteCapture(file, true); }
+extern "C" int WriteCaptureFileWithComment(const char *file, const char *comment)
+{
+    return WriteCapture(file, true, comment);
+}
 
 // --explain: the live machine, captured to a file of its own, explained by
 // the simulated-machine probe that ships beside this program. Returns what

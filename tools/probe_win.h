@@ -10,6 +10,8 @@ int ProbeMain(int argc, char **argv);
 // Writes the capture of this PC to file, as --capture does, printing
 // nothing; 0 when written.
 int WriteCaptureFile(const char *file);
+// The same, with a comment (the format's "comment" field) first in it.
+int WriteCaptureFileWithComment(const char *file, const char *comment);
 #ifdef __cplusplus
 }
 // Set by a program without a console (morvalith-check.exe): the

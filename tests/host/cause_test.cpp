@@ -3,10 +3,12 @@
 // as the golden file tests/probe/causes.txt holds them.
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 
 #include "explain.h"
 #include "harness.h"
+#include "lang.h"
 
 using namespace harness;
 
@@ -188,6 +190,8 @@ TEST(Cause, TheExplanationOpensWithTheWordsOfTheDiagnosis)
         std::string out = testing::internal::GetCapturedStdout();
         EXPECT_EQ(Line(out, "cause: "), w.cause);
         EXPECT_EQ(Line(out, "remedy: "), w.remedy);
+        EXPECT_EQ(Line(out, "cause-id: "), lang::IdLine(w.causeId, w.causeArgs));
+        EXPECT_EQ(Line(out, "remedy-id: "), lang::IdLine(w.remedyId, w.remedyArgs));
         EXPECT_LT(out.find("\ncause: "), out.find("\nload:")) << "the detail comes below";
         harness::Boot(r.m);
         bool loads = harness::AttachLibrary().result;
@@ -197,6 +201,36 @@ TEST(Cause, TheExplanationOpensWithTheWordsOfTheDiagnosis)
     std::string written = testing::TempDir() + "causes.txt";
     std::ofstream(written, std::ios::binary) << words;
     EXPECT_EQ(words, GoldenWordsOf(Roads())) << "the words as they are now: " << written;
+}
+
+// Every road's identifiers are in the customer's table with the arguments
+// its texts use, and an English customer reads what the window said before
+// it spoke other languages: the explanation's cause and remedy as sentences.
+// Where the support words name an error only by its English description,
+// the customer's name it by its number.
+TEST(Cause, EveryRoadHasItsCustomerWordsAndEnglishIsUnchanged)
+{
+    const std::set<std::string> renamed = {"transport"};
+    auto sentence = [](std::string text) {
+        if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') text[0] = char(text[0] - 'a' + 'A');
+        return text + ".";
+    };
+    for (const Road &r : Roads()) {
+        SCOPED_TRACE(r.name);
+        CauseWords w = Words(r.want);
+        for (const auto &[id, args] : {std::pair{"cause." + w.causeId, w.causeArgs}, {"remedy." + w.remedyId, w.remedyArgs}}) {
+            const char *text = lang::Text(lang::kEnglish, id);
+            ASSERT_NE(text, nullptr) << id;
+            size_t highest = 0;
+            for (size_t n = 1; n <= 9; ++n)
+                if (std::string(text).find("{" + std::to_string(n) + "}") != std::string::npos) highest = n;
+            EXPECT_EQ(highest, args.size()) << id << ": every argument is shown, and only those given";
+        }
+        const std::string cause = lang::Say(lang::kEnglish, "cause." + w.causeId, w.causeArgs);
+        if (renamed.count(r.name)) EXPECT_NE(cause, sentence(w.cause));
+        else EXPECT_EQ(cause, sentence(w.cause));
+        EXPECT_EQ(lang::Say(lang::kEnglish, "remedy." + w.remedyId, w.remedyArgs), sentence(w.remedy));
+    }
 }
 
 // The explanation reports exactly one host's run: a fault on the first

@@ -14,6 +14,26 @@ start_check() {
   (cd "$app" && timeout "$(scaled 180)" "${WINE:-wine}" start /wait /unix "$app/morvalith-check.exe" >/dev/null 2>&1) &
   check_pid=$!
 }
+# use_locale <language code>: the Wine processes started after it run in
+# that language's locale (its display language and ANSI code page), made
+# once with localedef in the build folder (the system's locales are not
+# needed, nor changed).
+use_locale() {
+  local name
+  case $1 in
+    zh-CN) name=zh_CN ;; zh-TW) name=zh_TW ;; ja) name=ja_JP ;; ko) name=ko_KR ;;
+    de) name=de_DE ;; fr) name=fr_FR ;; es) name=es_ES ;; *) name=en_US ;;
+  esac
+  local dir=$build/locale
+  if [ ! -d "$dir/$name.UTF-8" ]; then
+    mkdir -p "$dir"
+    local made; made=$(mktemp -d "$dir/.making.XXXXXX")
+    localedef -i "$name" -f UTF-8 "$made/$name.UTF-8" >/dev/null 2>&1
+    mv -T "$made/$name.UTF-8" "$dir/$name.UTF-8" 2>/dev/null; rm -rf "$made"
+  fi
+  export LOCPATH=$dir
+  export LANG=$name.UTF-8 LC_ALL=$name.UTF-8
+}
 # reader <output file> <window-reader arguments...>
 reader() { local out=$1; shift; (cd "$app" && timeout "$(scaled 120)" "${WINE:-wine}" window-reader.exe "$@" 2>/dev/null | tr -d '\r' >"$work/$out"); }
 # The report's path as the window shows it after Save report (save.txt).
@@ -28,7 +48,8 @@ check_window() {
   start_check
   reader window.txt read
   import -window root "$shots/check-${name// /-}.png" 2>/dev/null
-  expect "check window ($name): the verdict reads \"$verdict\"" test "$(field verdict)" = "$verdict"
+  expect "check window ($name): the verdict reads \"$verdict\", under the title \"Morvalith check\"" \
+    test "$(field verdict)|$(field title)" = "$verdict|Morvalith check"
   expect "check window ($name): cause and remedy are the probe's --explain" \
     test "$(field cause)|$(field remedy)" = "Cause: $(sentence cause)|What to do: $(sentence remedy)"
   # The DLL's size, then its path and version (anything after in brackets aside).
@@ -50,10 +71,41 @@ check_window() {
     expect "check window ($name): morvalith-sim.exe --explain on the report gives the same cause" \
       test "$(sed -n 's/^cause: //p' "$work/report.txt" | tr -d '\r')" = "$(sed -n 's/^cause: //p' "$work/explain.txt" | tr -d '\r')"
     expect "check window ($name): the report holds no sector contents" bash -c '! grep -q 00070e151c23 "$0"' "$unix"
+    local ids; ids=$(sed -n 's/^\(cause-id: [^ ]*\).*/\1/p;s/^\(remedy-id: [^ ]*\).*/\1/p' "$work/explain.txt" | tr -d '\r' | paste -sd '|' | sed 's/|/\\n/')
+    expect "check window ($name): the report names the cause's and the remedy's identifiers" \
+      grep -qF "\"comment\": \"$ids\"" "$unix"
   fi
   reader close.txt close
   wait "$check_pid"
   expect "check window ($name): Close ends the program" grep -q '^closed' "$work/close.txt"
+}
+
+# check_language <name> <locale's language> <language shown> <verdict: loads|refuses>
+#   <release: xp, 7, 98se...> <major> <minor> <build> <service pack, or -> [elevated]
+# The window in a prefix of that locale: every word read from its controls
+# as the string table words it (the cause and the remedy from the probe's
+# identifiers, with their arguments), shown whole, and photographed as
+# check-<language shown>[-<locale's>].png.
+check_language() {
+  local name=$1 locale=$2 shown=$3; shift 3
+  use_locale "$locale"
+  (cd "$app" && timeout "$(scaled 120)" "${WINE:-wine}" morvalith-probe.exe --explain >"$app/explain.txt" 2>&1)
+  start_check
+  reader window.txt read
+  local shot=check-$shown; [ "$locale" = "$shown" ] || shot=$shot-from-$locale
+  [ -z "${shot_suffix:-}" ] || shot=$shot-$shot_suffix
+  import -window root "$shots/$shot.png" 2>/dev/null
+  reader expected.txt expect "$shown" "$1" explain.txt "${@:2}"
+  local words='^(title|verdict|cause|remedy|windows|report|button [a-z]+): ' differs
+  differs=$(diff <(grep -E "$words" "$work/expected.txt") <(grep -E "$words" "$work/window.txt"))
+  expect "check window ($name, $locale locale): $shown words as the string table has them" test -z "$differs" -a -s "$work/expected.txt"
+  [ -z "$differs" ] || sed 's/^/     /' <<<"$differs"
+  local label library; label=$(sed -n 's/^library label: //p' "$work/expected.txt"); library=$(field library)
+  expect "check window ($name, $locale locale): the DLL line in $shown, and every line shown whole" \
+    test "${library:0:${#label}}|$(field layout)" = "$label|whole"
+  reader close.txt close
+  wait "$check_pid"
+  unset LOCPATH LANG LC_ALL
 }
 
 missing() {  # missing <file>

@@ -34,6 +34,8 @@ expect "check window (win7, access denied): the button repeats the check in a ne
   test "$(cat "$work/elevate.txt")|$(field cause)" = \
        "repeated|Cause: The flash disk was found but could not be opened: access denied (error 5)."
 reader close.txt close
+# The same machine in German, through the wide functions (NT).
+shot_suffix=win7-access-denied check_language "win7, access denied" de de refuses 7 6 1 7601 "Service Pack 1" elevated
 kill "$holder" 2>/dev/null; wait "$holder" 2>/dev/null
 finish
 stop_display

@@ -5,6 +5,9 @@
 # block the device is sent, and GetIDKey with a 64-bit stand-in vendor
 # library in process and a 32-bit one through morvalith-vendor32.exe, with
 # both boxes. The host answers for the flash disk as the 32-bit suites' does.
+# The x64 check window, in English on 5.2 and 7, and in each of its eight
+# languages in that language's locale (here, where 64-bit Wine runs natively
+# on every machine, rather than on the 32-bit road).
 # usage: tests/wine64/run.sh <x64 build directory> <x86 build directory>
 #   MORVALITH_WINE64_PREFIX=dir  keeps the 64-bit prefix there between runs
 #   MORVALITH_NO_32BIT=reason    the 32-bit vendor road is not run here (a
@@ -175,6 +178,13 @@ for os in "win2003|Windows Server 2003 (version 5.2 build 3790, Service Pack 2)"
           "win7|Windows 7 (version 6.1 build 7601, Service Pack 1)"; do
   prefix "${os%%|*}"
   check_window "x64 ${os%%|*}, no flash disk" "Morvalith.dll refuses to load on this PC." "${os#*|}"
+  finish
+done
+# The x64 check window in every language, each in its own locale, on
+# Windows 7 without a flash disk (the screenshots: check-<language>.png).
+prefix win7
+for language in en zh-CN zh-TW ja ko de fr es; do
+  check_language "x64 win7, no flash disk" "$language" "$language" refuses 7 6 1 7601 "Service Pack 1"
   finish
 done
 
