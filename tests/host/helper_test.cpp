@@ -291,6 +291,9 @@ TEST(VendorCall, AFailingCallOnTheHelperRoadLeavesNothingOpen)
         EXPECT_EQ(std::vector<uint8_t>(key, key + 40), std::vector<uint8_t>(40, 0xCC));
         EXPECT_EQ(sim::MessageBoxes().size(), box ? 1u : 0u);
         if (box) EXPECT_EQ(sim::MessageBoxes()[0].text, kNoLibrary);
+        // Without the library's own path nothing is started: a bare name
+        // would start whatever program of that name the current folder holds.
+        if (box) EXPECT_EQ(sim::CallCount("CreateProcessA"), operation == "CreateProcessA" ? 1 : 0);
         EXPECT_EQ(sim::RunningProcesses(), 0);
         EXPECT_TRUE(NothingHeld());
     }
