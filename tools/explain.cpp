@@ -246,29 +246,12 @@ void ExplainAspi(const sim::Machine &m)
 }
 
 
-const char *ErrorName(DWORD error)
+// "access denied (error 5)": the customer's table's English words for an
+// error are the explanation's own.
+std::string Error(DWORD error)
 {
-    switch (error) {
-    case 2: return "file not found";
-    case 3: return "path not found";
-    case 5: return "access denied";
-    case 6: return "invalid handle";
-    case 8: return "not enough memory";
-    case 21: return "the device is not ready";
-    case 31: return "a device attached to the system is not functioning";
-    case 32: return "sharing violation: another program holds the disk";
-    case 50: return "the request is not supported";
-    case 87: return "invalid parameter";
-    case 126: return "the module was not found";
-    case 127: return "the entry point was not found";
-    case 170: return "the device is busy";
-    case 1117: return "an I/O device error";
-    case 1167: return "the device is not connected";
-    default: return "an error the explanation has no name for";
-    }
+    return std::string(lang::ErrorText(lang::kEnglish, std::to_string(error))) + " (error " + std::to_string(error) + ")";
 }
-
-std::string Error(DWORD error) { return std::string(ErrorName(error)) + " (error " + std::to_string(error) + ")"; }
 
 // "GetLogicalDrives failed (its call 1, a fault the machine describes)".
 std::string FaultText(const Fault &f)

@@ -393,12 +393,13 @@ const Entry kEntries[] = {
       "La clé USB a été trouvée mais n’a pas pu être ouverte" NBSP ": un autre programme l’utilise (erreur {1}).",
       "Se encontró la memoria USB, pero no se pudo abrir: otro programa la está usando (error {1})."}},
     {"cause.open-failed",
-     {"The flash disk was found but could not be opened (error {1}).", "找到了 U 盘，但无法打开（错误 {1}）。",
-      "找到了隨身碟，但無法開啟（錯誤 {1}）。", "USB フラッシュ ドライブは見つかりましたが、開けませんでした（エラー {1}）。",
-      "USB 플래시 드라이브를 찾았지만 열 수 없습니다(오류 {1}).",
-      "Der USB-Stick wurde gefunden, ließ sich aber nicht öffnen (Fehler {1}).",
-      "La clé USB a été trouvée mais n’a pas pu être ouverte (erreur {1}).",
-      "Se encontró la memoria USB, pero no se pudo abrir (error {1})."}},
+     {"The flash disk was found but could not be opened: {E} (error {1}).", "找到了 U 盘，但无法打开：{E}（错误 {1}）。",
+      "找到了隨身碟，但無法開啟：{E}（錯誤 {1}）。",
+      "USB フラッシュ ドライブは見つかりましたが、開けませんでした：{E}（エラー {1}）。",
+      "USB 플래시 드라이브를 찾았지만 열 수 없습니다. {E}(오류 {1}).",
+      "Der USB-Stick wurde gefunden, ließ sich aber nicht öffnen: {E} (Fehler {1}).",
+      "La clé USB a été trouvée mais n’a pas pu être ouverte" NBSP ": {E} (erreur {1}).",
+      "Se encontró la memoria USB, pero no se pudo abrir: {E} (error {1})."}},
     {"remedy.run-elevated",
      {"On Windows Vista and later run the program elevated (as administrator); otherwise ask the administrator whether "
       "a policy denies access to removable storage.",
@@ -424,12 +425,13 @@ const Entry kEntries[] = {
       "Vérifiez que la clé est toujours branchée et qu’aucun autre programme ne l’utilise, puis rebranchez-la.",
       "Compruebe que la memoria sigue conectada y que ningún otro programa la está usando, y vuelva a conectarla."}},
     {"cause.transport-failed",
-     {"The vendor read did not reach the disk: DeviceIoControl failed (error {1}).", "读取命令未能送达 U 盘（错误 {1}）。",
-      "讀取命令未能送達隨身碟（錯誤 {1}）。", "読み取りコマンドが USB フラッシュ ドライブに届きませんでした（エラー {1}）。",
-      "읽기 명령이 USB 플래시 드라이브에 전달되지 않았습니다(오류 {1}).",
-      "Der Lesebefehl hat den USB-Stick nicht erreicht (Fehler {1}).",
-      "La commande de lecture n’a pas atteint la clé USB (erreur {1}).",
-      "La orden de lectura no llegó a la memoria USB (error {1})."}},
+     {"The vendor read did not reach the disk: DeviceIoControl failed: {E} (error {1}).",
+      "读取命令未能送达 U 盘：{E}（错误 {1}）。", "讀取命令未能送達隨身碟：{E}（錯誤 {1}）。",
+      "読み取りコマンドが USB フラッシュ ドライブに届きませんでした：{E}（エラー {1}）。",
+      "읽기 명령이 USB 플래시 드라이브에 전달되지 않았습니다. {E}(오류 {1}).",
+      "Der Lesebefehl hat den USB-Stick nicht erreicht: {E} (Fehler {1}).",
+      "La commande de lecture n’a pas atteint la clé USB" NBSP ": {E} (erreur {1}).",
+      "La orden de lectura no llegó a la memoria USB: {E} (error {1})."}},
     {"remedy.pass-through-blocked",
      {"Reinsert the disk; if it persists, the disk's driver or a policy blocks SCSI pass-through.",
       "请重新插入 U 盘。如果问题仍然存在，说明驱动程序或策略阻止了 SCSI 直通命令。",
@@ -441,6 +443,50 @@ const Entry kEntries[] = {
       "Rebranchez la clé. Si le problème persiste, le pilote ou une stratégie bloque le SCSI pass-through.",
       "Vuelva a conectar la memoria. Si el problema continúa, el controlador o una directiva bloquea el paso directo "
       "SCSI (pass-through)."}},
+
+    // What a Windows error means, for {E}: the first argument's number. The
+    // English is the explanation's own name for it.
+    {"error.2", {"file not found", "找不到文件", "找不到檔案", "ファイルが見つかりません", "파일을 찾을 수 없습니다",
+                 "Datei nicht gefunden", "fichier introuvable", "no se encontró el archivo"}},
+    {"error.3", {"path not found", "找不到路径", "找不到路徑", "パスが見つかりません", "경로를 찾을 수 없습니다",
+                 "Pfad nicht gefunden", "chemin introuvable", "no se encontró la ruta"}},
+    {"error.5", {"access denied", "拒绝访问", "存取被拒", "アクセスが拒否されました", "액세스가 거부되었습니다",
+                 "Zugriff verweigert", "accès refusé", "acceso denegado"}},
+    {"error.6", {"invalid handle", "句柄无效", "控制代碼無效", "ハンドルが無効です", "핸들이 잘못되었습니다",
+                 "ungültiges Handle", "descripteur non valide", "identificador no válido"}},
+    {"error.8", {"not enough memory", "内存不足", "記憶體不足", "メモリが不足しています", "메모리가 부족합니다",
+                 "nicht genügend Arbeitsspeicher", "mémoire insuffisante", "memoria insuficiente"}},
+    {"error.21", {"the device is not ready", "设备未就绪", "裝置未就緒", "デバイスの準備ができていません",
+                  "장치가 준비되지 않았습니다", "das Gerät ist nicht bereit", "le périphérique n’est pas prêt",
+                  "el dispositivo no está listo"}},
+    {"error.31", {"a device attached to the system is not functioning", "连接到系统的设备无法正常工作",
+                  "連接到系統的裝置無法正常運作", "システムに接続されたデバイスが動作していません",
+                  "시스템에 연결된 장치가 작동하지 않습니다", "ein angeschlossenes Gerät funktioniert nicht",
+                  "un périphérique connecté ne fonctionne pas", "un dispositivo conectado no funciona"}},
+    {"error.32", {"sharing violation: another program holds the disk", "另一个程序正在使用 U 盘",
+                  "另一個程式正在使用隨身碟", "別のプログラムが使用中です", "다른 프로그램이 사용 중입니다",
+                  "ein anderes Programm verwendet den USB-Stick", "un autre programme utilise la clé USB",
+                  "otro programa está usando la memoria USB"}},
+    {"error.50", {"the request is not supported", "不支持该请求", "不支援此要求", "この要求はサポートされていません",
+                  "요청이 지원되지 않습니다", "die Anforderung wird nicht unterstützt",
+                  "la demande n’est pas prise en charge", "no se admite la solicitud"}},
+    {"error.87", {"invalid parameter", "参数错误", "參數錯誤", "パラメーターが間違っています", "매개 변수가 틀립니다",
+                  "ungültiger Parameter", "paramètre incorrect", "parámetro incorrecto"}},
+    {"error.126", {"the module was not found", "找不到模块", "找不到模組", "モジュールが見つかりません",
+                   "모듈을 찾을 수 없습니다", "das Modul wurde nicht gefunden", "module introuvable",
+                   "no se encontró el módulo"}},
+    {"error.127", {"the entry point was not found", "找不到入口点", "找不到進入點", "エントリ ポイントが見つかりません",
+                   "진입점을 찾을 수 없습니다", "der Einstiegspunkt wurde nicht gefunden", "point d’entrée introuvable",
+                   "no se encontró el punto de entrada"}},
+    {"error.170", {"the device is busy", "设备正忙", "裝置忙碌中", "デバイスは使用中です", "장치가 사용 중입니다",
+                   "das Gerät ist belegt", "le périphérique est occupé", "el dispositivo está ocupado"}},
+    {"error.1117", {"an I/O device error", "I/O 设备错误", "I/O 裝置錯誤", "I/O デバイス エラー", "I/O 장치 오류",
+                    "E/A-Gerätefehler", "erreur de périphérique d’E/S", "error de dispositivo de E/S"}},
+    {"error.1167", {"the device is not connected", "设备未连接", "裝置未連接", "デバイスが接続されていません",
+                    "장치가 연결되어 있지 않습니다", "das Gerät ist nicht angeschlossen",
+                    "le périphérique n’est pas connecté", "el dispositivo no está conectado"}},
+    {"error.other", {"an error the explanation has no name for", "未知错误", "未知的錯誤", "不明なエラー",
+                     "알 수 없는 오류", "unbekannter Fehler", "erreur inconnue", "error desconocido"}},
     {"cause.command-refused",
      {"The disk refused the vendor read: SCSI status {1}, sense key {2}.", "U 盘拒绝了读取命令（SCSI 状态 {1}，检测键 {2}）。",
       "隨身碟拒絕了讀取命令（SCSI 狀態 {1}，感測鍵 {2}）。",
@@ -869,11 +915,30 @@ std::string Format(const std::string &text, const std::vector<std::string> &args
     return out;
 }
 
+const char *ErrorText(int language, const std::string &number)
+{
+    bool digits = !number.empty() && number.size() <= 10;
+    for (char c : number) digits = digits && c >= '0' && c <= '9';
+    const char *text = digits ? Text(language, "error." + number) : nullptr;
+    return text ? text : Text(language, "error.other");
+}
+
+std::string Fill(int language, const std::string &text, const std::vector<std::string> &args)
+{
+    // {E} first, from the table, so that no argument is ever read for it.
+    std::string filled = text;
+    for (size_t at; (at = filled.find("{E}")) != std::string::npos;) {
+        const char *error = ErrorText(language, args.empty() ? "" : args[0]);
+        filled.replace(at, 3, error ? error : "");
+    }
+    return Format(filled, args);
+}
+
 std::string Say(int language, const std::string &id, const std::vector<std::string> &args)
 {
     const char *text = Text(language, id);
     if (!text) text = Text(kEnglish, id);
-    return text ? Format(text, args) : "";
+    return text ? Fill(text == Text(language, id) ? language : kEnglish, text, args) : "";
 }
 
 std::string IdLine(const std::string &id, const std::vector<std::string> &args)
@@ -997,7 +1062,7 @@ extern "C" int MorvalithSay(const char *code, const char *id, const char *const 
     if (!text) return 0;
     std::vector<std::string> list;
     for (int i = 0; i < count && args; ++i) list.push_back(args[i] ? args[i] : "");
-    std::string said = lang::Format(text, list);
+    std::string said = lang::Fill(language, text, list);
     if (said.size() >= size_t(size)) return 0;
     std::memcpy(out, said.c_str(), said.size() + 1);
     return 1;

@@ -35,7 +35,13 @@ std::vector<std::string> Ids();
 // argument is never read for placeholders); a placeholder without its
 // argument becomes empty.
 std::string Format(const std::string &text, const std::vector<std::string> &args);
-// Text(language, id) formatted; English where the language lacks the id,
+// The words of a Windows error number ("5") in a language: the table's own
+// name for it, or its words for an error it has no name for.
+const char *ErrorText(int language, const std::string &number);
+// text with {E} replaced by the words of the error that the first argument
+// numbers, then formatted.
+std::string Fill(int language, const std::string &text, const std::vector<std::string> &args);
+// Text(language, id) filled in; English where the language lacks the id,
 // empty where no language has it.
 std::string Say(int language, const std::string &id, const std::vector<std::string> &args = {});
 

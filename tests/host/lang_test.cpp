@@ -18,7 +18,8 @@ std::multiset<std::string> Placeholders(const std::string &text)
 {
     std::multiset<std::string> found;
     for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '{' && i + 2 < text.size() && text[i + 1] >= '1' && text[i + 1] <= '9' && text[i + 2] == '}') {
+        if (text[i] == '{' && i + 2 < text.size() &&
+            ((text[i + 1] >= '1' && text[i + 1] <= '9') || text[i + 1] == 'E') && text[i + 2] == '}') {
             found.insert(text.substr(i, 3));
             i += 2;
         } else if (text[i] == '{' || text[i] == '}') {
@@ -94,6 +95,22 @@ TEST(Lang, ArgumentsAreInsertedAsTheyAre)
     EXPECT_EQ(lang::Say(lang::kGerman, "cause.open-denied", {"5"}),
               "Der USB-Stick wurde gefunden, ließ sich aber nicht öffnen: Zugriff verweigert (Fehler 5).");
     EXPECT_EQ(lang::Say(lang::kJapanese, "no-such-text"), "");
+    // {E}: the words of the error the first argument numbers, never read
+    // from an argument, and the table's own words for a number it lacks.
+    struct ErrorCase {
+        int language;
+        std::vector<std::string> args;
+        const char *want;
+    } errors[] = {
+        {lang::kEnglish, {"31"}, "The vendor read did not reach the disk: DeviceIoControl failed: a device attached to "
+                                 "the system is not functioning (error 31)."},
+        {lang::kGerman, {"1167"}, "Der Lesebefehl hat den USB-Stick nicht erreicht: das Gerät ist nicht angeschlossen "
+                                  "(Fehler 1167)."},
+        {lang::kJapanese, {"4294967295"}, "読み取りコマンドが USB フラッシュ ドライブに届きませんでした：不明なエラー（エラー 4294967295）。"},
+        {lang::kFrench, {"{E}"}, "La commande de lecture n’a pas atteint la clé USB\u00a0: erreur inconnue (erreur {E})."},
+        {lang::kSpanish, {}, "La orden de lectura no llegó a la memoria USB: error desconocido (error )."},
+    };
+    for (const ErrorCase &e : errors) EXPECT_EQ(lang::Say(e.language, "cause.transport-failed", e.args), e.want);
 }
 
 TEST(Lang, IdentifierLinesCarryAnyArgument)
