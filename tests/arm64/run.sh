@@ -31,8 +31,7 @@ prefix() {  # <Windows version as Wine names it>
   n=$((n + 1))
   export WINEPREFIX=$work/p$n
   copy_prefix "$ARM64_WINE_BASE" "$WINEPREFIX"
-  "$WINE" reg add 'HKCU\Software\Wine' /v Version /d "$1" /f >/dev/null 2>&1
-  wineserver -w
+  set_version "$1"
   app=$work/app$n
   mkdir -p "$app"
   cp "$build"/Morvalith.dll "$build"/e2e-host.exe "$build"/load-host-gui.exe "$build"/consumer-load-time.exe "$app"/

@@ -54,16 +54,33 @@ check() {
   fi
 }
 
+# set_version <Windows version as Wine names it>: the fresh prefix's version,
+# written in its user registry before its server first starts: no Wine
+# process is started for it (each costs seconds in the emulated machine).
+set_version() {
+  printf '\n[Software\\\\Wine] 0\n"Version"="%s"\n' "$1" >>"$WINEPREFIX/user.reg"
+}
+# reg_string <text>: text as a .reg file's string holds it.
+reg_string() { local s=${1//\\/\\\\}; printf '%s' "${s//\"/\\\"}"; }
+# reg_import <lines>: keys and values (a .reg file's lines) into the prefix's
+# registry through one Wine process.
+reg_import() {
+  printf 'REGEDIT4\n\n%s\n' "$1" >"$work/import.reg"
+  "${WINE:-wine}" reg import "$work/import.reg"
+}
 # register_interface <interface class> <device instance> <setup class> <device path>:
 # a device interface registered the way Wine's SetupAPI enumerates it.
 register_interface() {
-  local classes="HKLM\\System\\CurrentControlSet\\Control\\DeviceClasses\\$1"
-  local link="##?#${4#\\\\?\\}"
-  "${WINE:-wine}" reg add "HKLM\\System\\CurrentControlSet\\Enum\\$2" /v ClassGUID /d "$3" /f
-  "${WINE:-wine}" reg add "$classes\\$link" /v DeviceInstance /d "$2" /f
-  "${WINE:-wine}" reg add "$classes\\$link\\#" /v SymbolicLink /d "$4" /f
-  "${WINE:-wine}" reg add "$classes\\$link\\#\\Control" /v Linked /t REG_DWORD /d 1 /f
-  wineserver -w
+  local enum="HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Enum\\$2"
+  local link="HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\DeviceClasses\\$1\\##?#${4#\\\\?\\}"
+  reg_import "[$enum]
+\"ClassGUID\"=\"$(reg_string "$3")\"
+[$link]
+\"DeviceInstance\"=\"$(reg_string "$2")\"
+[$link\\#]
+\"SymbolicLink\"=\"$(reg_string "$4")\"
+[$link\\#\\Control]
+\"Linked\"=dword:00000001"
 } >/dev/null 2>&1
 disk_class='{53f56307-b6bf-11d0-94f2-00a0c91efb8b}'
 flash_disk='usbstor#disk&ven_generic&prod_flash_disk&rev_8.01#7&1a2b3c4d&0#{53f56307-b6bf-11d0-94f2-00a0c91efb8b}'

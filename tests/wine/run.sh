@@ -38,8 +38,7 @@ prefix() {
   n=$((n + 1))
   export WINEPREFIX=$work/p$n
   copy_prefix "$base" "$WINEPREFIX"
-  wine reg add 'HKCU\Software\Wine' /v Version /d "$1" /f >/dev/null 2>&1
-  wineserver -w
+  set_version "$1"
   app=$work/app$n
   mkdir -p "$app"
   cp "$build"/*.exe "$build"/*.dll "$app"/

@@ -9,8 +9,10 @@ register_flash_disk
 mkdir -p "$work/autorun-root" "$work/autorun-device"
 ln -s "$work/autorun-root" "$WINEPREFIX/dosdevices/f:"
 ln -s "$work/autorun-device" "$WINEPREFIX/dosdevices/f::"
-wine reg add 'HKLM\Software\Wine\Drives' /v f: /d cdrom /f >/dev/null 2>&1
-wineserver -w
+reg_import '[HKEY_LOCAL_MACHINE\Software\Wine\Drives]
+"f:"="cdrom"' >/dev/null 2>&1
+# The mount manager reads the drives when the prefix's server starts.
+wineserver -k; wineserver -w
 (cd "$app" && timeout "$(scaled 240)" wine window-reader.exe wait 200 >/dev/null 2>&1) &
 holder=$!
 for _ in $(seq 100); do

@@ -44,8 +44,7 @@ prefix() {  # <Windows version as Wine names it>
   n=$((n + 1))
   export WINEPREFIX=$work/p$n
   copy_prefix "$base" "$WINEPREFIX"
-  "$WINE" reg add 'HKCU\Software\Wine' /v Version /d "$1" /f >/dev/null 2>&1
-  wineserver -w
+  set_version "$1"
   app=$work/app$n
   mkdir -p "$app"
   cp "$build"/Morvalith.dll "$build"/morvalith-probe.exe "$build"/morvalith-check.exe "$build"/morvalith-sim.exe \
