@@ -36,6 +36,21 @@ use_locale() {
 }
 # reader <output file> <window-reader arguments...>
 reader() { local out=$1; shift; (cd "$app" && timeout "$(scaled 120)" "${WINE:-wine}" window-reader.exe "$@" 2>/dev/null | tr -d '\r' >"$work/$out"); }
+# readers <command> + <command>...: window-reader's commands in one process,
+# each one's output in <command>.txt.
+readers() {
+  reader batch.txt "$@"
+  awk -v dir="$work" '/^== / { f = dir "/" $2 ".txt"; printf "" >f; next } f { print >f }' "$work/batch.txt"
+}
+# unix_path <Windows path>: the file it names here, through the prefix's
+# drive letters, as winepath -u finds it (without a Wine process).
+unix_path() {
+  local path=${1//\\//} drive
+  drive=$(readlink -f "$WINEPREFIX/dosdevices/$(tr 'A-Z' 'a-z' <<<"${path:0:2}")") || return 1
+  path=${drive%/}${path:2}
+  [ -e "$path" ] || path=$(WINEDEBUG=-all "${WINE:-wine}" winepath.exe -u "$1" 2>/dev/null | tr -d '\r')
+  printf '%s' "$path"
+}
 # The report's path as the window shows it after Save report (save.txt).
 saved_report() { sed -n 's/^report: Report saved: \(.*\) (send this file.*/\1/p' "$work/save.txt"; }
 field() { sed -n "s/^$1: //p" "$work/window.txt"; }
@@ -58,16 +73,16 @@ check_window() {
     test "${library:0:${#label}}$(sed 's/ (.*//' <<<"${library:${#label}}")|$(field windows)" = \
       "${label}Z:${app//\//\\}\\Morvalith.dll, version $(sed -n 's/^probe: morvalith-probe.exe //p' "$work/explain.txt" | tr -d '\r')|Windows: $windows"
   expect "check window ($name): no offer to repeat the check elevated" test "$(field elevate)" = hidden
-  reader copy.txt copy
+  # Copy, Save report and Close in turn, as a customer presses them.
+  readers copy + save + close
   expect "check window ($name): Copy puts the whole text on the clipboard, the verdict first" \
     test "$(sed -n 's/^clipboard first line: //p' "$work/copy.txt")" = "$verdict"
-  reader save.txt save
   local shown; shown=$(saved_report)
-  local unix=""; [ -n "$shown" ] && unix=$(WINEDEBUG=-all "${WINE:-wine}" winepath.exe -u "$shown" 2>/dev/null | tr -d '\r')
+  local unix=""; [ -n "$shown" ] && unix=$(unix_path "$shown")
   expect "check window ($name): Save report writes the file whose full path it shows" test -n "$unix" -a -f "$unix"
   if [ -n "$unix" ] && [ -f "$unix" ]; then
     cp "$unix" "$work/report.json"
-    (cd "$app" && timeout "$(scaled 120)" "${WINE:-wine}" morvalith-sim.exe --explain "$(WINEDEBUG=-all "${WINE:-wine}" winepath.exe -w "$work/report.json" | tr -d '\r')" >"$work/report.txt" 2>&1)
+    (cd "$app" && timeout "$(scaled 120)" "${WINE:-wine}" morvalith-sim.exe --explain "Z:${work//\//\\}\\report.json" >"$work/report.txt" 2>&1)
     expect "check window ($name): morvalith-sim.exe --explain on the report gives the same cause" \
       test "$(sed -n 's/^cause: //p' "$work/report.txt" | tr -d '\r')" = "$(sed -n 's/^cause: //p' "$work/explain.txt" | tr -d '\r')"
     expect "check window ($name): the report holds no sector contents" bash -c '! grep -q 00070e151c23 "$0"' "$unix"
@@ -75,7 +90,6 @@ check_window() {
     expect "check window ($name): the report names the cause's and the remedy's identifiers" \
       grep -qF "\"comment\": \"$ids\"" "$unix"
   fi
-  reader close.txt close
   wait "$check_pid"
   expect "check window ($name): Close ends the program" grep -q '^closed' "$work/close.txt"
 }
@@ -134,4 +148,5 @@ sample() {  # sample <name> <box title> <expected box text>
   import -window root "$shots/sample-${1// /-}.png" 2>/dev/null
   wait "$box_reader"; wait "$pid"
   expect "the sample GUI host ($1): its box reads \"$3\"" test "$(sed -n 's/^text: //p' "$work/box.txt")" = "$3"
+  [ "$(sed -n 's/^text: //p' "$work/box.txt")" = "$3" ] || sed 's/^/     /' "$work/box.txt"
 }

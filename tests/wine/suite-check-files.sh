@@ -15,7 +15,7 @@ start_check
 reader window.txt read
 reader save.txt save
 shown=$(saved_report)
-unix=""; [ -n "$shown" ] && unix=$(WINEDEBUG=-all winepath -u "$shown" 2>/dev/null)
+unix=""; [ -n "$shown" ] && unix=$(unix_path "$shown")
 expect "check window: a folder that cannot take the report sends it to My Documents ($shown)" \
   bash -c '[[ $0 == *"\\My Documents\\morvalith-report.json" || $0 == *"\\Documents\\morvalith-report.json" ]] && test -f "$1"' \
   "$shown" "$unix"

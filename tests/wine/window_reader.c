@@ -17,6 +17,10 @@
  *   window-reader wait S       only waits S seconds (it holds a prefix up)
  *   window-reader box TITLE [S]  prints a message box's text and presses OK
  *                              (S seconds later, for a screenshot)
+ *   window-reader C1 + C2 ...  the commands in turn in one process (a Wine
+ *                              process costs seconds in an emulated
+ *                              machine), each one's output after a line
+ *                              "== NAME"; the exit status the last failure's
  * Every wait is multiplied by MORVALITH_TIME_SCALE (an emulated machine). */
 #include <windows.h>
 #include <stdio.h>
@@ -189,7 +193,7 @@ static int Expect(int argc, char **argv)
     return 0;
 }
 
-int main(int argc, char **argv)
+static int Command(int argc, char **argv)
 {
     char text[8192];
     HWND w;
@@ -198,6 +202,9 @@ int main(int argc, char **argv)
         int found = 0;
         w = Find("#32770", argv[2], 60);
         if (!w) { printf("no box \"%s\"\n", argv[2]); return 1; }
+        /* A box is shown once its dialog has set its text: a loaded machine
+         * can let the reader find it before. */
+        for (i = 0; i < 600 * Scale() && !IsWindowVisible(w); ++i) Sleep(100);
         EnumChildWindows(w, BoxText, (LPARAM)&found);
         fflush(stdout);
         if (argc == 4) Sleep((DWORD)atoi(argv[3]) * 1000);
@@ -277,4 +284,23 @@ int main(int argc, char **argv)
     }
     printf("usage: window-reader read|expect ...|save|copy|elevate|close|box TITLE [S]\n");
     return 2;
+}
+
+int main(int argc, char **argv)
+{
+    int from = 1, result = 0, to, batch = 0;
+    for (to = 1; to < argc; ++to) batch |= !strcmp(argv[to], "+");
+    if (!batch) return Command(argc, argv);
+    while (from < argc) {
+        int r;
+        for (to = from; to < argc && strcmp(argv[to], "+") != 0; ++to) {}
+        /* Each command sees its own words after the program's name. */
+        argv[from - 1] = argv[0];
+        printf("== %s\n", to > from ? argv[from] : "");
+        r = Command(to - from + 1, argv + from - 1);
+        fflush(stdout);
+        if (r) result = r;
+        from = to + 1;
+    }
+    return result;
 }
