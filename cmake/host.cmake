@@ -79,6 +79,8 @@ endif()
 add_executable(morvalith-tests ${HOST_TESTS})
 target_include_directories(morvalith-tests PRIVATE tests/host)
 target_link_libraries(morvalith-tests PRIVATE morvalith_tools GTest::gtest_main)
+# GoogleTest's header parsed once, not again in every suite's unit.
+target_precompile_headers(morvalith-tests PRIVATE <gtest/gtest.h> <string> <vector> <map> <set>)
 target_compile_definitions(morvalith-tests PRIVATE MORVALITH_SCENARIOS="${CMAKE_SOURCE_DIR}/scenarios"
                            MORVALITH_SOURCE="${CMAKE_SOURCE_DIR}")
 include(GoogleTest)
