@@ -132,7 +132,7 @@ boot() {
   # -cpu max without SMAP and SMEP: with them, the guest's kernel oopses on
   # a 32-bit IRET and kills every 32-bit Wine process.
   timeout --kill-after=10 "$timeout_s" qemu-system-x86_64 -accel tcg,thread=multi -smp "$cpus" -m "$memory" \
-    -cpu max,-smap,-smep -nographic -no-reboot -serial mon:stdio -monitor none \
+    -cpu ${MORVALITH_VM_CPU:-max,-smap,-smep} -nographic -no-reboot -serial mon:stdio -monitor none \
     -kernel "$cache/kernel/vmlinuz" -initrd "$cache/initrd.gz" \
     -append "console=ttyS0 quiet panic=-1 morvalith.work=$root" \
     -nic none -fsdev local,id=root,path=/,security_model=passthrough,readonly=on,multidevs=remap -device virtio-9p-pci,fsdev=root,mount_tag=root \

@@ -32,6 +32,7 @@ prefix() {  # <Windows version as Wine names it>
   export WINEPREFIX=$work/p$n
   copy_prefix "$ARM64_WINE_BASE" "$WINEPREFIX"
   set_version "$1"
+  serve
   app=$work/app$n
   mkdir -p "$app"
   cp "$build"/Morvalith.dll "$build"/e2e-host.exe "$build"/load-host-gui.exe "$build"/consumer-load-time.exe "$app"/

@@ -5,8 +5,9 @@
 # copy_prefix <base> <prefix>: a fresh prefix from the base: a copy, or with
 # MORVALITH_WINE_COW=1 a copy-on-write view of it (an overlay mount; root),
 # which release_prefixes unmounts.
-views=()
+views=(); prefixes=()
 copy_prefix() {
+  prefixes+=("$2")
   if [ -n "${MORVALITH_WINE_COW:-}" ]; then
     mkdir -p "$2" "$2.cow/upper" "$2.cow/work"
     mount -t overlay -o lowerdir="$1",upperdir="$2.cow/upper",workdir="$2.cow/work" overlay "$2" ||
@@ -16,7 +17,16 @@ copy_prefix() {
     cp -a "$1" "$2"
   fi
 }
-release_prefixes() { local v; for v in "${views[@]}"; do umount "$v" 2>/dev/null; done; }
+release_prefixes() {
+  local p v
+  for p in "${prefixes[@]}"; do WINEPREFIX=$p wineserver -k >/dev/null 2>&1; done
+  for v in "${views[@]}"; do umount "$v" 2>/dev/null; done
+}
+# serve: the prefix's server started now and kept between its programs, so
+# that none of them pays for its start (Wine's own programs and services,
+# some seconds in the emulated machine) when the one before has ended; it
+# ends a while after the last program, if finish does not end it before.
+serve() { wineserver -p"$(scaled 30)"; }
 # scaled <seconds>: a time-out for a real machine, made longer by
 # MORVALITH_TIME_SCALE where everything runs slower (the emulated machine).
 scaled() { echo $(( $1 * ${MORVALITH_TIME_SCALE:-1} )); }

@@ -39,6 +39,7 @@ prefix() {
   export WINEPREFIX=$work/p$n
   copy_prefix "$base" "$WINEPREFIX"
   set_version "$1"
+  serve
   app=$work/app$n
   mkdir -p "$app"
   cp "$build"/*.exe "$build"/*.dll "$app"/

@@ -12,7 +12,7 @@ ln -s "$work/autorun-device" "$WINEPREFIX/dosdevices/f::"
 reg_import '[HKEY_LOCAL_MACHINE\Software\Wine\Drives]
 "f:"="cdrom"' >/dev/null 2>&1
 # The mount manager reads the drives when the prefix's server starts.
-wineserver -k; wineserver -w
+wineserver -k; wineserver -w; serve
 (cd "$app" && timeout "$(scaled 240)" wine window-reader.exe wait 200 >/dev/null 2>&1) &
 holder=$!
 for _ in $(seq 100); do

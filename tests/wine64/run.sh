@@ -45,6 +45,7 @@ prefix() {  # <Windows version as Wine names it>
   export WINEPREFIX=$work/p$n
   copy_prefix "$base" "$WINEPREFIX"
   set_version "$1"
+  serve
   app=$work/app$n
   mkdir -p "$app"
   cp "$build"/Morvalith.dll "$build"/morvalith-probe.exe "$build"/morvalith-check.exe "$build"/morvalith-sim.exe \
