@@ -35,6 +35,22 @@ tier() {
   if "$@"; then result=passed; else result=FAILED; failed=1; fi
   summary+=("$(printf '%-28s %-8s %-40s %4d s' "$what" "$result" "$how" $((SECONDS - start)))")
 }
+# tier_start <name> <how it runs> <command...>: a tier that runs beside the
+# ones after it (its output kept until tier_wait says it); tier_wait <name>.
+declare -A background=()
+tier_start() {
+  local what=$1 how=$2 log; shift 2
+  log=$(mktemp /tmp/morvalith-tier.XXXXXX)
+  "$@" >"$log" 2>&1 &
+  background[$what]="$! $SECONDS $log $how"
+}
+tier_wait() {
+  local what=$1 pid start log how result
+  read -r pid start log how <<<"${background[$what]}"
+  if wait "$pid"; then result=passed; else result=FAILED; failed=1; fi
+  echo "== $what (beside the tiers before this line):"; cat "$log"; rm -f "$log"
+  summary+=("$(printf '%-28s %-8s %-40s %4d s' "$what" "$result" "$how" $((SECONDS - start)))")
+}
 # not_run <name> <why>
 not_run() { summary+=("$(printf '%-28s %-8s %s' "$1" "not run" "$2")"); }
 
@@ -67,8 +83,8 @@ if [ "$road" = native ]; then
   tier "32-bit Wine suites" "natively (32-bit Wine)" ctest --preset windows -L wine -FS built-files
 else
   # One boot of an emulated x86_64 machine for everything that needs 32-bit
-  # Wine, the x64 DLL's 32-bit vendor road included.
-  tier "32-bit Wine suites" "in an emulated x86_64 machine (qemu-system-x86_64, TCG)" \
+  # Wine, beside the x64 tiers: they mostly wait on Wine's processes.
+  tier_start "32-bit Wine suites" "in an emulated x86_64 machine (qemu-system-x86_64, TCG)" \
     bash scripts/vm.sh --timeout 3000 bash tests/wine/emulated.sh -j4
 fi
 tier "checks on the x64 files" "natively" ctest --preset windows64 -L windows64
@@ -82,6 +98,8 @@ elif [ "$(uname -m)" = x86_64 ]; then
 else
   not_run "64-bit Wine suites" "64-bit Wine runs x86_64 code, which this $(uname -m) machine does not"
 fi
+
+[ "$road" = native ] || tier_wait "32-bit Wine suites"
 
 # ARM64: its files and its DLL under ARM64 Wine, one tier. That Wine runs
 # under qemu-user on any machine (scripts/arm64-wine.sh); without qemu-user
