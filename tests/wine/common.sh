@@ -75,8 +75,9 @@ reg_string() { local s=${1//\\/\\\\}; printf '%s' "${s//\"/\\\"}"; }
 # reg_import <lines>: keys and values (a .reg file's lines) into the prefix's
 # registry through one Wine process.
 reg_import() {
-  printf 'REGEDIT4\n\n%s\n' "$1" >"$work/import.reg"
-  "${WINE:-wine}" reg import "$work/import.reg"
+  # On drive C: every prefix has (the ARM64 one has no Z: for the root).
+  printf 'REGEDIT4\n\n%s\n' "$1" >"$WINEPREFIX/drive_c/morvalith-import.reg"
+  "${WINE:-wine}" reg import 'C:\morvalith-import.reg'
 }
 # register_interface <interface class> <device instance> <setup class> <device path>:
 # a device interface registered the way Wine's SetupAPI enumerates it.
