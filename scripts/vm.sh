@@ -11,7 +11,8 @@
 #   The command runs in the project folder, as root, under bash. Exit
 #   status: the command's; 125 when the machine could not be prepared or
 #   started, or did not finish in time (after one retry), with the reason.
-#   MORVALITH_VM_CPUS, MORVALITH_VM_MEMORY (MiB) size the machine.
+#   MORVALITH_VM_CPUS, MORVALITH_VM_MEMORY (MiB) size the machine;
+#   MORVALITH_VM_CPU names its processor model (default max,-smap,-smep).
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 timeout_s=3600
