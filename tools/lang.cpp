@@ -917,9 +917,8 @@ std::string Format(const std::string &text, const std::vector<std::string> &args
 
 const char *ErrorText(int language, const std::string &number)
 {
-    bool digits = !number.empty() && number.size() <= 10;
-    for (char c : number) digits = digits && c >= '0' && c <= '9';
-    const char *text = digits ? Text(language, "error." + number) : nullptr;
+    // Any other argument finds no entry, and so the words for one unnamed.
+    const char *text = Text(language, "error." + number);
     return text ? text : Text(language, "error.other");
 }
 
@@ -927,18 +926,16 @@ std::string Fill(int language, const std::string &text, const std::vector<std::s
 {
     // {E} first, from the table, so that no argument is ever read for it.
     std::string filled = text;
-    for (size_t at; (at = filled.find("{E}")) != std::string::npos;) {
-        const char *error = ErrorText(language, args.empty() ? "" : args[0]);
-        filled.replace(at, 3, error ? error : "");
-    }
+    const char *error = ErrorText(language, args.empty() ? "" : args[0]);
+    for (size_t at; (at = filled.find("{E}")) != std::string::npos;) filled.replace(at, 3, error ? error : "");
     return Format(filled, args);
 }
 
 std::string Say(int language, const std::string &id, const std::vector<std::string> &args)
 {
     const char *text = Text(language, id);
-    if (!text) text = Text(kEnglish, id);
-    return text ? Fill(text == Text(language, id) ? language : kEnglish, text, args) : "";
+    if (!text) text = Text(language = kEnglish, id);
+    return text ? Fill(language, text, args) : "";
 }
 
 std::string IdLine(const std::string &id, const std::vector<std::string> &args)
