@@ -64,7 +64,8 @@ function(morvalith_arm64_tests)
         add_library(${variant}-double SHARED tests/wine/vendor_double.c ${start})
         target_include_directories(${variant}-double PRIVATE tests/wine)
         set_target_properties(${variant}-double PROPERTIES PREFIX "" OUTPUT_NAME VendorUFDAPI
-                              RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/${variant}-double)
+                              RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/${variant}-double
+                              ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/${variant}-double)
         target_link_options(${variant}-double PRIVATE -nostdlib -Wl,--entry,MorvalithTestDllStart
                             ${MORVALITH_ARM64_VERSIONS})
         target_link_libraries(${variant}-double PRIVATE ${runtime})

@@ -269,7 +269,8 @@ function(morvalith_test_hosts)
         add_library(${variant}-double SHARED tests/wine/vendor_double.c)
         target_include_directories(${variant}-double PRIVATE tests/wine)
         set_target_properties(${variant}-double PROPERTIES PREFIX "" OUTPUT_NAME VendorUFDAPI
-                              RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/${variant}-double)
+                              RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/${variant}-double
+                              ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/${variant}-double)
         target_link_options(${variant}-double PRIVATE -static-libgcc -Wl,--kill-at)
     endforeach()
     target_compile_definitions(vendor-noentry-double PRIVATE NO_ENTRY_POINT)

@@ -6,10 +6,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh host
-cmake --preset host >/dev/null
+bash scripts/configure.sh host
 cmake --build build/host -j"$(nproc)" --target morvalith-bench >/dev/null
 if command -v i686-w64-mingw32-g++ >/dev/null; then
-  cmake --preset windows >/dev/null
+  bash scripts/configure.sh windows
   cmake --build build/win -j"$(nproc)" --target Morvalith load-time empty-0 empty-1 empty-2 >/dev/null
 fi
 build/host/morvalith-bench build/win/Morvalith.dll

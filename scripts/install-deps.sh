@@ -9,11 +9,11 @@ SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
-want_host=(cmake g++ googletest nlohmann-json3-dev)
+want_host=(cmake ninja-build g++ googletest libgtest-dev nlohmann-json3-dev)
 # The 32-bit host build (-m32); for a machine that runs no 32-bit code,
 # qemu-user (the 32-bit host suites) and an emulated machine (scripts/vm.sh:
 # the 32-bit Wine suites), which boots Debian's own kernel, fetched then.
-want_host32=(g++-multilib)
+want_host32=(g++-multilib libgtest-dev:i386)
 want_emulated=(qemu-user-static qemu-system-x86 busybox-static)
 want_win=(g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
           binutils-mingw-w64-x86-64 file python3 osslsigncode openssl)

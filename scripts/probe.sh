@@ -5,6 +5,6 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/install-deps.sh" host
-(cd "$root" && cmake --preset host >/dev/null)
+bash "$root/scripts/configure.sh" host
 cmake --build "$root/build/host" -j"$(nproc)" --target morvalith-sim
 exec "$root/build/host/morvalith-sim" "$@"

@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh host
-cmake --preset host >/dev/null
+bash scripts/configure.sh host
 cmake --build build/host -j"$(nproc)" --target morvalith-tests >/dev/null
 if [ "${1:-}" = "--seed" ]; then
   export MORVALITH_PROPERTY_SEED=$2

@@ -62,12 +62,12 @@ host32=(-DMORVALITH_SANITIZERS=address,undefined -DMORVALITH_EMULATOR=)
 if [ "$road" = emulated ]; then
   host32=(-DMORVALITH_SANITIZERS=undefined -DMORVALITH_EMULATOR="$(command -v qemu-i386-static)")
 fi
-stage "native host build" eval 'cmake --preset host >/dev/null && cmake --build --preset host -j"$jobs"'
-stage "32-bit host build" eval 'cmake --preset host32 "${host32[@]}" >/dev/null && cmake --build --preset host32 -j"$jobs"'
-stage "Windows build" eval 'cmake --preset windows >/dev/null && cmake --build --preset windows -j"$jobs"'
-stage "Windows build (x64)" eval 'cmake --preset windows64 >/dev/null && cmake --build --preset windows64 -j"$jobs"'
+stage "native host build" eval 'bash scripts/configure.sh host && cmake --build --preset host -j"$jobs"'
+stage "32-bit host build" eval 'bash scripts/configure.sh host32 "${host32[@]}" && cmake --build --preset host32 -j"$jobs"'
+stage "Windows build" eval 'bash scripts/configure.sh windows && cmake --build --preset windows -j"$jobs"'
+stage "Windows build (x64)" eval 'bash scripts/configure.sh windows64 && cmake --build --preset windows64 -j"$jobs"'
 # Before the checks on the built files: the release holds its DLL.
-stage "Windows build (ARM64)" eval 'cmake --preset windows-arm64 >/dev/null && cmake --build --preset windows-arm64 -j"$jobs"'
+stage "Windows build (ARM64)" eval 'bash scripts/configure.sh windows-arm64 && cmake --build --preset windows-arm64 -j"$jobs"'
 
 tier "native host suites" "natively, ASan + UBSan" ctest --preset host -j"$jobs"
 if [ "$road" = native ]; then

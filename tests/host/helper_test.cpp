@@ -12,7 +12,7 @@ using namespace harness;
 
 namespace {
 
-std::array<uint8_t, 32> Key()
+std::array<uint8_t, 32> HelperKey()
 {
     std::array<uint8_t, 32> key;
     for (size_t i = 0; i < key.size(); ++i) key[i] = (uint8_t)(0x91 + 5 * i);
@@ -35,7 +35,7 @@ sim::Machine WithVendor(int bits)
     m.minor = 2;
     m.build = 3790;
     m.vendor.bits = bits;
-    m.vendor.key = Key();
+    m.vendor.key = HelperKey();
     return m;
 }
 
@@ -67,7 +67,7 @@ std::vector<uint8_t> Answer(uint32_t outcome)
 const char *const kNoLibrary = MORVALITH_NO_VENDOR_LIBRARY_BOX;
 const char *const kNoEntryPoint = MORVALITH_NO_VENDOR_ENTRY_POINT_BOX;
 
-struct Road {
+struct VendorRoad {
     const char *name;
     std::function<void(sim::Machine &)> change;
     int result;          // GetIDKey's
@@ -77,7 +77,7 @@ struct Road {
     int runningAfter;    // processes still running after the call
 };
 
-void ExpectRoad(const Road &r, int vendorBits)
+void ExpectRoad(const VendorRoad &r, int vendorBits)
 {
     SCOPED_TRACE(r.name);
     sim::Machine m = WithVendor(vendorBits);
@@ -113,7 +113,7 @@ auto Same = [](sim::Machine &) {};
 // Both roads alike, as the user and the vendor library see them.
 TEST(VendorCall, EveryRoadInProcess)
 {
-    const std::vector<Road> roads = {
+    const std::vector<VendorRoad> roads = {
         {"the vendor library answers", Same, 1, nullptr, true, false, 0},
         {"no vendor library", [](sim::Machine &m) { m.vendor.installed = false; }, 0, kNoLibrary, false, false, 0},
         {"it lacks the entry point", [](sim::Machine &m) { m.vendor.hasEntryPoint = false; }, 0, kNoEntryPoint,
@@ -126,7 +126,7 @@ TEST(VendorCall, EveryRoadInProcess)
          },
          1, nullptr, true, false, 0},
     };
-    for (const Road &r : roads) ExpectRoad(r, 0);
+    for (const VendorRoad &r : roads) ExpectRoad(r, 0);
 }
 
 #if MORVALITH_64BIT
@@ -136,7 +136,7 @@ TEST(VendorCall, EveryRoadThroughTheHelper)
     auto overwritten = [](uint32_t outcome) {
         return [outcome](sim::Machine &m) { m.vendorHelper.overwrite = Answer(outcome); };
     };
-    const std::vector<Road> roads = {
+    const std::vector<VendorRoad> roads = {
         {"the helper answers", Same, 1, nullptr, true, true, 0},
         {"the helper is missing", [](sim::Machine &m) { m.vendorHelper.installed = false; }, 0, kNoLibrary, false,
          false, 0},
@@ -175,7 +175,7 @@ TEST(VendorCall, EveryRoadThroughTheHelper)
          },
          0, nullptr, true, true, 1},
     };
-    for (const Road &r : roads) ExpectRoad(r, 32);
+    for (const VendorRoad &r : roads) ExpectRoad(r, 32);
 }
 
 // Its file beside the library, whatever the letter and the folder, with the
