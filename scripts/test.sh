@@ -5,9 +5,11 @@
 #   32-bit host suites   the shipped DLL's own ABI and the Windows 9x road:
 #                        directly, or through qemu-user (UBSan only) on a
 #                        machine that runs no 32-bit code;
-#   checks on the built files   the Windows build's files, and a second build
-#                        that must give the same bytes;
-#   32-bit Wine suites   the real DLL under the real loader;
+#   checks on the built files   the Windows build's files;
+#   32-bit Wine suites   the real DLL under the real loader, beside the tiers
+#                        after it;
+#   the same bytes again a second build in another folder, which must give
+#                        the same bytes;
 #   x64 checks           the x64 build's files, and its DLL under 64-bit Wine
 #                        (natively on any x86_64 machine);
 #   ARM64                its files, and its DLL under 64-bit ARM
@@ -41,14 +43,18 @@ declare -A background=()
 tier_start() {
   local what=$1 how=$2 log; shift 2
   log=$(mktemp /tmp/morvalith-tier.XXXXXX)
-  "$@" >"$log" 2>&1 &
+  setsid "$@" >"$log" 2>&1 &
   background[$what]="$! $SECONDS $log $how"
 }
+# A background tier still running when the command ends (interrupted) ends
+# too, with its processes (its own group: setsid).
+trap 'for t in "${!background[@]}"; do read -r pid _ log _ <<<"${background[$t]}"; kill -- -"$pid" 2>/dev/null; rm -f "$log"; done' EXIT
 tier_wait() {
   local what=$1 pid start log how result
   read -r pid start log how <<<"${background[$what]}"
   if wait "$pid"; then result=passed; else result=FAILED; failed=1; fi
   echo "== $what (beside the tiers before this line):"; cat "$log"; rm -f "$log"
+  unset "background[$what]"
   summary+=("$(printf '%-28s %-8s %-40s %4d s' "$what" "$result" "$how" $((SECONDS - start)))")
 }
 # not_run <name> <why>
@@ -76,17 +82,20 @@ else
   tier "32-bit host suites" "under qemu-user (qemu-i386-static), UBSan" ctest --preset host32 -j"$jobs"
 fi
 # The checks on the built files first (the Wine suites use what they make).
-tier "checks on the built files" "natively" ctest --preset windows -L windows
+tier "checks on the built files" "natively" ctest --preset windows -L windows -E reproducible
+# Then the 32-bit Wine suites, beside every tier after them: they mostly wait
+# on Wine's processes (natively, six suites at a time) or keep the emulated
+# machine busy, and nothing after them needs what they do.
 if [ "$road" = native ]; then
-  # Side by side, six at a time (the preset's): a Wine suite mostly waits
-  # on Wine's processes and windows, not on a processor.
-  tier "32-bit Wine suites" "natively (32-bit Wine)" ctest --preset windows -L wine -FS built-files
+  tier_start "32-bit Wine suites" "natively (32-bit Wine)" ctest --preset windows -L wine -FS built-files
 else
   # One boot of an emulated x86_64 machine for everything that needs 32-bit
-  # Wine, beside the x64 tiers: they mostly wait on Wine's processes.
+  # Wine.
   tier_start "32-bit Wine suites" "in an emulated x86_64 machine (qemu-system-x86_64, TCG)" \
     bash scripts/vm.sh --timeout 3000 bash tests/wine/emulated.sh -j4
 fi
+# Run directly, not by CTest: the Wine suites' CTest is at work in that folder.
+tier "the same bytes again" "a second build in another folder" bash tests/windows/reproducible.sh build/win
 tier "checks on the x64 files" "natively" ctest --preset windows64 -L windows64
 if [ "$(uname -m)" = x86_64 ] && [ "$road" = native ]; then
   tier "64-bit Wine suites" "natively (64-bit Wine, with WoW64)" ctest --preset windows64 -L wine64
@@ -99,8 +108,6 @@ else
   not_run "64-bit Wine suites" "64-bit Wine runs x86_64 code, which this $(uname -m) machine does not"
 fi
 
-[ "$road" = native ] || tier_wait "32-bit Wine suites"
-
 # ARM64: its files and its DLL under ARM64 Wine, one tier. That Wine runs
 # under qemu-user on any machine (scripts/arm64-wine.sh); without qemu-user
 # or a namespace of its own, the files alone are checked and the summary
@@ -112,6 +119,8 @@ else
   tier "ARM64 checks on the files" "natively; ARM64 Wine not run: ${arm64_why##*: }" \
     ctest --preset windows-arm64 -L windows-arm64
 fi
+
+tier_wait "32-bit Wine suites"
 
 printf '%s\n' "${times[@]}"
 echo
