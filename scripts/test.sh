@@ -101,7 +101,7 @@ if [ "$(uname -m)" = x86_64 ] && [ "$road" = native ]; then
   tier "64-bit Wine suites" "natively (64-bit Wine, with WoW64)" ctest --preset windows64 -L wine64
 elif [ "$(uname -m)" = x86_64 ]; then
   # A 64-bit prefix runs the 32-bit helper only where 32-bit code runs: that
-  # road ran in the emulated machine, with the 32-bit Wine suites.
+  # road runs in the emulated machine, with the 32-bit Wine suites.
   tier "64-bit Wine suites" "natively (64-bit Wine); its 32-bit vendor road in the emulated machine" \
     env MORVALITH_NO_32BIT="this machine runs no 32-bit code" ctest --preset windows64 -L wine64
 else
